@@ -1,0 +1,104 @@
+// The test host: how tests, tools and benchmarks drive the platform without a display.
+// Not a Windows header: it is the platform's own C++ interface.
+#ifndef QV_PLATFORM_HOST_H
+#define QV_PLATFORM_HOST_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qvhost {
+
+// ---- Backend ---------------------------------------------------------------------------------
+// Selects the headless backend. `paceFlips`: waited flips (DDFLIP_WAIT) advance the clock to
+// the next 60 Hz tick; otherwise they return at once. Call before the program starts.
+void UseHeadless(bool paceFlips = false);
+// Restores every host setting to its default: clock, faults, withdrawn capabilities, logs,
+// answers, frames, pending input. Objects the program created are not touched.
+void Reset();
+
+// ---- Clock -----------------------------------------------------------------------------------
+// With the manual clock timeGetTime returns the host's time and Sleep advances it at once.
+void UseManualClock(uint32_t startMs = 0);
+void AdvanceClock(uint32_t ms);
+uint32_t Now();
+
+// ---- Input -----------------------------------------------------------------------------------
+void MouseMotion(int dx, int dy);
+void MouseButton(int button, bool down);  // 0 left, 1 right, 2 middle
+// A key by DirectInput scan code (DIK_*); the virtual-key code is derived from it.
+void Key(uint8_t scanCode, bool down);
+// Press and release in one go, as a typed key (two events).
+void TapKey(uint8_t scanCode);
+// Alt+F4 as the window system delivers it (WM_SYSKEYDOWN, then the default handling).
+void AltF4();
+// The window's close button.
+void CloseWindow();
+void FocusLost();
+void FocusRegained();
+
+// ---- Frames ----------------------------------------------------------------------------------
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB, row by row, top row first
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+// Frames presented so far (flips of the primary surface, or blits to it in a window).
+int FrameCount();
+// The newest presented frame (empty before the first).
+const Frame& LastFrame();
+// A 64-bit hash of every presented frame, in order.
+const std::vector<uint64_t>& FrameHashes();
+// Called after each presented frame with its index (0 for the first). Tests inject input here.
+void OnFrame(std::function<void(int frameIndex)> callback);
+// Writes a frame as a 24-bit BMP, or PNG when the name ends in ".png". Returns false on failure.
+bool SaveFrame(const Frame& frame, const std::string& path);
+
+// ---- Faults ----------------------------------------------------------------------------------
+// The named call fails with `result` (`times` calls in a row; -1 for every call). Names are
+// "Interface::Method" ("IDirectDraw4::CreateSurface", "IDirectDrawSurface4::Blt") or the plain
+// function name ("DirectDrawCreate", "DirectInputCreateA").
+void FailCall(const std::string& name, HRESULT result, int times = 1);
+void ClearFaults();
+// Every surface that loses its memory on a mode change or focus loss (primary, back buffers,
+// video memory) becomes lost now.
+void LoseSurfaces();
+
+enum class Capability {
+  Mirroring,          // DDBLTFX mirror effects
+  SecondBackBuffer,   // a flipping chain with two back buffers
+  VideoMemory,        // surfaces asked for in video memory
+  Joystick,           // an attached joystick
+};
+void Withdraw(Capability capability);
+void Restore(Capability capability);
+bool Has(Capability capability);
+
+// ---- Logs ------------------------------------------------------------------------------------
+// The call log is off until enabled (formatting every blit would slow the program down).
+void EnableCallLog(bool enabled);
+// DirectDraw calls with their arguments, one line each, in order: "Interface::Method(args)".
+const std::vector<std::string>& CallLog();
+void ClearCallLog();
+// Lines written with OutputDebugStringA.
+const std::vector<std::string>& DebugOutput();
+
+// ---- Message boxes ---------------------------------------------------------------------------
+struct MessageBoxRecord {
+  HWND owner;
+  std::string text;
+  std::string caption;
+  UINT type;
+};
+// Answers given to the next message boxes, in order; without one a box is answered IDOK (or
+// IDYES for yes/no boxes).
+void AnswerMessageBoxes(std::vector<int> answers);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+
+}  // namespace qvhost
+
+#endif

@@ -1,0 +1,78 @@
+#include "core/events.h"
+
+#include <cstring>
+
+#include "core/input_state.h"
+#include "core/services.h"
+
+namespace plat {
+
+InputState& Input() {
+  static InputState state;
+  return state;
+}
+
+void ResetInput() { Input() = InputState(); }
+
+// Weak defaults: a service that is linked in replaces them.
+namespace user {
+__attribute__((weak)) void OnKey(uint8_t, uint8_t, bool) {}
+__attribute__((weak)) void OnCloseRequested() {}
+__attribute__((weak)) void OnFocusChanged(bool) {}
+}  // namespace user
+namespace ddraw {
+__attribute__((weak)) void OnFocusChanged(bool) {}
+__attribute__((weak)) void LoseAllSurfaces() {}
+}  // namespace ddraw
+namespace dinput {
+__attribute__((weak)) void OnFocusChanged(bool) {}
+}  // namespace dinput
+
+namespace events {
+
+void Key(uint8_t scanCode, uint8_t virtualKey, bool down) {
+  Input().keys[scanCode] = down ? 0x80 : 0;
+  user::OnKey(scanCode, virtualKey, down);
+}
+
+void MouseMotion(int dx, int dy) {
+  Input().mouseX += dx;
+  Input().mouseY += dy;
+}
+
+void MouseButton(int button, bool down) {
+  if (button < 0 || button > 2) return;
+  Input().mouseButtons[button] = down ? 0x80 : 0;
+}
+
+void CloseRequested() { user::OnCloseRequested(); }
+
+void FocusChanged(bool active) {
+  if (Input().focus == active) return;
+  Input().focus = active;
+  if (!active) {
+    // Keys held while the focus goes stay down for nobody: Windows reports them up.
+    std::memset(Input().keys, 0, sizeof Input().keys);
+    std::memset(Input().mouseButtons, 0, sizeof Input().mouseButtons);
+  }
+  ddraw::OnFocusChanged(active);
+  dinput::OnFocusChanged(active);
+  user::OnFocusChanged(active);
+}
+
+void JoystickAttached(bool attached, const char* name, int buttons) {
+  Input().joystickAttached = attached;
+  Input().joystickName = name ? name : "";
+  Input().joystickButtonCount = buttons;
+}
+
+void JoystickAxis(int axis, int value) {
+  if (axis >= 0 && axis < 8) Input().joystickAxes[axis] = value;
+}
+
+void JoystickButton(int button, bool down) {
+  if (button >= 0 && button < 32) Input().joystickButtons[button] = down ? 0x80 : 0;
+}
+
+}  // namespace events
+}  // namespace plat

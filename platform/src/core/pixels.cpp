@@ -1,0 +1,159 @@
+#include "core/pixels.h"
+
+#include <climits>
+#include <cstring>
+
+namespace plat {
+
+namespace {
+
+int LowestBit(uint32_t mask) {
+  if (mask == 0) return 0;
+  int shift = 0;
+  while (((mask >> shift) & 1u) == 0) ++shift;
+  return shift;
+}
+
+int BitCount(uint32_t mask) {
+  int n = 0;
+  for (; mask; mask &= mask - 1) ++n;
+  return n;
+}
+
+// Scales a channel value of `bits` bits to 8 bits, replicating high bits into the low ones so
+// that full scale maps to 255.
+uint8_t Expand(uint32_t v, int bits) {
+  if (bits <= 0) return 0;
+  if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
+  uint32_t out = v << (8 - bits);
+  for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
+  return static_cast<uint8_t>(out);
+}
+
+uint32_t Pack(uint8_t c, uint32_t mask) {
+  if (mask == 0) return 0;
+  int shift = LowestBit(mask);
+  int bits = BitCount(mask);
+  uint32_t v = bits >= 8 ? (static_cast<uint32_t>(c) << (bits - 8)) : (c >> (8 - bits));
+  return (v << shift) & mask;
+}
+
+uint8_t Unpack(uint32_t raw, uint32_t mask) {
+  if (mask == 0) return 0;
+  return Expand((raw & mask) >> LowestBit(mask), BitCount(mask));
+}
+
+}  // namespace
+
+PixelFormat PixelFormat::ForDepth(int bits) {
+  switch (bits) {
+    case 8:
+      return Indexed8();
+    case 15:
+      return Rgb555();
+    case 24:
+      return Rgb888();
+    case 32:
+      return Xrgb8888();
+    default:
+      return Rgb565();
+  }
+}
+
+bool operator==(const PixelFormat& a, const PixelFormat& b) {
+  return a.bitsPerPixel == b.bitsPerPixel && a.redMask == b.redMask && a.greenMask == b.greenMask &&
+         a.blueMask == b.blueMask;
+}
+
+uint32_t PixelBuffer::GetRaw(int x, int y) const {
+  const uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel();
+  switch (format.BytesPerPixel()) {
+    case 1:
+      return p[0];
+    case 2: {
+      uint16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    case 3:
+      return p[0] | (p[1] << 8) | (p[2] << 16);
+    default: {
+      uint32_t v;
+      std::memcpy(&v, p, 4);
+      return v;
+    }
+  }
+}
+
+void PixelBuffer::PutRaw(int x, int y, uint32_t value) const {
+  uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel();
+  switch (format.BytesPerPixel()) {
+    case 1:
+      p[0] = static_cast<uint8_t>(value);
+      break;
+    case 2: {
+      uint16_t v = static_cast<uint16_t>(value);
+      std::memcpy(p, &v, 2);
+      break;
+    }
+    case 3:
+      p[0] = static_cast<uint8_t>(value);
+      p[1] = static_cast<uint8_t>(value >> 8);
+      p[2] = static_cast<uint8_t>(value >> 16);
+      break;
+    default:
+      std::memcpy(p, &value, 4);
+      break;
+  }
+}
+
+uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, uint8_t r, uint8_t g, uint8_t b) {
+  int best = 0;
+  int bestDistance = INT_MAX;
+  for (int i = 0; i < 256; ++i) {
+    int dr = palette[i].peRed - r, dg = palette[i].peGreen - g, db = palette[i].peBlue - b;
+    int d = dr * dr + dg * dg + db * db;
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = i;
+      if (d == 0) break;
+    }
+  }
+  return static_cast<uint8_t>(best);
+}
+
+uint32_t RgbToRaw(const PixelFormat& f, const PALETTEENTRY* palette, uint8_t r, uint8_t g,
+                  uint8_t b) {
+  if (f.IsPalettized()) return palette ? NearestPaletteIndex(palette, r, g, b) : 0;
+  return Pack(r, f.redMask) | Pack(g, f.greenMask) | Pack(b, f.blueMask);
+}
+
+void RawToRgb(const PixelFormat& f, const PALETTEENTRY* palette, uint32_t raw, uint8_t* r,
+              uint8_t* g, uint8_t* b) {
+  if (f.IsPalettized()) {
+    if (palette) {
+      const PALETTEENTRY& e = palette[raw & 0xFF];
+      *r = e.peRed;
+      *g = e.peGreen;
+      *b = e.peBlue;
+    } else {
+      *r = *g = *b = static_cast<uint8_t>(raw);
+    }
+    return;
+  }
+  *r = Unpack(raw, f.redMask);
+  *g = Unpack(raw, f.greenMask);
+  *b = Unpack(raw, f.blueMask);
+}
+
+void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst) {
+  for (int y = 0; y < src.height; ++y) {
+    for (int x = 0; x < src.width; ++x) {
+      uint8_t r, g, b;
+      RawToRgb(src.format, src.palette, src.GetRaw(x, y), &r, &g, &b);
+      *dst++ = (static_cast<uint32_t>(r) << 16) | (g << 8) | b;
+    }
+  }
+}
+
+}  // namespace plat

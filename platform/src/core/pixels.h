@@ -1,0 +1,62 @@
+// A view of pixel memory in one of the formats the display services use: 8-bit palette
+// indexes, 15-bit 5-5-5, 16-bit 5-6-5, 24-bit and 32-bit RGB. DirectDraw surfaces, GDI
+// bitmaps and presented frames all meet through this view.
+#ifndef QV_PLATFORM_CORE_PIXELS_H
+#define QV_PLATFORM_CORE_PIXELS_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace plat {
+
+struct PixelFormat {
+  uint32_t bitsPerPixel = 16;  // 8, 16 (15 and 16 share 2 bytes a pixel), 24, 32
+  uint32_t redMask = 0xF800;
+  uint32_t greenMask = 0x07E0;
+  uint32_t blueMask = 0x001F;
+
+  uint32_t BytesPerPixel() const { return (bitsPerPixel + 7) / 8; }
+  bool IsPalettized() const { return bitsPerPixel <= 8; }
+
+  static PixelFormat Rgb565() { return {16, 0xF800, 0x07E0, 0x001F}; }
+  static PixelFormat Rgb555() { return {16, 0x7C00, 0x03E0, 0x001F}; }
+  static PixelFormat Rgb888() { return {24, 0xFF0000, 0x00FF00, 0x0000FF}; }
+  static PixelFormat Xrgb8888() { return {32, 0xFF0000, 0x00FF00, 0x0000FF}; }
+  static PixelFormat Indexed8() { return {8, 0, 0, 0}; }
+  // A desktop-style format for a depth: 8 palette, 15 5-5-5, 16 5-6-5, 24, 32.
+  static PixelFormat ForDepth(int bits);
+};
+
+bool operator==(const PixelFormat& a, const PixelFormat& b);
+
+// Pixel memory owned elsewhere. `palette` gives the colours of 8-bit pixels (256 entries), or
+// null when the owner has none.
+struct PixelBuffer {
+  uint8_t* bits = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t pitch = 0;  // bytes from one row to the next
+  PixelFormat format;
+  const PALETTEENTRY* palette = nullptr;
+
+  uint8_t* Row(int y) const { return bits + static_cast<ptrdiff_t>(y) * pitch; }
+  uint32_t GetRaw(int x, int y) const;
+  void PutRaw(int x, int y, uint32_t value) const;
+};
+
+// Colour conversion between 8-bit channels and raw pixel values of a format. For 8-bit formats
+// the raw value is a palette index: RgbToRaw picks the nearest palette entry.
+uint32_t RgbToRaw(const PixelFormat& f, const PALETTEENTRY* palette, uint8_t r, uint8_t g,
+                  uint8_t b);
+void RawToRgb(const PixelFormat& f, const PALETTEENTRY* palette, uint32_t raw, uint8_t* r,
+              uint8_t* g, uint8_t* b);
+// Nearest entry of a 256-entry palette (squared distance; the lowest index wins a tie).
+uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, uint8_t r, uint8_t g, uint8_t b);
+
+// Converts a whole buffer to 32-bit 0x00RRGGBB pixels, row by row (for frames and screenshots).
+void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst);
+
+}  // namespace plat
+
+#endif

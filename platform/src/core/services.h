@@ -1,0 +1,37 @@
+// Hooks by which the core reaches each service. Every service implements its own; the core
+// holds weak do-nothing defaults so that the library links while a service is absent.
+#ifndef QV_PLATFORM_CORE_SERVICES_H
+#define QV_PLATFORM_CORE_SERVICES_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace plat {
+
+namespace user {
+// A key event for the focused window: WM_KEYDOWN / WM_KEYUP, or WM_SYSKEYDOWN / WM_SYSKEYUP
+// while Alt is held or for F10 and Alt itself.
+void OnKey(uint8_t scanCode, uint8_t virtualKey, bool down);
+// The close button: WM_SYSCOMMAND SC_CLOSE to the main window, whose default handling sends
+// WM_CLOSE.
+void OnCloseRequested();
+void OnFocusChanged(bool active);
+}  // namespace user
+
+namespace ddraw {
+// A full-screen exclusive program that loses the focus loses its primary surface, its back
+// buffers and every video-memory surface.
+void OnFocusChanged(bool active);
+// The test host's LoseSurfaces.
+void LoseAllSurfaces();
+}  // namespace ddraw
+
+namespace dinput {
+// Foreground devices lose acquisition with the focus.
+void OnFocusChanged(bool active);
+}  // namespace dinput
+
+}  // namespace plat
+
+#endif

@@ -1,0 +1,94 @@
+// GDI's objects behind their handles: bitmaps, fonts, regions, brushes and device contexts.
+// Handles are checked against a registry, so a stale or made-up handle gets a failure result
+// instead of a crash.
+#ifndef QV_PLATFORM_GDI_OBJECTS_H
+#define QV_PLATFORM_GDI_OBJECTS_H
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/pixels.h"
+
+namespace plat::gdi {
+
+enum class Kind { Bitmap, Font, Region, Brush, Pen, DC };
+
+struct Object {
+  explicit Object(Kind k) : kind(k) {}
+  virtual ~Object() = default;
+  Kind kind;
+  bool stock = false;  // stock objects are never deleted
+  int selectedIn = 0;  // device contexts that have it selected
+};
+
+// A device-independent bitmap section: pixels in memory the bitmap owns.
+struct Bitmap : Object {
+  Bitmap() : Object(Kind::Bitmap) {}
+  std::vector<uint8_t> storage;
+  PixelBuffer pixels;                 // view of `storage`
+  std::vector<PALETTEENTRY> colors;   // colour table of 8-bit (or less) bitmaps, 256 entries
+  int bitsPixel = 0;                  // what GetObjectA reports
+  bool topDown = false;
+};
+
+// The rasteriser's side of a font lives in the text module.
+struct FontFace;
+
+struct Font : Object {
+  Font() : Object(Kind::Font) {}
+  LOGFONTA log = {};
+  std::shared_ptr<FontFace> face;  // made on first use
+};
+
+struct Region : Object {
+  Region() : Object(Kind::Region) {}
+  RECT rect = {};
+};
+
+struct Brush : Object {
+  Brush() : Object(Kind::Brush) {}
+  COLORREF color = 0;
+  bool hollow = false;
+};
+
+struct Pen : Object {
+  Pen() : Object(Kind::Pen) {}
+  COLORREF color = 0;
+  bool hollow = false;
+};
+
+enum class DCKind { Memory, Surface, Window, Desktop };
+
+struct DC : Object {
+  DC() : Object(Kind::DC) {}
+  DCKind dcKind = DCKind::Memory;
+  PixelBuffer target;              // where drawing lands; empty for a memory DC with no bitmap
+  Bitmap* bitmap = nullptr;        // selected bitmap of a memory DC
+  Font* font = nullptr;            // selected font; null means the default (System-like) font
+  Brush* brush = nullptr;
+  Pen* pen = nullptr;
+  Region* clip = nullptr;          // selected clip region (the DC's own copy), or none
+  COLORREF textColor = 0x000000;
+  COLORREF bkColor = 0xFFFFFF;
+  int bkMode = OPAQUE;
+  UINT textAlign = TA_LEFT | TA_TOP;
+  HWND window = nullptr;           // window or desktop DCs
+};
+
+// Registry of live objects.
+HGDIOBJ Register(std::unique_ptr<Object> object);
+Object* Lookup(HGDIOBJ handle);  // null when not a live object
+template <typename T>
+T* LookupAs(HGDIOBJ handle, Kind kind) {
+  Object* o = Lookup(handle);
+  return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
+}
+inline DC* LookupDC(HDC dc) { return LookupAs<DC>(dc, Kind::DC); }
+// Frees the object; false when it is not live, is stock, or is still selected.
+bool Destroy(HGDIOBJ handle);
+
+}  // namespace plat::gdi
+
+#endif

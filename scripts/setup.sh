@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, playing and testing Quorvane need, when missing.
+# Usage: scripts/setup.sh [play|test|windows]...
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation)
+for what in "$@"; do
+  case "$what" in
+    test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick) ;;
+    windows) packages+=(g++-mingw-w64-i686 mingw-w64-i686-dev) ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}"
+fi

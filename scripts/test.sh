@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. With --sanitize, in a separate build with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build-test"
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  build="$root/build-sanitize"
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BUILD_BENCH=OFF)
+fi
+"$root/scripts/setup.sh" test
+cmake -S "$root" -B "$build" "${flags[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" --timeout 300

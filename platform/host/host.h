@@ -55,6 +55,9 @@ const Frame& LastFrame();
 const std::vector<uint64_t>& FrameHashes();
 // Called after each presented frame with its index (0 for the first). Tests inject input here.
 void OnFrame(std::function<void(int frameIndex)> callback);
+// Without capture (for benchmarks) frames are only counted and reported to OnFrame; LastFrame
+// and FrameHashes stay as they were.
+void CaptureFrames(bool enabled);
 // Writes a frame as a 24-bit BMP, or PNG when the name ends in ".png". Returns false on failure.
 bool SaveFrame(const Frame& frame, const std::string& path);
 

@@ -38,6 +38,7 @@ struct HostState {
   qvhost::Frame lastFrame;
   std::vector<uint64_t> frameHashes;
   std::function<void(int)> onFrame;
+  bool captureFrames = true;
 };
 
 HostState& State() {
@@ -50,10 +51,8 @@ const std::chrono::steady_clock::time_point kStart = std::chrono::steady_clock::
 uint64_t HashPixels(const std::vector<uint32_t>& pixels) {
   uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (uint32_t p : pixels) {
-    for (int i = 0; i < 4; ++i) {
-      h ^= (p >> (8 * i)) & 0xFF;
-      h *= 1099511628211ull;
-    }
+    h ^= p;
+    h *= 1099511628211ull;
   }
   return h;
 }
@@ -124,6 +123,11 @@ int AnswerMessageBox(HWND owner, const char* text, const char* caption, UINT typ
 
 void RecordFrame(const PixelBuffer& frame) {
   HostState& s = State();
+  if (!s.captureFrames) {
+    int index = s.frameCount++;
+    if (s.onFrame) s.onFrame(index);
+    return;
+  }
   s.lastFrame.width = frame.width;
   s.lastFrame.height = frame.height;
   s.lastFrame.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
@@ -183,6 +187,7 @@ int FrameCount() { return State().frameCount; }
 const Frame& LastFrame() { return State().lastFrame; }
 const std::vector<uint64_t>& FrameHashes() { return State().frameHashes; }
 void OnFrame(std::function<void(int)> callback) { State().onFrame = std::move(callback); }
+void CaptureFrames(bool enabled) { State().captureFrames = enabled; }
 
 void FailCall(const std::string& name, HRESULT result, int times) {
   if (times == 0) return;

@@ -147,11 +147,50 @@ void RawToRgb(const PixelFormat& f, const PALETTEENTRY* palette, uint32_t raw, u
 }
 
 void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst) {
+  const PixelFormat& f = src.format;
+  if (f == PixelFormat::Rgb565()) {
+    // The game's format: a table of all 65536 colours would be larger than the work, so
+    // expand with shifts.
+    for (int y = 0; y < src.height; ++y) {
+      const uint8_t* row = src.Row(y);
+      for (int x = 0; x < src.width; ++x) {
+        uint16_t p;
+        std::memcpy(&p, row + 2 * x, 2);
+        uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+        *dst++ = (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+      }
+    }
+    return;
+  }
+  if (f.IsPalettized()) {
+    uint32_t lut[256];
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint8_t r, g, b;
+      RawToRgb(f, src.palette, i, &r, &g, &b);
+      lut[i] = (static_cast<uint32_t>(r) << 16) | (g << 8) | b;
+    }
+    for (int y = 0; y < src.height; ++y) {
+      const uint8_t* row = src.Row(y);
+      for (int x = 0; x < src.width; ++x) *dst++ = lut[row[x]];
+    }
+    return;
+  }
+  // Any other RGB format: per channel shift and width, computed once.
+  struct Channel {
+    uint32_t mask;
+    int shift;
+    int bits;
+  } channels[3] = {{f.redMask, LowestBit(f.redMask), BitCount(f.redMask)},
+                   {f.greenMask, LowestBit(f.greenMask), BitCount(f.greenMask)},
+                   {f.blueMask, LowestBit(f.blueMask), BitCount(f.blueMask)}};
   for (int y = 0; y < src.height; ++y) {
     for (int x = 0; x < src.width; ++x) {
-      uint8_t r, g, b;
-      RawToRgb(src.format, src.palette, src.GetRaw(x, y), &r, &g, &b);
-      *dst++ = (static_cast<uint32_t>(r) << 16) | (g << 8) | b;
+      uint32_t raw = src.GetRaw(x, y);
+      uint32_t out = 0;
+      for (const Channel& c : channels) {
+        out = (out << 8) | (c.mask ? Expand((raw & c.mask) >> c.shift, c.bits) : 0);
+      }
+      *dst++ = out;
     }
   }
 }

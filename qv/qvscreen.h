@@ -1,0 +1,118 @@
+// Screen: the display. Owns the DirectDraw object, the front buffer (primary surface) and the
+// back buffer as Surfaces, the palette and, in a window, the clipper; presents frames with a
+// frames-per-second counter; keeps the lists of display devices and display modes.
+#ifndef QV_QVSCREEN_H
+#define QV_QVSCREEN_H
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include "qvsurface.h"
+
+// One display mode reported by DirectDraw. The list ends with an all-zero entry.
+struct DisplayMode {
+  DWORD width;
+  DWORD height;
+  DWORD bitsPerPixel;
+  DisplayMode* next;
+};
+
+// One usable display device. guidPointer is null for the primary display driver, else the
+// address of this entry's own guid. The list ends with an all-zero entry.
+struct DisplayDevice {
+  GUID* guidPointer;
+  GUID guid;
+  char driverName[512];
+  char driverDescription[512];
+  DDCAPS halCaps;
+  DDCAPS helCaps;
+  HMONITOR monitor;
+  DisplayDevice* next;
+};
+
+class Screen {
+ public:
+  // Creates the DirectDraw object of the primary display driver and builds the device and
+  // mode lists. A failure is reported in a message box and leaves the Screen without a
+  // DirectDraw object; every creation on it then returns 0.
+  Screen();
+  // Screen() followed by CreateFullScreen; the result is dropped.
+  Screen(HWND window, int width, int height, int bitsPerPixel, int standardVga);
+  // Screen() followed by CreateInWindow; the result is dropped.
+  Screen(HWND window, int width, int height);
+  // Gives the display mode back and releases the buffers, clipper, palette and DirectDraw.
+  ~Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
+
+  // ---- Display creation (1 success, 0 failure) -----------------------------------------------
+  // Exclusive full-screen mode with a flipping chain of the primary surface and one back
+  // buffer (two with tripleBuffering).
+  int CreateFullScreen(HWND window, int width, int height, int bitsPerPixel, int standardVga);
+  // The desktop's mode: a primary surface clipped to `window` and an off-screen back buffer.
+  int CreateInWindow(HWND window, int width, int height);
+  // bitsPerPixel 0: CreateInWindow; else CreateFullScreen without standard VGA modes.
+  int SelectMode(HWND window, int width, int height, int bitsPerPixel);
+
+  // ---- Presentation --------------------------------------------------------------------------
+  Surface* GetBack();
+  // Counts the frame, optionally prints "FPS = n" on the back buffer, then flips (full screen)
+  // or copies the back buffer to the window's client area. A lost surface is restored and
+  // the error returned.
+  HRESULT Flip(int vsync, int stretch, int showFps);
+  HRESULT FillBackBuffer(DWORD color);
+  void RestoreSurfaces();
+  HRESULT WaitVerticalBlank();
+  // Reloads a bitmap (resource or file) into the back buffer: 1 on success.
+  int LoadBackImage(const char* name);
+  // A COLORREF as a raw pixel value of `surface` (the back buffer when null). Colours are
+  // returned unchanged in palette formats.
+  DWORD ColorToPixel(COLORREF color, Surface* surface);
+
+  // ---- Display devices and modes -------------------------------------------------------------
+  int EnumerateDevices();
+  int EnumerateModes();
+  DWORD GetModeCount();
+  // The mode at `index` (0 is the first reported); 0 and nothing stored when out of range.
+  int GetMode(DWORD index, DWORD* width, DWORD* height, DWORD* bitsPerPixel);
+  int HasMode(DWORD width, DWORD height, DWORD bitsPerPixel);
+  // Moves the Screen to another display device before any display has been created. Index
+  // deviceCount selects the primary display driver.
+  int SelectDevice(DWORD index);
+
+  // ---- Fields, in this order -----------------------------------------------------------------
+  LPDIRECTDRAW4 directDraw;
+  Surface* front;
+  Surface* back;
+  LPDIRECTDRAWPALETTE palette;
+  LPDIRECTDRAWCLIPPER clipper;
+  int width;
+  int height;
+  int bitsPerPixel;
+  HWND window;
+  int fullScreen;
+  DWORD modeCount;
+  DisplayMode* modes;
+  int tripleBuffering;
+  int videoMemory;
+  DWORD deviceCount;
+  DisplayDevice* devices;
+  DWORD frameCount;
+  DWORD frameTime;
+  DWORD lastFrameTime;
+  int fps;
+
+ private:
+  void ReleaseDisplay();
+  void SetUpBuffer(Surface* buffer, int w, int h);
+  // Creates directDraw for the device (null: primary display driver); reports failures with
+  // the two given line numbers. 1 on success.
+  int CreateDirectDraw(GUID* device, int createLine, int queryLine);
+};
+
+// Enumeration callbacks handed to DirectDraw. The context is the head of the list.
+HRESULT WINAPI ModeListCallback(LPDDSURFACEDESC2 mode, LPVOID context);
+BOOL WINAPI DeviceListCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context,
+                               HMONITOR monitor);
+
+#endif

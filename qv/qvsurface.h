@@ -1,0 +1,165 @@
+// Surface: one image of the engine. A DirectDraw off-screen surface with a stored source
+// rectangle, destination rectangle and source colour key, drawn onto another Surface through
+// the draw operations of its virtual table. The Screen's front and back buffers are Surfaces.
+#ifndef QV_QVSURFACE_H
+#define QV_QVSURFACE_H
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstdio>
+
+class Screen;
+
+// Channel layout of a surface's pixels. Masks are shifted down to bit 0 (31 for a 5-bit
+// channel, 63 for a 6-bit one); shifts are the bit position of each channel's lowest bit.
+// bitsPerPixel: 8 or less for palette formats, 15 (5-5-5), 16 (5-6-5), 24, 32; 0 for any other
+// format. Bytes per pixel in software drawing are (bitsPerPixel + 1) / 8.
+struct PixelFormatInfo {
+  BYTE blueMask;
+  BYTE greenMask;
+  BYTE redMask;
+  BYTE reservedMask;
+  BYTE blueShift;
+  BYTE greenShift;
+  BYTE redShift;
+  BYTE reservedShift;
+  DWORD bitsPerPixel;
+};
+
+// Where a surface's memory is asked for. Only the low 8 bits of the value are looked at:
+// 0 video memory, 1 system memory, anything else lets DirectDraw choose.
+enum SurfaceMemory : int {
+  VideoMemory = 0,
+  SystemMemory = 1,
+  AnyMemory = 2,
+};
+
+class Surface {
+ public:
+  // ---- Construction --------------------------------------------------------------------------
+  // An empty surface: no DirectDraw surface, rectangles 0, colorKey 0xFFFFFFFF.
+  Surface();
+  // Empty surface followed by Create(screen, width, height, memory); the result is dropped.
+  Surface(Screen* screen, int width, int height, SurfaceMemory memory);
+  // Empty surface followed by Create(screen, fileName, memory); the result is dropped.
+  Surface(Screen* screen, const char* fileName, SurfaceMemory memory);
+  // A new DirectDraw surface of the same description with the source drawn onto it.
+  Surface(const Surface& other);
+  Surface& operator=(const Surface&) = delete;
+
+  // ---- Draw operations (virtual slots 0 to 10, in this order) --------------------------------
+  // Slot 0: frees the font, releases a held DC, frees the alpha map, releases the DirectDraw
+  // surface and the reference taken on the Screen's DirectDraw object.
+  virtual ~Surface();
+  // Slot 1: Blt of sourceRect onto destRect (both of this surface) on the target, DDBLT_WAIT.
+  virtual HRESULT Blit(Surface* target);
+  // Slot 2: BltFast of sourceRect to (x, y), DDBLTFAST_WAIT.
+  virtual HRESULT BlitAt(int x, int y, Surface* target);
+  // Slot 3: BltFast of sourceRect to (x, y) with the source colour key.
+  virtual HRESULT BlitKeyedAt(int x, int y, Surface* target);
+  // Slot 4: as BlitKeyedAt after clipping a copy of sourceRect and (x, y) to `clip`.
+  virtual HRESULT BlitKeyedClippedAt(int x, int y, Surface* target, const RECT& clip);
+  // Slot 5: Blt of the whole surface onto the client area of the Screen's window.
+  virtual HRESULT BlitToWindow(Surface* target);
+  // Slot 6: Blt of sourceRect onto (x, y, x + width * factorX, y + height * factorY) with the
+  // source colour key; the rectangle is stored in destRect.
+  virtual HRESULT BlitStretched(int x, int y, int factorX, int factorY, Surface* target);
+  // Slot 7: Blt of sourceRect onto (x, y, x + trunc(width * factor), y + trunc(height *
+  // factor)) with the source colour key; the rectangle is stored in destRect.
+  virtual HRESULT BlitScaled(int x, int y, float factor, Surface* target);
+  // Slot 8: Blt of sourceRect onto the same rectangle of the target, mirrored left to right.
+  virtual HRESULT BlitMirroredLeftRight(int x, int y, Surface* target);
+  // Slot 9: Blt of sourceRect onto the same rectangle of the target, mirrored up and down.
+  virtual HRESULT BlitMirroredUpDown(int x, int y, Surface* target);
+  // Slot 10: reserved; does nothing.
+  virtual void ReservedBlit(int a, int b, int c, int d, int e);
+
+  // ---- Creation (1 success, 0 failure) -------------------------------------------------------
+  int Create(Screen* screen, int width, int height, SurfaceMemory memory);
+  // A BMP through the image loader (resource, then file); a PSD when that fails and the file
+  // starts with "8BPS". The surface keeps the caller's fileName pointer.
+  int Create(Screen* screen, const char* fileName, SurfaceMemory memory);
+  // File readers (qv/surface_files.cpp).
+  int CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory memory);
+  // A BMP read from an open file at its current position; size counts the BMP's bytes from
+  // its first byte, 0 means the header's bfSize. The file stays open.
+  int CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemory memory, DWORD size);
+  int CreateFromBitmapStream(Screen* screen, std::FILE* file, DWORD size, SurfaceMemory memory);
+  int LoadAlphaMap(const char* fileName);
+
+  // ---- Rectangles and colour key -------------------------------------------------------------
+  // Arguments in the order top, left, bottom, right; stored as RECTs. No checking.
+  void SetSourceRect(LONG top, LONG left, LONG bottom, LONG right);
+  void SetDestRect(LONG top, LONG left, LONG bottom, LONG right);
+  // Stores the raw pixel value as the source colour key and sets it on the DirectDraw surface.
+  HRESULT SetColorKey(DWORD key);
+  // Takes the key from the top-left pixel (0xFFFFFFFF when the surface can't be locked).
+  void SetColorKey();
+
+  // ---- Pixel and GDI access ------------------------------------------------------------------
+  // Locks the whole surface into desc (lpSurface, lPitch); restores a lost surface and tries
+  // again, a bounded number of times.
+  HRESULT Lock();
+  HRESULT Unlock();
+  HDC GetDC();
+  void ReleaseDC();
+  // Text through GDI (qv/surface_text.cpp). Need a DC held with GetDC.
+  void SetFont(const char* faceName, int width, int height, int weight);
+  HGDIOBJ SelectFont();
+  BOOL DrawText(int x, int y, COLORREF color, const char* text);
+  int DrawTextInRect(const char* text, COLORREF color, RECT* rect);
+  // Inverts every bit of every pixel in the rectangle, clamped to the surface. Returns 0.
+  HRESULT InvertRect(int left, int top, int right, int bottom);
+  // Restores the DirectDraw surface (the front buffer's for a full-screen back buffer) and
+  // reloads the image file if the surface has one.
+  void Restore();
+
+  // ---- Colour fills by the display device ----------------------------------------------------
+  HRESULT Fill(DWORD color);
+  HRESULT FillRect(LONG left, LONG top, LONG right, LONG bottom, DWORD color);
+
+  // ---- Clipping (qv/blit/clip.cpp) -----------------------------------------------------------
+  // Stores the rectangle kept inside the surface: left, top >= 0; right <= width, bottom <=
+  // height. An inverted rectangle is stored as it comes out.
+  void SetClipRect(const RECT& rect);
+  void GetClipRect(RECT& rect) const;
+  // Cuts `rect` to clipRect: 1 when something is left, 0 (rect unchanged) when it lies wholly
+  // outside.
+  int ClipToClipRect(RECT& rect) const;
+  // Clips a blit of `source` from this surface to (x, y) on `dest` against both clip
+  // rectangles: 1 when something is left to draw, 0 otherwise (also for a null dest).
+  int ClipBlit(const Surface* dest, int& x, int& y, RECT& source) const;
+
+  // ---- Fields, in this order -----------------------------------------------------------------
+  int width;
+  int height;
+  const char* fileName;  // the caller's text, not copied
+  HDC dc;                // held between GetDC and ReleaseDC
+  DWORD colorKey;        // raw pixel value in the surface's own format
+  RECT sourceRect;
+  RECT destRect;
+  HFONT font;                    // owned
+  DDSURFACEDESC2 desc;           // creation description; after Lock, lpSurface and lPitch
+  LPDIRECTDRAWSURFACE4 surface;  // owned
+  Screen* screen;                // not owned
+  RECT clipRect;
+  PixelFormatInfo pixelFormat;
+  BYTE* alphaMap;  // owned, width * height bytes row by row, or null
+
+ private:
+  // The draw operations' answer to a lost surface: restore, and hand the error back.
+  HRESULT RestoreIfLost(HRESULT result);
+  // Frees the font and alpha map and releases the DirectDraw surface and the reference on the
+  // Screen's DirectDraw object: what a re-creation or the destructor drops.
+  void ReleaseContents();
+  // The DirectDraw object this surface holds a reference on, or null.
+  LPDIRECTDRAW4 directDrawRef;
+};
+
+// Clips a blit of `source` to (x, y) against `clip`: the right, left, top and bottom edges in
+// that order; the position moves right or down by what was cut on the left or top. A blit
+// placed wholly outside leaves `source` empty or inverted.
+void ClipSourceToRect(int& x, int& y, RECT& source, const RECT& clip);
+
+#endif

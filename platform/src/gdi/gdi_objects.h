@@ -19,18 +19,20 @@ struct Object {
   explicit Object(Kind k) : kind(k) {}
   virtual ~Object() = default;
   Kind kind;
-  bool stock = false;  // stock objects are never deleted
-  int selectedIn = 0;  // device contexts that have it selected
+  bool stock = false;        // stock objects are never deleted
+  int selectedIn = 0;        // device contexts that have it selected
+  HGDIOBJ handle = nullptr;  // set by Register
 };
 
 // A device-independent bitmap section: pixels in memory the bitmap owns.
 struct Bitmap : Object {
   Bitmap() : Object(Kind::Bitmap) {}
   std::vector<uint8_t> storage;
-  PixelBuffer pixels;                 // view of `storage`
-  std::vector<PALETTEENTRY> colors;   // colour table of 8-bit (or less) bitmaps, 256 entries
-  int bitsPixel = 0;                  // what GetObjectA reports
+  PixelBuffer pixels;                // view of `storage`
+  std::vector<PALETTEENTRY> colors;  // colour table of 8-bit (or less) bitmaps, 256 entries
+  int bitsPixel = 0;                 // what GetObjectA reports
   bool topDown = false;
+  bool dibSection = false;  // GetObjectA gives bmBits only for DIB sections
 };
 
 // The rasteriser's side of a font lives in the text module.
@@ -64,17 +66,18 @@ enum class DCKind { Memory, Surface, Window, Desktop };
 struct DC : Object {
   DC() : Object(Kind::DC) {}
   DCKind dcKind = DCKind::Memory;
-  PixelBuffer target;              // where drawing lands; empty for a memory DC with no bitmap
-  Bitmap* bitmap = nullptr;        // selected bitmap of a memory DC
-  Font* font = nullptr;            // selected font; null means the default (System-like) font
+  PixelBuffer target;        // where drawing lands; empty for a memory DC with no bitmap
+  Bitmap* bitmap = nullptr;  // selected bitmap of a memory DC
+  Font* font = nullptr;      // selected font; null means the default (System-like) font
   Brush* brush = nullptr;
   Pen* pen = nullptr;
-  Region* clip = nullptr;          // selected clip region (the DC's own copy), or none
+  Region* clip = nullptr;  // selected clip region (the DC's own copy), or none
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = OPAQUE;
   UINT textAlign = TA_LEFT | TA_TOP;
-  HWND window = nullptr;           // window or desktop DCs
+  HWND window = nullptr;             // window or desktop DCs
+  std::unique_ptr<Region> clipCopy;  // owns `clip`
 };
 
 // Registry of live objects.
@@ -88,6 +91,12 @@ T* LookupAs(HGDIOBJ handle, Kind kind) {
 inline DC* LookupDC(HDC dc) { return LookupAs<DC>(dc, Kind::DC); }
 // Frees the object; false when it is not live, is stock, or is still selected.
 bool Destroy(HGDIOBJ handle);
+
+// The rectangle that drawing into the DC may touch, in target coordinates: the target's bounds
+// cut by the clip region. Empty when the DC has no pixels (window and desktop DCs).
+RECT DrawBounds(const DC& dc);
+// The default font of a new device context (the stock SYSTEM_FONT).
+Font* DefaultFont();
 
 }  // namespace plat::gdi
 

@@ -1,0 +1,51 @@
+// Helpers shared by the GDI source files: bitmap allocation, the blit engine and the BMP reader.
+#ifndef QV_PLATFORM_GDI_INTERNAL_H
+#define QV_PLATFORM_GDI_INTERNAL_H
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/pixels.h"
+#include "gdi/gdi_objects.h"
+
+namespace plat::gdi {
+
+// Largest bitmap accepted anywhere: each side and the pixel memory.
+constexpr int32_t kMaxSide = 16384;
+constexpr uint64_t kMaxBytes = 256ull << 20;
+
+// Bytes in a DIB row: whole 32-bit words.
+inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }
+
+// A zero-filled bitmap of the given size and format, rows stored bottom-up unless `topDown`
+// (the memory layout of a DIB). For 8-bit formats the colour table has 256 black entries.
+// Null when the size is out of range.
+std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFormat& format,
+                                   bool topDown);
+
+// The stock 1x1 monochrome bitmap that every new memory DC starts with.
+Bitmap* DefaultBitmap();
+// The format of a desktop of the given depth.
+PixelFormat DesktopFormat();
+
+// Copies (and scales, mirrors, converts) a source rectangle onto a destination rectangle,
+// nearest-neighbour. Widths and heights may be negative (mirroring); the destination is
+// limited to `clip` (target coordinates, already inside the target). Source pixels outside the
+// source are not read and their destination pixels are left alone. `rop` is a raster
+// operation on raw destination values; false when it is not one that is supported.
+bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst, int wDst, int hDst,
+                   const PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop);
+
+// Reads a BMP file image (file header first). Null for anything malformed or too large.
+std::unique_ptr<Bitmap> ReadBmp(const uint8_t* data, size_t size);
+
+// COLORREF <-> raw pixel values of a target.
+uint32_t ColorToRaw(const PixelBuffer& target, COLORREF color);
+COLORREF RawToColor(const PixelBuffer& target, uint32_t raw);
+
+}  // namespace plat::gdi
+
+#endif

@@ -776,8 +776,9 @@ typedef struct DIJOYSTATE2 {
 #define DIJOFS_RX FIELD_OFFSET(DIJOYSTATE, lRx)
 #define DIJOFS_RY FIELD_OFFSET(DIJOYSTATE, lRy)
 #define DIJOFS_RZ FIELD_OFFSET(DIJOYSTATE, lRz)
-#define DIJOFS_SLIDER(n) (FIELD_OFFSET(DIJOYSTATE, rglSlider) + (n) * sizeof(LONG))
-#define DIJOFS_POV(n) (FIELD_OFFSET(DIJOYSTATE, rgdwPOV) + (n) * sizeof(DWORD))
+// DWORD, as sizeof is on 32-bit Windows.
+#define DIJOFS_SLIDER(n) ((DWORD)(FIELD_OFFSET(DIJOYSTATE, rglSlider) + (n) * sizeof(LONG)))
+#define DIJOFS_POV(n) ((DWORD)(FIELD_OFFSET(DIJOYSTATE, rgdwPOV) + (n) * sizeof(DWORD)))
 #define DIJOFS_BUTTON(n) (FIELD_OFFSET(DIJOYSTATE, rgbButtons) + (n))
 #define DIJOFS_BUTTON0 DIJOFS_BUTTON(0)
 #define DIJOFS_BUTTON1 DIJOFS_BUTTON(1)

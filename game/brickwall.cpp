@@ -1,0 +1,91 @@
+#include "brickwall.h"
+
+#include <cstdio>
+
+#include "app.h"
+#include "brick.h"
+#include "images.h"
+#include "qvscreen.h"
+
+namespace {
+
+// The level file read as text: a carriage return followed by a line feed reads as one line
+// feed, the same on every system. A file that did not open, and every read past its end, gives
+// EOF. The file is only ever opened for reading, so a missing one is not created.
+class LevelReader {
+ public:
+  explicit LevelReader(const char* fileName)
+      : file_(fileName != nullptr ? std::fopen(fileName, "rb") : nullptr) {}
+  ~LevelReader() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  LevelReader(const LevelReader&) = delete;
+  LevelReader& operator=(const LevelReader&) = delete;
+
+  int Next() {
+    if (file_ == nullptr) return EOF;
+    int c = std::fgetc(file_);
+    if (c == '\r') {
+      int following = std::fgetc(file_);
+      if (following == '\n') return '\n';
+      if (following != EOF) std::ungetc(following, file_);
+    }
+    return c;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
+
+BrickWall::BrickWall() : background(nullptr), columns(16), rows(12), cells{} {
+  background = LoadGameImage("background2.bmp", false);
+}
+
+BrickWall::~BrickWall() {
+  for (auto& row : cells) {
+    for (Brick*& brick : row) {
+      delete brick;
+      brick = nullptr;
+    }
+  }
+  delete background;
+}
+
+void BrickWall::Load(const char* fileName) {
+  LevelReader reader(fileName);
+  // A cell character other than '0' to '3' before any kind was named makes a plain brick.
+  int kind = 0;
+  for (int row = 0; row < 12; ++row) {
+    for (int column = 0; column < 16; ++column) {
+      int c = reader.Next();
+      if (c == '1') kind = 0;
+      if (c == '2') kind = 1;
+      if (c == '3') kind = 2;
+      // Loading again replaces the bricks of a previous load.
+      delete cells[row][column];
+      cells[row][column] = c == '0' ? nullptr : new Brick(50 * column, 25 * row, kind);
+    }
+    reader.Next();  // the line end, whatever it is
+  }
+}
+
+void BrickWall::Draw(Paddle* paddle) {
+  background->Blit(screen->GetBack());
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      if (cells[row][column] != nullptr) cells[row][column]->Draw(paddle);
+    }
+  }
+}
+
+bool BrickWall::IsCleared() {
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      const Brick* brick = cells[row][column];
+      if (brick != nullptr && brick->alive && brick->kind != 1) return false;
+    }
+  }
+  return true;
+}

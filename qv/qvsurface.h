@@ -150,10 +150,14 @@ class Surface {
  private:
   // The draw operations' answer to a lost surface: restore, and hand the error back.
   HRESULT RestoreIfLost(HRESULT result);
-  // Frees the font and alpha map and releases the DirectDraw surface and the reference on the
-  // Screen's DirectDraw object: what a re-creation or the destructor drops.
+  // DD_OK when both this surface and the target hold a DirectDraw surface.
+  HRESULT CheckDraw(const Surface* target) const;
+  // Gives back a held DC and releases the DirectDraw surface before a re-creation.
   void ReleaseContents();
-  // The DirectDraw object this surface holds a reference on, or null.
+  // Keeps exactly one reference on the DirectDraw object the surface was created on.
+  void HoldDirectDraw(LPDIRECTDRAW4 directDraw);
+  // The DirectDraw object this surface holds a reference on, or null (the Screen's buffers
+  // take none).
   LPDIRECTDRAW4 directDrawRef;
 };
 

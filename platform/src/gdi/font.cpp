@@ -1,0 +1,483 @@
+// Fonts through fontconfig and FreeType, measured the way GDI measures TrueType fonts: the cell
+// is the face's Windows ascent plus descent (the OS/2 usWinAscent and usWinDescent), a positive
+// LOGFONTA height asks for that cell, a negative one for the em square.
+#include "gdi/font.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+
+namespace plat::gdi {
+
+namespace {
+
+FT_Library Library() {
+  // Kept for the life of the process: fonts held by stock objects and device contexts may be
+  // released during static destruction, after any library teardown would have run.
+  static FT_Library library = [] {
+    FT_Library lib = nullptr;
+    return FT_Init_FreeType(&lib) == 0 ? lib : nullptr;
+  }();
+  return library;
+}
+
+bool FontconfigReady() {
+  static bool ready = FcInit() == FcTrue;
+  return ready;
+}
+
+int64_t RoundDiv(int64_t a, int64_t b) {
+  if (b == 0) return 0;
+  if (b < 0) a = -a, b = -b;
+  return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b);
+}
+
+std::string Lower(const char* s, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n && s[i]; ++i) {
+    out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
+  }
+  // Surrounding blanks are not part of a face name.
+  size_t b = out.find_first_not_of(' ');
+  if (b == std::string::npos) return std::string();
+  size_t e = out.find_last_not_of(' ');
+  return out.substr(b, e - b + 1);
+}
+
+enum class Generic { Sans, Serif, Mono };
+
+const char* PreferredFamily(Generic g) {
+  switch (g) {
+    case Generic::Serif:
+      return "Liberation Serif";
+    case Generic::Mono:
+      return "Liberation Mono";
+    default:
+      return "Liberation Sans";
+  }
+}
+
+const char* GenericFamily(Generic g) {
+  switch (g) {
+    case Generic::Serif:
+      return "serif";
+    case Generic::Mono:
+      return "monospace";
+    default:
+      return "sans-serif";
+  }
+}
+
+// Windows face names that programs ask for, mapped to the metric-compatible faces that stand in
+// for them.
+bool AliasFor(const std::string& name, Generic* g) {
+  static const struct {
+    const char* name;
+    Generic generic;
+  } kAliases[] = {
+      {"arial", Generic::Sans},          {"helvetica", Generic::Sans},
+      {"ms sans serif", Generic::Sans},  {"microsoft sans serif", Generic::Sans},
+      {"ms shell dlg", Generic::Sans},   {"ms shell dlg 2", Generic::Sans},
+      {"system", Generic::Sans},         {"times new roman", Generic::Serif},
+      {"times", Generic::Serif},         {"ms serif", Generic::Serif},
+      {"courier", Generic::Mono},        {"courier new", Generic::Mono},
+      {"fixedsys", Generic::Mono},       {"terminal", Generic::Mono},
+      {"lucida console", Generic::Mono},
+  };
+  for (const auto& a : kAliases) {
+    if (name == a.name) {
+      *g = a.generic;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Where the face name says nothing, the pitch and family bits choose the kind of face.
+Generic GenericFromPitchAndFamily(BYTE pitchAndFamily) {
+  if ((pitchAndFamily & 0xF0) == FF_ROMAN) return Generic::Serif;
+  if ((pitchAndFamily & 0xF0) == FF_MODERN || (pitchAndFamily & 0x03) == FIXED_PITCH) {
+    return Generic::Mono;
+  }
+  return Generic::Sans;
+}
+
+struct Match {
+  bool ok = false;
+  std::string file;
+  int index = 0;
+  std::string family;
+  bool bold = false;    // the file itself is bold
+  bool italic = false;  // the file itself is slanted
+};
+
+// Asks fontconfig for the best face of a family. With `exact`, only a face whose family is the
+// one asked for counts.
+Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
+  Match result;
+  if (!FontconfigReady()) return result;
+  FcPattern* pattern = FcPatternCreate();
+  if (!pattern) return result;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult res = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &res);
+  FcPatternDestroy(pattern);
+  if (!match) return result;
+
+  FcChar8* file = nullptr;
+  FcChar8* fam = nullptr;
+  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+    bool familyMatches = !exact;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
+      const char* f = reinterpret_cast<const char*>(fam);
+      if (i == 0) result.family = f;
+      if (Lower(f, std::strlen(f)) == Lower(family.c_str(), family.size())) familyMatches = true;
+    }
+    if (familyMatches) {
+      result.ok = true;
+      result.file = reinterpret_cast<const char*>(file);
+      result.index = index;
+      result.bold = weight >= FC_WEIGHT_DEMIBOLD;
+      result.italic = slant != FC_SLANT_ROMAN;
+    }
+  }
+  FcPatternDestroy(match);
+  return result;
+}
+
+// The face a LOGFONTA's name, weight and slant come to; fontconfig answers are kept, as a match
+// takes far longer than drawing a line of text.
+Match Resolve(const LOGFONTA& log) {
+  std::string name = Lower(log.lfFaceName, LF_FACESIZE);
+  bool bold = log.lfWeight >= FW_BOLD;
+  bool italic = log.lfItalic != 0;
+  std::string key = name + '\n' + char('0' + bold) + char('0' + italic) +
+                    char('0' + static_cast<int>(GenericFromPitchAndFamily(log.lfPitchAndFamily)));
+  static auto* cache = new std::map<std::string, Match>();
+  auto it = cache->find(key);
+  if (it != cache->end()) return it->second;
+
+  Match m;
+  Generic generic;
+  if (AliasFor(name, &generic)) {
+    m = FindFace(PreferredFamily(generic), bold, italic, false);
+  } else {
+    generic = GenericFromPitchAndFamily(log.lfPitchAndFamily);
+    if (!name.empty()) m = FindFace(name, bold, italic, true);
+    if (!m.ok) m = FindFace(PreferredFamily(generic), bold, italic, false);
+  }
+  if (!m.ok) m = FindFace(GenericFamily(generic), bold, italic, false);
+  (*cache)[key] = m;
+  return m;
+}
+
+// What a face file says about its size, in font units.
+struct FileMetrics {
+  bool ok = false;
+  int unitsPerEm = 2048;
+  int winAscent = 0;
+  int winDescent = 0;
+  int avgCharWidth = 0;
+  int maxAdvance = 0;
+  int hheaAscent = 0;
+  int hheaDescent = 0;  // positive below the baseline
+  int lineGap = 0;
+  int weightClass = FW_NORMAL;
+  bool fixedPitch = false;
+  int underlinePosition = 0;  // negative below the baseline
+  int underlineThickness = 0;
+  int strikeoutPosition = 0;
+  int strikeoutSize = 0;
+};
+
+FileMetrics ReadMetrics(FT_Face face) {
+  FileMetrics m;
+  if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return m;
+  m.ok = true;
+  m.unitsPerEm = face->units_per_EM;
+  m.hheaAscent = face->ascender;
+  m.hheaDescent = -face->descender;
+  m.lineGap = std::max(0, face->height - (face->ascender - face->descender));
+  m.maxAdvance = face->max_advance_width;
+  m.fixedPitch = FT_IS_FIXED_WIDTH(face);
+  m.underlinePosition = face->underline_position;
+  m.underlineThickness = face->underline_thickness;
+  const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const TT_HoriHeader* hhea =
+      static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (hhea) m.lineGap = std::max<int>(0, hhea->Line_Gap);
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    m.winAscent = os2->usWinAscent;
+    m.winDescent = os2->usWinDescent;
+    m.avgCharWidth = os2->xAvgCharWidth;
+    m.weightClass = os2->usWeightClass;
+    m.strikeoutPosition = os2->yStrikeoutPosition;
+    m.strikeoutSize = os2->yStrikeoutSize;
+  } else {
+    m.winAscent = std::max(1, m.hheaAscent);
+    m.winDescent = std::max(0, m.hheaDescent);
+  }
+  if (m.avgCharWidth <= 0) m.avgCharWidth = std::max(1, m.unitsPerEm / 2);
+  if (m.strikeoutPosition <= 0) m.strikeoutPosition = m.unitsPerEm / 4;
+  if (m.strikeoutSize <= 0) m.strikeoutSize = m.unitsPerEm / 20;
+  if (m.underlineThickness <= 0) m.underlineThickness = m.unitsPerEm / 20;
+  if (face->style_flags & FT_STYLE_FLAG_BOLD) m.weightClass = std::max(m.weightClass, FW_BOLD);
+  return m;
+}
+
+// Metrics per face file, read once.
+const FileMetrics& MetricsOf(const std::string& file, int index) {
+  static auto* cache = new std::map<std::string, FileMetrics>();
+  std::string key = file + '#' + std::to_string(index);
+  auto it = cache->find(key);
+  if (it != cache->end()) return it->second;
+  FileMetrics m;
+  FT_Face face = nullptr;
+  if (Library() && FT_New_Face(Library(), file.c_str(), index, &face) == 0) {
+    m = ReadMetrics(face);
+    FT_Done_Face(face);
+  }
+  return (*cache)[key] = m;
+}
+
+int Clamp(int64_t v, int lo, int hi) {
+  return static_cast<int>(std::min<int64_t>(hi, std::max<int64_t>(lo, v)));
+}
+
+bool IsHardEdged(BYTE quality) {
+  return quality != ANTIALIASED_QUALITY && quality != CLEARTYPE_QUALITY;
+}
+
+}  // namespace
+
+FontFace::~FontFace() {
+  if (ft) FT_Done_Face(ft);
+}
+
+uint32_t AnsiToUnicode(uint8_t code) {
+  static const uint16_t k80to9F[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  if (code >= 0x80 && code <= 0x9F) return k80to9F[code - 0x80];
+  return code;
+}
+
+const GlyphImage& FontFace::Glyph(uint8_t code) {
+  GlyphImage& g = glyphs_[code];
+  if (g.loaded) return g;
+  g.loaded = true;
+  if (!ft) return g;
+
+  // A character the face lacks is drawn as its .notdef glyph (index 0).
+  FT_UInt index = FT_Get_Char_Index(ft, AnsiToUnicode(code));
+  if (FT_Load_Glyph(ft, index, loadFlags) != 0) {
+    if (index == 0 || FT_Load_Glyph(ft, 0, loadFlags) != 0) return g;
+  }
+  FT_GlyphSlot slot = ft->glyph;
+  FT_Pos advance = slot->advance.x;
+  if (syntheticBold && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    // Bold drawn from a regular face, as GDI does it: one pixel wider strokes and advance.
+    FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+    advance += 64;
+  }
+  g.advance = static_cast<int>((advance + 32) >> 6);
+  if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return g;
+
+  const FT_Bitmap& bm = slot->bitmap;
+  if (bm.width == 0 || bm.rows == 0 || !bm.buffer) return g;
+  if (bm.pixel_mode != FT_PIXEL_MODE_MONO && bm.pixel_mode != FT_PIXEL_MODE_GRAY) return g;
+  g.left = slot->bitmap_left;
+  g.top = slot->bitmap_top;
+  g.width = static_cast<int>(bm.width);
+  g.rows = static_cast<int>(bm.rows);
+  g.coverage.assign(static_cast<size_t>(g.width) * g.rows, 0);
+  const int pitch = bm.pitch < 0 ? -bm.pitch : bm.pitch;
+  for (int y = 0; y < g.rows; ++y) {
+    // A negative pitch stores the rows bottom-up.
+    const uint8_t* src =
+        bm.buffer + static_cast<ptrdiff_t>(bm.pitch < 0 ? g.rows - 1 - y : y) * pitch;
+    uint8_t* dst = &g.coverage[static_cast<size_t>(y) * g.width];
+    for (int x = 0; x < g.width; ++x) {
+      if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+        dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+      } else {
+        int level = bm.num_grays > 1 ? src[x] * 255 / (bm.num_grays - 1) : src[x];
+        dst[x] = static_cast<uint8_t>(std::min(255, level));
+      }
+    }
+  }
+  return g;
+}
+
+int64_t FontFace::Extent(const char* text, size_t count) {
+  int64_t sum = 0;
+  for (size_t i = 0; i < count; ++i) sum += Advance(static_cast<uint8_t>(text[i]));
+  return sum;
+}
+
+std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log) {
+  if (!Library()) return nullptr;
+  Match match = Resolve(log);
+  if (!match.ok) return nullptr;
+  const FileMetrics& fm = MetricsOf(match.file, match.index);
+  if (!fm.ok) return nullptr;
+
+  // Vertical size: the cell (positive height) or the em square (negative height).
+  const int64_t upem = fm.unitsPerEm;
+  const int64_t cellUnits = fm.winAscent + fm.winDescent;
+  int64_t height = log.lfHeight;
+  if (height == 0) height = 16;
+  int ppem, ascent, descent;
+  if (height > 0) {
+    int cell = Clamp(height, 1, kMaxFontPixels);
+    ppem = Clamp(RoundDiv(cell * upem, cellUnits), 1, kMaxFontPixels);
+    ascent = Clamp(RoundDiv(cell * fm.winAscent, cellUnits), 0, cell);
+    descent = cell - ascent;
+  } else {
+    ppem = Clamp(-height, 1, kMaxFontPixels);
+    ascent = static_cast<int>(RoundDiv(fm.winAscent * ppem, upem));
+    descent = static_cast<int>(RoundDiv(fm.winDescent * ppem, upem));
+    if (ascent + descent < 1) ascent = 1;
+  }
+
+  // Horizontal size: natural, or stretched so that the average character is lfWidth wide.
+  int64_t width = log.lfWidth < 0 ? -static_cast<int64_t>(log.lfWidth) : log.lfWidth;
+  int naturalAverage = std::max(1, static_cast<int>(RoundDiv(fm.avgCharWidth * ppem, upem)));
+  int64_t xSize26 = static_cast<int64_t>(ppem) * 64;
+  int average = naturalAverage;
+  if (width != 0) {
+    average = Clamp(width, 1, kMaxFontPixels);
+    xSize26 = Clamp(RoundDiv(average * upem * 64, fm.avgCharWidth), 64, kMaxFontPixels * 64);
+  }
+
+  const bool wantBold = log.lfWeight >= FW_BOLD;
+  const bool syntheticBold = wantBold && !match.bold;
+  const bool syntheticItalic = log.lfItalic && !match.italic;
+  const bool mono = IsHardEdged(log.lfQuality);
+
+  std::string key = match.file + '#' + std::to_string(match.index) + '/' + std::to_string(ppem) +
+                    'x' + std::to_string(xSize26) + '/' + std::to_string(ascent) + '+' +
+                    std::to_string(descent) + '/' + char('0' + mono) + char('0' + syntheticBold) +
+                    char('0' + syntheticItalic) + char('0' + (log.lfUnderline != 0)) +
+                    char('0' + (log.lfStrikeOut != 0)) + '/' + std::to_string(average);
+  static auto* cache = new std::map<std::string, std::shared_ptr<FontFace>>();
+  auto it = cache->find(key);
+  if (it != cache->end()) return it->second;
+
+  auto face = std::make_shared<FontFace>();
+  if (FT_New_Face(Library(), match.file.c_str(), match.index, &face->ft) != 0) {
+    face->ft = nullptr;
+    return nullptr;
+  }
+  if (FT_Set_Char_Size(face->ft, static_cast<FT_F26Dot6>(xSize26),
+                       static_cast<FT_F26Dot6>(ppem) * 64, 72, 72) != 0) {
+    return nullptr;
+  }
+  if (syntheticItalic) {
+    FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
+    FT_Set_Transform(face->ft, &shear, nullptr);
+  }
+  face->file = match.file;
+  face->index = match.index;
+  face->family = match.family;
+  face->mono = mono;
+  face->syntheticBold = syntheticBold;
+  face->syntheticItalic = syntheticItalic;
+  face->pixelsPerEm = ppem;
+  face->loadFlags = mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL;
+
+  TEXTMETRICA& tm = face->metrics;
+  tm.tmAscent = ascent;
+  tm.tmDescent = descent;
+  tm.tmHeight = ascent + descent;
+  tm.tmInternalLeading = std::max(0, tm.tmHeight - ppem);
+  int64_t extraGap = fm.lineGap - (cellUnits - (fm.hheaAscent + fm.hheaDescent));
+  tm.tmExternalLeading = static_cast<LONG>(std::max<int64_t>(0, RoundDiv(extraGap * ppem, upem)));
+  tm.tmAveCharWidth = average;
+  tm.tmMaxCharWidth = static_cast<LONG>(
+      std::max<int64_t>(1, RoundDiv(fm.maxAdvance * xSize26, upem * 64)) + (syntheticBold ? 1 : 0));
+  tm.tmWeight = wantBold ? std::max(fm.weightClass, FW_BOLD) : fm.weightClass;
+  tm.tmOverhang = 0;
+  tm.tmDigitizedAspectX = 96;
+  tm.tmDigitizedAspectY = 96;
+  tm.tmFirstChar = 0x20;
+  tm.tmLastChar = 0xFF;
+  tm.tmDefaultChar = 0x1F;
+  tm.tmBreakChar = 0x20;
+  tm.tmItalic = log.lfItalic ? 0xFF : 0;
+  tm.tmUnderlined = log.lfUnderline ? 0xFF : 0;
+  tm.tmStruckOut = log.lfStrikeOut ? 0xFF : 0;
+  // TMPF_FIXED_PITCH set means a variable-pitch font; TMPF_VECTOR and TMPF_TRUETYPE follow.
+  std::string familyName = Lower(match.family.c_str(), match.family.size());
+  BYTE family = FF_SWISS;
+  if (fm.fixedPitch) {
+    family = FF_MODERN;
+  } else if (familyName.find("serif") != std::string::npos &&
+             familyName.find("sans") == std::string::npos) {
+    family = FF_ROMAN;
+  }
+  tm.tmPitchAndFamily = static_cast<BYTE>(family | 0x06 | (fm.fixedPitch ? 0 : 0x01));
+  tm.tmCharSet = ANSI_CHARSET;
+
+  face->underlineOffset =
+      std::max(1, static_cast<int>(RoundDiv(-fm.underlinePosition * ppem, upem)));
+  face->underlineThickness =
+      std::max(1, static_cast<int>(RoundDiv(fm.underlineThickness * ppem, upem)));
+  face->strikeoutOffset =
+      std::max(1, static_cast<int>(RoundDiv(fm.strikeoutPosition * ppem, upem)));
+  face->strikeoutThickness = std::max(1, static_cast<int>(RoundDiv(fm.strikeoutSize * ppem, upem)));
+
+  // Faces no font refers to any more are dropped once the cache grows; the ones in use stay.
+  if (cache->size() >= 64) {
+    for (auto i = cache->begin(); i != cache->end();) {
+      i = i->second.use_count() == 1 ? cache->erase(i) : std::next(i);
+    }
+  }
+  (*cache)[key] = face;
+  return face;
+}
+
+const LOGFONTA& DefaultLogFont() {
+  static const LOGFONTA log = [] {
+    LOGFONTA l = {};
+    l.lfHeight = 16;
+    l.lfWeight = FW_BOLD;
+    l.lfCharSet = ANSI_CHARSET;
+    l.lfQuality = DEFAULT_QUALITY;
+    l.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    std::strcpy(l.lfFaceName, "System");
+    return l;
+  }();
+  return log;
+}
+
+FontFace* FaceOf(Font* font) {
+  if (!font) {
+    static auto* fallback = new std::shared_ptr<FontFace>();
+    if (!*fallback) *fallback = AcquireFace(DefaultLogFont());
+    return fallback->get();
+  }
+  if (!font->face) font->face = AcquireFace(font->log);
+  return font->face.get();
+}
+
+FontFace* FaceOf(DC* dc) { return dc ? FaceOf(dc->font) : nullptr; }
+
+}  // namespace plat::gdi

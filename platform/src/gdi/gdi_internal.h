@@ -39,6 +39,36 @@ PixelFormat DesktopFormat();
 bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst, int wDst, int hDst,
                    const PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop);
 
+// What a DIB header (BITMAPCOREHEADER, BITMAPINFOHEADER, V4 or V5) says about the pixels.
+struct DibHeader {
+  uint32_t headerSize = 0;
+  int32_t width = 0;
+  int32_t height = 0;  // positive; `topDown` tells the row order
+  bool topDown = false;
+  uint32_t bits = 0;
+  uint32_t compression = BI_RGB;
+  uint32_t sizeImage = 0;
+  PixelFormat format;             // of the decoded pixels (8-bit for 1, 4 and 8 bits and RLE)
+  uint32_t colorCount = 0;        // entries in the colour table (0 above 8 bits)
+  uint32_t colorEntrySize = 4;    // 3 for the core header's RGBTRIPLEs
+  uint32_t masksAfterHeader = 0;  // bytes of BI_BITFIELDS masks that follow a 40-byte header
+  // Where the colour table starts, counted from the header's first byte.
+  uint32_t TableOffset() const { return headerSize + masksAfterHeader; }
+  // Bytes of uncompressed pixel rows.
+  uint64_t PixelBytes() const { return DibStride(static_cast<uint64_t>(width), bits) * height; }
+};
+
+// Reads and checks a DIB header. `p` has `available` readable bytes, which must cover the
+// header and any masks that follow it. False for anything malformed or too large.
+bool ParseDibHeader(const uint8_t* p, size_t available, DibHeader* header);
+// Converts `header.colorCount` table entries at `table` into a 256-entry palette (the rest
+// black).
+void ReadColorTable(const DibHeader& header, const uint8_t* table, PALETTEENTRY* palette);
+// Decodes the pixel data (`size` readable bytes at `data`) into a new bitmap with the given
+// colour table. Null when the data is short or malformed.
+std::unique_ptr<Bitmap> DecodeDib(const DibHeader& header, const PALETTEENTRY* palette,
+                                  const uint8_t* data, size_t size);
+
 // Reads a BMP file image (file header first). Null for anything malformed or too large.
 std::unique_ptr<Bitmap> ReadBmp(const uint8_t* data, size_t size);
 

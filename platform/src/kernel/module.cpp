@@ -1,0 +1,61 @@
+// The process's module, its (absent) resources, the thread's last error and the debugger
+// output.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/host_state.h"
+
+namespace {
+
+constexpr DWORD kErrorModNotFound = 126;
+
+// The module's handle: the load address a 32-bit Windows program usually gets.
+HMODULE const kModule = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x00400000));
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI GetLastError(void) { return lastError; }
+void WINAPI SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  if (!lpModuleName) return kModule;
+  SetLastError(kErrorModNotFound);
+  return nullptr;
+}
+
+void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
+  if (!lpOutputString) return;
+  plat::host::DebugLine(lpOutputString);
+  const char* echo = std::getenv("QV_DEBUG_OUTPUT");
+  if (echo && *echo) {
+    std::fputs(lpOutputString, stderr);
+    std::fflush(stderr);
+  }
+}
+
+// The program's module carries no resources: every look-up finds nothing, as a Windows build
+// without a resource script does. Handles that no look-up gave out are refused.
+HRSRC WINAPI FindResourceA(HMODULE, LPCSTR, LPCSTR) {
+  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  return nullptr;
+}
+
+HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
+  SetLastError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+  return nullptr;
+}
+
+LPVOID WINAPI LockResource(HGLOBAL) { return nullptr; }
+
+DWORD WINAPI SizeofResource(HMODULE, HRSRC hResInfo) {
+  SetLastError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+  return 0;
+}
+
+}  // extern "C"

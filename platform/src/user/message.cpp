@@ -1,0 +1,399 @@
+// The thread's message queue, message dispatch, the default window procedure, and the window
+// system's events (keys, the close button, focus) turned into window messages.
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "backend/headless/headless.h"
+#include "core/backend.h"
+#include "core/input_state.h"
+#include "core/services.h"
+#include "user/user_internal.h"
+
+namespace plat::user {
+
+namespace {
+
+// Windows refuses to post more than this many messages to one queue.
+constexpr size_t kQueueLimit = 10000;
+constexpr WPARAM kThreadId = 1;
+constexpr uint8_t kScanLeftAlt = 0x38;
+constexpr uint8_t kScanRightAlt = 0xB8;
+constexpr LPARAM kContextBit = LPARAM(1) << 29;
+
+HWND const kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+
+// Keys as the window system saw them arrive (for the previous-state bit and Alt).
+struct KeyTracking {
+  bool down[256] = {};  // by scan code
+  int altCount = 0;     // Alt keys held
+};
+KeyTracking& Keys() {
+  static KeyTracking keys;
+  return keys;
+}
+
+// Key states as of the last key message taken from the queue, by virtual key, as GetKeyState
+// sees them on Windows: TranslateMessage reads Shift and Ctrl from here, so a character
+// follows the modifiers that were down when its key was pressed.
+bool syncDown[256] = {};
+
+bool InRange(UINT message, UINT first, UINT last) {
+  if (first == 0 && last == 0) return true;
+  return message >= first && message <= last;
+}
+
+bool Matches(const MSG& m, HWND filter, UINT first, UINT last) {
+  if (!InRange(m.message, first, last)) return false;
+  if (!filter) return true;
+  if (filter == kThreadMessagesOnly) return m.hwnd == nullptr;
+  return m.hwnd == filter || IsChildOf(filter, m.hwnd);
+}
+
+void NoteRetrieved(const MSG& m) {
+  switch (m.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      syncDown[m.wParam & 0xFF] = true;
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      syncDown[m.wParam & 0xFF] = false;
+      break;
+    default:
+      break;
+  }
+}
+
+bool TakeMessage(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
+  UserState& st = State();
+  for (auto it = st.queue.begin(); it != st.queue.end(); ++it) {
+    if (!Matches(*it, filter, first, last)) continue;
+    *out = *it;
+    if (remove) {
+      st.queue.erase(it);
+      NoteRetrieved(*out);
+    }
+    return true;
+  }
+  // The quit flag is looked at only once no posted message is waiting. A window filter
+  // never sees it: WM_QUIT belongs to no window.
+  if (st.quitPending && (!filter || filter == kThreadMessagesOnly) &&
+      InRange(WM_QUIT, first, last)) {
+    *out =
+        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(st.quitCode), 0, timeGetTime(), CursorPosition()};
+    if (remove) st.quitPending = false;
+    return true;
+  }
+  // WM_PAINT last, for a visible window that needs painting. Taking it off the queue counts
+  // as painting, so a procedure that ignores WM_PAINT is not flooded with it.
+  if (filter != kThreadMessagesOnly && InRange(WM_PAINT, first, last)) {
+    Window* best = nullptr;
+    for (auto& entry : st.windows) {
+      Window* w = entry.second.get();
+      if (!w->needsPaint || !(w->style & WS_VISIBLE) || w->destroying) continue;
+      if (filter && w->handle != filter && !IsChildOf(filter, w->handle)) continue;
+      if (!best || w->order < best->order) best = w;
+    }
+    if (best) {
+      *out = MSG{best->handle, WM_PAINT, 0, 0, timeGetTime(), CursorPosition()};
+      if (remove) best->needsPaint = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ValidFilter(HWND filter) {
+  return !filter || filter == kThreadMessagesOnly || WindowFrom(filter) != nullptr;
+}
+
+bool HeadlessInUse() { return IsHeadlessBackend(CurrentBackend()); }
+
+void Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+uint8_t GenericVirtualKey(uint8_t vk) {
+  switch (vk) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+      return VK_MENU;
+    default:
+      return vk;
+  }
+}
+
+// The character a key gives on a US keyboard, or 0.
+WPARAM CharacterFor(UINT vk, bool shift, bool ctrl) {
+  if (vk >= 'A' && vk <= 'Z') {
+    if (ctrl) return vk - 'A' + 1;
+    return shift ? vk : vk - 'A' + 'a';
+  }
+  if (ctrl) {
+    switch (vk) {
+      case VK_RETURN:
+        return '\n';
+      case VK_BACK:
+        return 0x7F;
+      case VK_ESCAPE:
+        return 0x1B;
+      case VK_SPACE:
+        return ' ';
+      default:
+        return 0;
+    }
+  }
+  if (vk >= '0' && vk <= '9') return shift ? static_cast<WPARAM>(")!@#$%^&*("[vk - '0']) : vk;
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return '0' + (vk - VK_NUMPAD0);
+  struct Pair {
+    UINT vk;
+    char plain, shifted;
+  };
+  static const Pair kKeys[] = {
+      {VK_SPACE, ' ', ' '},     {VK_RETURN, '\r', '\r'},  {VK_BACK, '\b', '\b'},
+      {VK_TAB, '\t', '\t'},     {VK_ESCAPE, 0x1B, 0x1B},  {VK_MULTIPLY, '*', '*'},
+      {VK_ADD, '+', '+'},       {VK_SUBTRACT, '-', '-'},  {VK_DECIMAL, '.', '.'},
+      {VK_DIVIDE, '/', '/'},    {VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},
+      {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'},
+      {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
+      {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},
+  };
+  for (const Pair& p : kKeys) {
+    if (p.vk == vk) return static_cast<unsigned char>(shift ? p.shifted : p.plain);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool Enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool front) {
+  UserState& st = State();
+  if (st.queue.size() >= kQueueLimit) return false;
+  MSG m{hwnd, message, wParam, lParam, timeGetTime(), CursorPosition()};
+  if (front) {
+    st.queue.push_front(m);
+  } else {
+    st.queue.push_back(m);
+  }
+  return true;
+}
+
+void DropMessagesFor(HWND hwnd) {
+  auto& queue = State().queue;
+  for (auto it = queue.begin(); it != queue.end();) {
+    it = it->hwnd == hwnd ? queue.erase(it) : it + 1;
+  }
+}
+
+void ResetKeyTracking() { Keys() = KeyTracking(); }
+
+// ---- Hooks from the window system --------------------------------------------------------------
+
+void OnKey(uint8_t scanCode, uint8_t virtualKey, bool down) {
+  KeyTracking& keys = Keys();
+  bool wasDown = keys.down[scanCode];
+  keys.down[scanCode] = down;
+  bool isAlt = scanCode == kScanLeftAlt || scanCode == kScanRightAlt || virtualKey == VK_MENU ||
+               virtualKey == VK_LMENU || virtualKey == VK_RMENU;
+  if (isAlt && down != wasDown) keys.altCount += down ? 1 : -1;
+  if (keys.altCount < 0) keys.altCount = 0;
+  bool altHeld = keys.altCount > 0;
+
+  uint8_t vk = GenericVirtualKey(virtualKey);
+  if (vk == 0) return;  // a key Windows has no virtual key for
+
+  UserState& st = State();
+  HWND target = WindowFromQuiet(st.focus) ? st.focus : nullptr;
+  bool sys = altHeld || isAlt || vk == VK_F10;
+  if (!target) {
+    // Without a focused window the keys go to the active window as system keys.
+    target = WindowFromQuiet(st.active) ? st.active : nullptr;
+    sys = true;
+  }
+  if (!target) return;
+
+  LPARAM lParam = 1;  // repeat count
+  lParam |= static_cast<LPARAM>(scanCode & 0x7F) << 16;
+  if (scanCode >= 0x80) lParam |= LPARAM(1) << 24;
+  if (altHeld) lParam |= kContextBit;
+  if (!down || wasDown) lParam |= LPARAM(1) << 30;
+  if (!down) lParam |= LPARAM(1) << 31;
+  UINT message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+  // lParam is built as an unsigned 32-bit pattern, as a 32-bit Windows program receives it.
+  Enqueue(target, message, vk, static_cast<LPARAM>(static_cast<LONG>(static_cast<DWORD>(lParam))));
+}
+
+void OnCloseRequested() {
+  // Posted rather than sent: the close button reaches the program through its message loop,
+  // never in the middle of whatever the program is doing when the click arrives.
+  HWND main = State().main;
+  if (WindowFromQuiet(main)) Enqueue(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void OnFocusChanged(bool active) {
+  UserState& st = State();
+  ResetKeyTracking();
+  if (!active) {
+    HWND was = WindowFromQuiet(st.active) ? st.active : nullptr;
+    st.lastActive = was;
+    st.active = nullptr;
+    st.focus = nullptr;
+    if (was) {
+      Enqueue(was, WM_ACTIVATE, WA_INACTIVE, 0);
+      Enqueue(was, WM_ACTIVATEAPP, FALSE, kThreadId);
+    }
+    return;
+  }
+  HWND next = WindowFromQuiet(st.lastActive) ? st.lastActive : st.main;
+  Window* w = WindowFromQuiet(next);
+  if (!w || !(w->style & WS_VISIBLE)) return;
+  st.active = next;
+  st.focus = next;
+  Enqueue(next, WM_ACTIVATEAPP, TRUE, kThreadId);
+  Enqueue(next, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+}  // namespace plat::user
+
+using namespace plat::user;
+
+extern "C" {
+
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg) {
+  if (!lpMsg) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!ValidFilter(hWnd)) return FALSE;
+  plat::CurrentBackend().PumpEvents();
+  return TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0)
+             ? TRUE
+             : FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+  if (!lpMsg) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  if (!ValidFilter(hWnd)) return -1;
+  for (;;) {
+    plat::CurrentBackend().PumpEvents();
+    if (TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
+      return lpMsg->message == WM_QUIT ? 0 : 1;
+    }
+    if (HeadlessInUse()) {
+      // Nothing can ever arrive: waiting would never end.
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return -1;
+    }
+    Nap();
+  }
+}
+
+BOOL WINAPI WaitMessage(void) {
+  MSG m;
+  for (;;) {
+    plat::CurrentBackend().PumpEvents();
+    if (TakeMessage(&m, nullptr, 0, 0, false)) return TRUE;
+    if (HeadlessInUse()) return FALSE;
+    Nap();
+  }
+}
+
+BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+  if (!lpMsg) return FALSE;
+  switch (lpMsg->message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      return TRUE;
+    default:
+      return FALSE;
+  }
+  bool shift = syncDown[VK_SHIFT];
+  bool ctrl = syncDown[VK_CONTROL];
+  WPARAM ch = CharacterFor(static_cast<UINT>(lpMsg->wParam & 0xFF), shift, ctrl);
+  if (ch) {
+    // The character comes next, ahead of anything already waiting (such as the key's release).
+    UINT message = lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+    Enqueue(lpMsg->hwnd, message, ch, lpMsg->lParam, true);
+  }
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+  if (!lpMsg || !lpMsg->hwnd) return 0;
+  return SendMessageA(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  Window* w = WindowFrom(hWnd);
+  if (!w || !w->proc) return 0;
+  WNDPROC proc = w->proc;  // the window may be gone once the procedure returns
+  return proc(hWnd, Msg, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (hWnd && !WindowFrom(hWnd)) return FALSE;
+  if (!Enqueue(hWnd, Msg, wParam, lParam)) {
+    SetLastError(kErrorNotEnoughQuota);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void WINAPI PostQuitMessage(int nExitCode) {
+  UserState& st = State();
+  st.quitPending = true;
+  st.quitCode = nExitCode;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  Window* w = WindowFrom(hWnd);
+  if (!w) return 0;
+  switch (Msg) {
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(hWnd);
+      return 0;
+    case WM_PAINT:
+      w->needsPaint = false;
+      return 0;
+    case WM_ERASEBKGND:
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !w->destroying && GetFocus() != hWnd) {
+        SetFocus(hWnd);
+      }
+      return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & kContextBit)) {
+        HWND top = hWnd;
+        for (int depth = 0; depth < 256; ++depth) {
+          Window* cur = WindowFromQuiet(top);
+          if (!cur || IsTopLevel(*cur) || !WindowFromQuiet(cur->parent)) break;
+          top = cur->parent;
+        }
+        SendMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // extern "C"

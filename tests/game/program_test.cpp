@@ -1,0 +1,217 @@
+// The whole program run headless in this process: how it ends, a scripted player clearing the
+// shipped level, repeatability, and a focus switch in the middle of play.
+#include <dinput.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app.h"
+#include "ball.h"
+#include "brick.h"
+#include "brickwall.h"
+#include "game_fixture.h"
+#include "paddle.h"
+#include "qvscreen.h"
+
+namespace {
+
+using ProgramTest = GameFolder;
+
+constexpr int kFrameLimit = 200000;
+
+// Steers the paddle through mouse motion so that the ball comes off it towards a standing brick,
+// a different one for each descent, never too close to vertical.
+class Player {
+ public:
+  void Steer() {
+    if (ball->dy > 0 && !descending_) ++descents_;
+    descending_ = ball->dy > 0;
+    // The paddle set now is the one the ball meets after its next step.
+    const int ballCentre = ball->x + ball->dx + ball->width / 2;
+    const int half = paddle->width / 2;
+    const int offset = descending_ ? OffsetTowardsTarget(ballCentre, half) : 0;
+    const int target = ballCentre - offset - half;
+    qvhost::MouseMotion(target - paddle->x, 0);
+  }
+
+ private:
+  int OffsetTowardsTarget(int ballCentre, int half) const {
+    std::vector<const Brick*> standing;
+    for (int row = 0; row < wall->rows; ++row)
+      for (int column = 0; column < wall->columns; ++column) {
+        const Brick* brick = wall->cells[row][column];
+        if (brick != nullptr && brick->alive && brick->kind != 1) standing.push_back(brick);
+      }
+    if (standing.empty()) return 0;
+    const Brick* goal = standing[(descents_ * 7) % standing.size()];
+    double angle =
+        std::atan2(goal->y + 12 - 530.0, goal->x + 25.0 - ballCentre) * 180 / 3.141592653589793;
+    angle = std::clamp(angle, -146.0, -36.0);
+    if (std::fabs(angle + 90) < 12) angle = angle < -90 ? -102 : -78;
+    return static_cast<int>(std::lround((angle + 90) * half / 50));
+  }
+
+  int descents_ = 0;
+  bool descending_ = false;
+};
+
+struct PlayResult {
+  int exitCode = -1;
+  int frames = 0;
+  std::vector<uint64_t> hashes;
+};
+
+// Plays with the scripted player; `perFrame` may act on a frame first (true: stop steering).
+template <typename PerFrame>
+PlayResult Play(PerFrame perFrame, int frameLimit = kFrameLimit) {
+  Player player;
+  bool closing = false;
+  qvhost::OnFrame([&](int frame) {
+    if (closing) return;
+    if (perFrame(frame)) return;
+    if (frame + 1 >= frameLimit) {
+      closing = true;
+      qvhost::CloseWindow();
+      return;
+    }
+    player.Steer();
+  });
+  PlayResult run;
+  run.exitCode = RunProgram();
+  run.frames = qvhost::FrameCount();
+  run.hashes = qvhost::FrameHashes();
+  qvhost::OnFrame(nullptr);
+  return run;
+}
+
+TEST_F(ProgramTest, EscapeCloseButtonAndAltF4EndItWithNoFurtherFrame) {
+  UseShippedLevel();
+  const std::function<void()> closers[] = {[] { qvhost::TapKey(DIK_ESCAPE); },
+                                           [] { qvhost::CloseWindow(); }, [] { qvhost::AltF4(); }};
+  for (const auto& close : closers) {
+    qvhost::Reset();
+    qvhost::UseHeadless();
+    qvhost::UseManualClock();
+    qvhost::OnFrame([&](int frame) {
+      if (frame == 9) close();
+      // Keys other than Escape do nothing.
+      if (frame == 4) qvhost::TapKey(DIK_SPACE);
+    });
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(qvhost::FrameCount(), 10);
+    EXPECT_EQ(screen, nullptr);
+    EXPECT_EQ(input, nullptr);
+    qvhost::OnFrame(nullptr);
+    ReleaseGame();
+  }
+}
+
+TEST_F(ProgramTest, WallWithoutBreakableBricksEndsAfterThePauseWithoutAFrame) {
+  WriteLevel({"2000000000000002", kEmptyRow, "0000000220000000"});
+  EXPECT_EQ(RunProgram(), 1);
+  EXPECT_EQ(qvhost::FrameCount(), 0);
+  EXPECT_GE(qvhost::Now(), 1000u);
+  ReleaseGame();
+}
+
+TEST_F(ProgramTest, FailedDisplayIsReportedAndEndsWithZero) {
+  UseShippedLevel();
+  qvhost::FailCall("DirectDrawCreate", DDERR_GENERIC);
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_EQ(qvhost::FrameCount(), 0);
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  EXPECT_EQ(qvhost::MessageBoxes()[0].caption, "Error");
+  EXPECT_EQ(qvhost::MessageBoxes()[0].text,
+            "DirectDraw Error DDERR_GENERIC\nFILE: qvscreen\nLINE: 217");
+  ReleaseGame();
+}
+
+TEST_F(ProgramTest, ScriptedPlayerClearsTheShippedLevel) {
+  UseShippedLevel();
+  bool clearedSeen = false;
+  int framesAfterClear = 0;
+  uint32_t lastBrickBefore = 0, lastBrickAfter = 0;
+  const Brick* lastBrick = nullptr;
+  PlayResult run = Play([&](int) {
+    if (clearedSeen) ++framesAfterClear;
+    if (wall->IsCleared()) {
+      // This frame knocked out the last brick, and it was presented: the brick is still in it.
+      if (!clearedSeen && lastBrick != nullptr)
+        lastBrickAfter = qvhost::LastFrame().At(lastBrick->x + 25, lastBrick->y + 10);
+      clearedSeen = true;
+      return true;
+    }
+    int standing = 0;
+    for (int row = 0; row < wall->rows; ++row)
+      for (int column = 0; column < wall->columns; ++column) {
+        const Brick* brick = wall->cells[row][column];
+        if (brick != nullptr && brick->alive && brick->kind != 1) {
+          ++standing;
+          lastBrick = brick;
+        }
+      }
+    if (standing == 1)
+      lastBrickBefore = qvhost::LastFrame().At(lastBrick->x + 25, lastBrick->y + 10);
+    return false;
+  });
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_LT(run.frames, kFrameLimit);
+  EXPECT_TRUE(clearedSeen);
+  EXPECT_EQ(framesAfterClear, 0);
+  EXPECT_EQ(lastBrickAfter, lastBrickBefore);
+  EXPECT_NE(screen, nullptr);  // cleared without the shutdown
+  ReleaseGame();
+}
+
+TEST_F(ProgramTest, SameInputGivesTheSameFrames) {
+  UseShippedLevel();
+  auto none = [](int) { return false; };
+  PlayResult first = Play(none, 1500);
+  ReleaseGame();
+  qvhost::Reset();
+  qvhost::UseHeadless();
+  qvhost::UseManualClock();
+  PlayResult second = Play(none, 1500);
+  EXPECT_EQ(first.exitCode, 0);
+  EXPECT_EQ(first.frames, 1500);
+  EXPECT_EQ(first.hashes, second.hashes);
+  // Something happened on the way: the frames changed.
+  EXPECT_NE(first.hashes.front(), first.hashes.back());
+  ReleaseGame();
+}
+
+TEST_F(ProgramTest, PlayGoesOnAfterTheFocusComesBack) {
+  UseShippedLevel();
+  // Two points that show the background and a metal stud, which never changes.
+  const int points[2][2] = {{20, 400}, {125, 35}};
+  uint32_t before[2] = {0, 0};
+  int focusFrame = -1, framesAfter = 0;
+  bool checked = false;
+  PlayResult run = Play([&](int frame) {
+    const qvhost::Frame& shown = qvhost::LastFrame();
+    if (frame == 100) {
+      for (int i = 0; i < 2; ++i) before[i] = shown.At(points[i][0], points[i][1]);
+      qvhost::FocusLost();
+      qvhost::FocusRegained();
+      focusFrame = frame;
+      return false;
+    }
+    if (focusFrame >= 0 && ++framesAfter == 30) {
+      for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(shown.At(points[i][0], points[i][1]), before[i]) << "point " << i;
+      checked = true;
+    }
+    if (framesAfter == 40) {
+      qvhost::TapKey(DIK_ESCAPE);  // the keyboard answers again
+      return true;
+    }
+    return false;
+  });
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.frames, 101 + 40);
+  ReleaseGame();
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+// The message queue, dispatch, the default window procedure and window-system events.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "host.h"
+#include "user_test_util.h"
+
+using namespace usertest;
+
+namespace {
+
+constexpr uint8_t kEsc = 0x01, kA = 0x1E, kLeftShift = 0x2A, kLeftAlt = 0x38, kF4 = 0x3E,
+                  kRightCtrl = 0x9D;
+
+bool Contains(const std::vector<UINT>& v, UINT m) {
+  return std::find(v.begin(), v.end(), m) != v.end();
+}
+size_t IndexOf(const std::vector<UINT>& v, UINT m) {
+  return static_cast<size_t>(std::find(v.begin(), v.end(), m) - v.begin());
+}
+
+class MessageTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Fresh(); }
+  void TearDown() override {
+    for (HWND w : windows_) DestroyWindow(w);
+    Fresh();
+  }
+  HWND Window() {
+    HWND w = CreateTestWindow();
+    windows_.push_back(w);
+    PumpAll();
+    Log().clear();
+    return w;
+  }
+  std::vector<HWND> windows_;
+};
+
+TEST_F(MessageTest, QuitEndsGetMessageWithItsCodeAfterPostedMessages) {
+  // A WM_QUIT posted like any other message comes back in order with its code.
+  ASSERT_TRUE(PostMessageA(nullptr, WM_USER, 1, 2));
+  ASSERT_TRUE(PostMessageA(nullptr, WM_QUIT, 42, 0));
+  MSG msg;
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
+  EXPECT_EQ(msg.wParam, 42u);
+
+  // PostQuitMessage sets a flag that waits behind messages posted after it.
+  PostQuitMessage(7);
+  PostMessageA(nullptr, WM_USER + 1, 0, 0);
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 1));
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 7u);
+  // Taken once: the queue is empty again.
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+TEST_F(MessageTest, PeekWithoutRemovingAndFilters) {
+  HWND w = Window();
+  PostMessageA(w, WM_USER, 5, 6);
+  PostQuitMessage(3);
+  MSG msg;
+  // PM_NOREMOVE leaves the message where it is, as often as asked.
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.hwnd, w);
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
+    EXPECT_EQ(msg.wParam, 5u);
+  }
+  // A range that leaves it out skips to the quit; a window filter never sees the quit.
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  ASSERT_TRUE(PeekMessageA(&msg, w, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER));
+  EXPECT_FALSE(PeekMessageA(&msg, w, 0, 0, PM_REMOVE));
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(MessageTest, SendRunsTheProcedureAtOnceAndPostWaitsForDispatch) {
+  HWND w = Window();
+  Override() = [](HWND, UINT m, WPARAM wp, LPARAM, LRESULT* r) {
+    if (m != WM_USER) return false;
+    *r = static_cast<LRESULT>(wp * 2);
+    return true;
+  };
+  EXPECT_EQ(SendMessageA(w, WM_USER, 21, 0), 42);
+  ASSERT_EQ(Log().size(), 1u);
+  PostMessageA(w, WM_USER, 1, 0);
+  EXPECT_EQ(Log().size(), 1u);
+  MSG msg;
+  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), 1);
+  EXPECT_EQ(DispatchMessageA(&msg), 2);
+  EXPECT_EQ(Log().size(), 2u);
+}
+
+TEST_F(MessageTest, CloseButtonAndAltF4DestroyThroughTheDefaultHandling) {
+  for (int way = 0; way < 2; ++way) {
+    HWND w = Window();
+    if (way == 0) {
+      qvhost::CloseWindow();
+    } else {
+      qvhost::AltF4();
+    }
+    PumpAll();
+    std::vector<UINT> seen = Messages(w);
+    ASSERT_TRUE(Contains(seen, WM_SYSCOMMAND)) << way;
+    ASSERT_TRUE(Contains(seen, WM_CLOSE)) << way;
+    ASSERT_TRUE(Contains(seen, WM_DESTROY)) << way;
+    EXPECT_LT(IndexOf(seen, WM_SYSCOMMAND), IndexOf(seen, WM_CLOSE));
+    EXPECT_LT(IndexOf(seen, WM_CLOSE), IndexOf(seen, WM_DESTROY));
+    EXPECT_EQ(seen.back(), static_cast<UINT>(WM_NCDESTROY));
+    EXPECT_FALSE(IsWindow(w));
+    Log().clear();
+  }
+}
+
+TEST_F(MessageTest, ProgramThatKeepsCloseToItselfKeepsItsWindow) {
+  HWND w = Window();
+  Override() = [](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
+    if (m != WM_CLOSE) return false;
+    PostQuitMessage(0);
+    *r = 0;
+    return true;
+  };
+  qvhost::CloseWindow();
+  EXPECT_FALSE(PumpAll());
+  EXPECT_TRUE(IsWindow(w));
+}
+
+TEST_F(MessageTest, KeyMessagesCarryWindowsLParam) {
+  HWND w = Window();
+  qvhost::TapKey(kEsc);
+  qvhost::Key(kRightCtrl, true);
+  qvhost::Key(kRightCtrl, true);  // auto-repeat
+  qvhost::Key(kRightCtrl, false);
+  qvhost::Key(kLeftAlt, true);
+  qvhost::Key(kF4, true);
+  qvhost::Key(kF4, false);
+  qvhost::Key(kLeftAlt, false);
+  struct Expected {
+    UINT message;
+    WPARAM vk;
+    DWORD lParam;
+  } expected[] = {
+      {WM_KEYDOWN, VK_ESCAPE, 0x00010001},  {WM_KEYUP, VK_ESCAPE, 0xC0010001},
+      {WM_KEYDOWN, VK_CONTROL, 0x011D0001}, {WM_KEYDOWN, VK_CONTROL, 0x411D0001},
+      {WM_KEYUP, VK_CONTROL, 0xC11D0001},   {WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+      {WM_SYSKEYDOWN, VK_F4, 0x203E0001},   {WM_SYSKEYUP, VK_F4, 0xE03E0001},
+      {WM_SYSKEYUP, VK_MENU, 0xC0380001},
+  };
+  MSG msg;
+  for (const Expected& e : expected) {
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, w);
+    EXPECT_EQ(msg.message, e.message);
+    EXPECT_EQ(msg.wParam, e.vk);
+    EXPECT_EQ(static_cast<DWORD>(msg.lParam), e.lParam) << std::hex << e.lParam;
+  }
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+}
+
+TEST_F(MessageTest, TranslateGivesCharactersWithTheShiftOfTheirTime) {
+  HWND w = Window();
+  qvhost::TapKey(kA);
+  qvhost::Key(kLeftShift, true);
+  qvhost::TapKey(kA);
+  qvhost::Key(kLeftShift, false);
+  PumpAll();
+  std::vector<std::pair<UINT, WPARAM>> keys;
+  for (const Received& r : Log()) {
+    if (r.hwnd == w && r.message >= WM_KEYFIRST && r.message <= WM_KEYLAST) {
+      keys.emplace_back(r.message, r.wParam);
+    }
+  }
+  std::vector<std::pair<UINT, WPARAM>> expected = {
+      {WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYUP, 'A'}, {WM_KEYDOWN, VK_SHIFT},
+      {WM_KEYDOWN, 'A'}, {WM_CHAR, 'A'}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_SHIFT},
+  };
+  EXPECT_EQ(keys, expected);
+}
+
+TEST_F(MessageTest, FocusChangesReachTheWindowAndKeysStopWhileAway) {
+  HWND w = Window();
+  EXPECT_EQ(GetFocus(), w);
+  qvhost::FocusLost();
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  qvhost::TapKey(kEsc);  // another program's key
+  PumpAll();
+  std::vector<Received> seen = Log();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_ACTIVATE));
+  EXPECT_EQ(LOWORD(seen[0].wParam), WA_INACTIVE);
+  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_ACTIVATEAPP));
+  EXPECT_EQ(seen[1].wParam, static_cast<WPARAM>(FALSE));
+
+  Log().clear();
+  qvhost::FocusRegained();
+  EXPECT_EQ(GetForegroundWindow(), w);
+  PumpAll();
+  std::vector<UINT> back = Messages(w);
+  EXPECT_TRUE(Contains(back, WM_ACTIVATEAPP));
+  EXPECT_TRUE(Contains(back, WM_ACTIVATE));
+  qvhost::TapKey(kEsc);
+  EXPECT_TRUE(PumpAll());
+  EXPECT_TRUE(Contains(Messages(w), WM_KEYDOWN));
+}
+
+TEST_F(MessageTest, BadHandlesAndBadArgumentsFailCleanly) {
+  HWND stale = CreateTestWindow(WS_SYSMENU);
+  ASSERT_TRUE(DestroyWindow(stale));
+  HWND madeUp = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x12345678));
+  MSG msg;
+  for (HWND bad : {stale, madeUp}) {
+    SetLastError(0);
+    EXPECT_EQ(SendMessageA(bad, WM_USER, 0, 0), 0);
+    EXPECT_EQ(GetLastError(), 1400u);
+    EXPECT_FALSE(PostMessageA(bad, WM_USER, 0, 0));
+    EXPECT_FALSE(DestroyWindow(bad));
+    EXPECT_FALSE(IsWindow(bad));
+    EXPECT_EQ(DefWindowProcA(bad, WM_CLOSE, 0, 0), 0);
+    EXPECT_FALSE(PeekMessageA(&msg, bad, 0, 0, PM_REMOVE));
+    EXPECT_EQ(GetMessageA(&msg, bad, 0, 0), -1);
+    msg.hwnd = bad;
+    msg.message = WM_CLOSE;
+    EXPECT_EQ(DispatchMessageA(&msg), 0);
+  }
+  EXPECT_FALSE(PeekMessageA(nullptr, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
+  EXPECT_EQ(DispatchMessageA(nullptr), 0);
+  EXPECT_FALSE(TranslateMessage(nullptr));
+  // Nothing can arrive in the headless backend: an empty queue gives an error, not a hang.
+  EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), -1);
+  EXPECT_FALSE(WaitMessage());
+}
+
+TEST_F(MessageTest, QueueRefusesPostsPastItsLimit) {
+  int accepted = 0;
+  while (accepted < 20000 && PostMessageA(nullptr, WM_USER, 0, 0)) ++accepted;
+  EXPECT_EQ(accepted, 10000);
+  EXPECT_EQ(GetLastError(), 1816u);
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+#include "ddraw/blit.h"
+
+#include <cstring>
+
+namespace plat::ddraw {
+
+namespace {
+
+// 16 bytes of pixels as one value; the compiler turns operations on it into SIMD instructions.
+typedef uint16_t Vec16x8 __attribute__((vector_size(16)));
+typedef uint32_t Vec32x4 __attribute__((vector_size(16)));
+
+uint32_t Load(const uint8_t* p, int bytes) {
+  switch (bytes) {
+    case 1:
+      return p[0];
+    case 2: {
+      uint16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    case 3:
+      return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    default: {
+      uint32_t v;
+      std::memcpy(&v, p, 4);
+      return v;
+    }
+  }
+}
+
+void Store(uint8_t* p, int bytes, uint32_t v) {
+  switch (bytes) {
+    case 1:
+      p[0] = static_cast<uint8_t>(v);
+      break;
+    case 2: {
+      uint16_t w = static_cast<uint16_t>(v);
+      std::memcpy(p, &w, 2);
+      break;
+    }
+    case 3:
+      p[0] = static_cast<uint8_t>(v);
+      p[1] = static_cast<uint8_t>(v >> 8);
+      p[2] = static_cast<uint8_t>(v >> 16);
+      break;
+    default:
+      std::memcpy(p, &v, 4);
+      break;
+  }
+}
+
+bool Keyed(const Key& key, uint32_t v) { return key.enabled && v >= key.low && v <= key.high; }
+
+// Fills one row of `count` pixels of 1, 2 or 4 bytes with a repeating 16-byte pattern.
+void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
+  Vec16x8 v;
+  std::memcpy(&v, pattern16, 16);
+  size_t i = 0;
+  for (; i + 64 <= bytes; i += 64) {
+    std::memcpy(row + i, &v, 16);
+    std::memcpy(row + i + 16, &v, 16);
+    std::memcpy(row + i + 32, &v, 16);
+    std::memcpy(row + i + 48, &v, 16);
+  }
+  for (; i + 16 <= bytes; i += 16) std::memcpy(row + i, &v, 16);
+  std::memcpy(row + i, pattern16, bytes - i);
+}
+
+// Keyed copy of one row of 16-bit pixels with a single key value: eight pixels at a time,
+// blending source and destination by a compare mask.
+void KeyedRow16(uint16_t* d, const uint16_t* s, int n, uint16_t key) {
+  int i = 0;
+  const Vec16x8 k = {key, key, key, key, key, key, key, key};
+  for (; i + 8 <= n; i += 8) {
+    Vec16x8 sv, dv;
+    std::memcpy(&sv, s + i, 16);
+    std::memcpy(&dv, d + i, 16);
+    Vec16x8 keep = (Vec16x8)(sv == k);  // all ones where the source is transparent
+    Vec16x8 out = (dv & keep) | (sv & ~keep);
+    std::memcpy(d + i, &out, 16);
+  }
+  for (; i < n; ++i) {
+    if (s[i] != key) d[i] = s[i];
+  }
+}
+
+void KeyedRow32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
+  int i = 0;
+  const Vec32x4 k = {key, key, key, key};
+  for (; i + 4 <= n; i += 4) {
+    Vec32x4 sv, dv;
+    std::memcpy(&sv, s + i, 16);
+    std::memcpy(&dv, d + i, 16);
+    Vec32x4 keep = (Vec32x4)(sv == k);
+    Vec32x4 out = (dv & keep) | (sv & ~keep);
+    std::memcpy(d + i, &out, 16);
+  }
+  for (; i < n; ++i) {
+    if (s[i] != key) d[i] = s[i];
+  }
+}
+
+void KeyedRow8(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
+  for (int i = 0; i < n; ++i) d[i] = s[i] == key ? d[i] : s[i];
+}
+
+}  // namespace
+
+void Fill(const View& dst, const RECT& rect, uint32_t raw) {
+  const int bpp = dst.bytesPerPixel;
+  const int width = rect.right - rect.left;
+  if (width <= 0 || rect.bottom <= rect.top) return;
+  const size_t rowBytes = static_cast<size_t>(width) * bpp;
+  if (bpp == 3) {
+    uint8_t b0 = raw & 0xFF, b1 = (raw >> 8) & 0xFF, b2 = (raw >> 16) & 0xFF;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      uint8_t* p = dst.At(rect.left, y);
+      if (b0 == b1 && b1 == b2) {
+        std::memset(p, b0, rowBytes);
+        continue;
+      }
+      for (int x = 0; x < width; ++x, p += 3) {
+        p[0] = b0;
+        p[1] = b1;
+        p[2] = b2;
+      }
+    }
+    return;
+  }
+  uint8_t pattern[16];
+  for (int i = 0; i < 16; i += bpp) std::memcpy(pattern + i, &raw, bpp);  // little-endian
+  bool uniform = true;
+  for (int i = 1; i < bpp; ++i) uniform = uniform && pattern[i] == pattern[0];
+  // A whole-width fill of contiguous rows is one run.
+  if (rect.left == 0 && width == dst.width && static_cast<size_t>(dst.pitch) == rowBytes) {
+    uint8_t* p = dst.At(0, rect.top);
+    size_t total = rowBytes * static_cast<size_t>(rect.bottom - rect.top);
+    if (uniform) {
+      std::memset(p, pattern[0], total);
+    } else {
+      FillRowPattern(p, total, pattern);
+    }
+    return;
+  }
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    uint8_t* p = dst.At(rect.left, y);
+    if (uniform) {
+      std::memset(p, pattern[0], rowBytes);
+    } else {
+      FillRowPattern(p, rowBytes, pattern);
+    }
+  }
+}
+
+void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, const Key& srcKey,
+          const Key& dstKey) {
+  const int bpp = dst.bytesPerPixel;
+  const int width = srcRect.right - srcRect.left;
+  const int height = srcRect.bottom - srcRect.top;
+  if (width <= 0 || height <= 0) return;
+  const size_t rowBytes = static_cast<size_t>(width) * bpp;
+
+  if (!srcKey.enabled && !dstKey.enabled) {
+    if (x == 0 && srcRect.left == 0 && width == dst.width && width == src.width &&
+        dst.pitch == src.pitch && static_cast<size_t>(dst.pitch) == rowBytes) {
+      std::memcpy(dst.At(0, y), src.At(0, srcRect.top), rowBytes * height);
+      return;
+    }
+    for (int row = 0; row < height; ++row) {
+      std::memcpy(dst.At(x, y + row), src.At(srcRect.left, srcRect.top + row), rowBytes);
+    }
+    return;
+  }
+
+  if (srcKey.enabled && !dstKey.enabled && srcKey.low == srcKey.high) {
+    for (int row = 0; row < height; ++row) {
+      uint8_t* d = dst.At(x, y + row);
+      const uint8_t* s = src.At(srcRect.left, srcRect.top + row);
+      switch (bpp) {
+        case 1:
+          KeyedRow8(d, s, width, static_cast<uint8_t>(srcKey.low));
+          break;
+        case 2:
+          KeyedRow16(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(s), width,
+                     static_cast<uint16_t>(srcKey.low));
+          break;
+        case 4:
+          KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), width,
+                     srcKey.low);
+          break;
+        default:
+          for (int i = 0; i < width; ++i) {
+            uint32_t v = Load(s + i * 3, 3);
+            if (v != srcKey.low) Store(d + i * 3, 3, v);
+          }
+          break;
+      }
+    }
+    return;
+  }
+
+  for (int row = 0; row < height; ++row) {
+    uint8_t* d = dst.At(x, y + row);
+    const uint8_t* s = src.At(srcRect.left, srcRect.top + row);
+    for (int i = 0; i < width; ++i, d += bpp, s += bpp) {
+      uint32_t v = Load(s, bpp);
+      if (Keyed(srcKey, v)) continue;
+      if (dstKey.enabled && !Keyed(dstKey, Load(d, bpp))) continue;
+      Store(d, bpp, v);
+    }
+  }
+}
+
+void Stretch(const View& dst, const RECT& dstFull, const RECT& dstClip, const View& src,
+             const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown, const Key& srcKey,
+             const Key& dstKey) {
+  const int bpp = dst.bytesPerPixel;
+  const int64_t dw = dstFull.right - dstFull.left;
+  const int64_t dh = dstFull.bottom - dstFull.top;
+  const int64_t sw = srcRect.right - srcRect.left;
+  const int64_t sh = srcRect.bottom - srcRect.top;
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  const int clipWidth = dstClip.right - dstClip.left;
+  if (clipWidth <= 0) return;
+
+  // Source column for each destination column of the clipped part, computed once.
+  int32_t columnsOnStack[1024];
+  int32_t* columns = columnsOnStack;
+  int32_t* heapColumns = nullptr;
+  if (clipWidth > 1024) columns = heapColumns = new int32_t[clipWidth];
+  for (int i = 0; i < clipWidth; ++i) {
+    int64_t u = dstClip.left + i - dstFull.left;
+    if (mirrorLeftRight) u = dw - 1 - u;
+    columns[i] = static_cast<int32_t>(srcRect.left + (u * sw) / dw);
+  }
+  for (int y = dstClip.top; y < dstClip.bottom; ++y) {
+    int64_t v = y - dstFull.top;
+    if (mirrorUpDown) v = dh - 1 - v;
+    const int sy = static_cast<int>(srcRect.top + (v * sh) / dh);
+    const uint8_t* srow = src.At(0, sy);
+    uint8_t* d = dst.At(dstClip.left, y);
+    if (!srcKey.enabled && !dstKey.enabled && bpp == 2) {
+      uint16_t* d16 = reinterpret_cast<uint16_t*>(d);
+      const uint16_t* s16 = reinterpret_cast<const uint16_t*>(srow);
+      for (int i = 0; i < clipWidth; ++i) d16[i] = s16[columns[i]];
+      continue;
+    }
+    for (int i = 0; i < clipWidth; ++i, d += bpp) {
+      uint32_t value = Load(srow + static_cast<ptrdiff_t>(columns[i]) * bpp, bpp);
+      if (Keyed(srcKey, value)) continue;
+      if (dstKey.enabled && !Keyed(dstKey, Load(d, bpp))) continue;
+      Store(d, bpp, value);
+    }
+  }
+  delete[] heapColumns;
+}
+
+}  // namespace plat::ddraw

@@ -1,0 +1,49 @@
+// The pixel loops behind Blt and BltFast: fills, plain and keyed copies, and the general
+// nearest-neighbour stretch with mirroring and colour keys. Callers validate and clip first:
+// every rectangle given here lies inside its surface.
+#ifndef QV_PLATFORM_DDRAW_BLIT_H
+#define QV_PLATFORM_DDRAW_BLIT_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace plat::ddraw {
+
+struct View {
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int bytesPerPixel = 2;
+
+  uint8_t* At(int x, int y) const {
+    return bits + static_cast<ptrdiff_t>(y) * pitch + static_cast<ptrdiff_t>(x) * bytesPerPixel;
+  }
+};
+
+// A colour key: source (or destination) pixels whose raw value lies in [low, high] are keyed.
+struct Key {
+  bool enabled = false;
+  uint32_t low = 0;
+  uint32_t high = 0;
+};
+
+// Fills `rect` of `dst` with a raw pixel value (already cut to the pixel depth).
+void Fill(const View& dst, const RECT& rect, uint32_t raw);
+
+// Copies `srcRect` of `src` to (x, y) of `dst` without scaling. `srcKey` skips source pixels,
+// `dstKey` writes only over destination pixels that match it. The two views must not overlap.
+void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, const Key& srcKey,
+          const Key& dstKey);
+
+// Scales `srcRect` onto the destination rectangle `dstFull` by nearest neighbour, drawing only
+// the part inside `dstClip` (which lies inside `dstFull`). Mirroring flips the source
+// left-right and/or up-down. The two views must not overlap.
+void Stretch(const View& dst, const RECT& dstFull, const RECT& dstClip, const View& src,
+             const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown, const Key& srcKey,
+             const Key& dstKey);
+
+}  // namespace plat::ddraw
+
+#endif

@@ -1,0 +1,332 @@
+// DirectDraw's objects: the DirectDraw object, surfaces, palettes and clippers, and the
+// emulated display they share.
+#ifndef QV_PLATFORM_DDRAW_INTERNAL_H
+#define QV_PLATFORM_DDRAW_INTERNAL_H
+
+#include <ddraw.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/pixels.h"
+#include "ddraw/blit.h"
+
+namespace plat::ddraw {
+
+class DirectDrawObject;
+class SurfaceObject;
+class PaletteObject;
+class ClipperObject;
+
+// The emulated display, shared by every DirectDraw object of the program.
+struct Display {
+  bool active = true;                          // the program has the focus
+  DirectDrawObject* exclusiveOwner = nullptr;  // full-screen exclusive cooperative level
+  HWND exclusiveWindow = nullptr;
+  bool modeSet = false;  // a mode set with SetDisplayMode is in force
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  std::vector<SurfaceObject*> surfaces;  // every live surface
+  std::vector<DirectDrawObject*> objects;
+};
+Display& TheDisplay();
+
+// The current display: the mode set by SetDisplayMode, else the desktop.
+void CurrentMode(int* width, int* height, int* bitsPerPixel);
+// Makes every surface that loses its memory (primary, back buffers, video memory) lost.
+void LoseVideoMemory();
+
+// Serial numbers for the call log, counted from 1 for each kind of object.
+unsigned NextSerial(int kind);
+enum SerialKind { kSerialDirectDraw, kSerialSurface, kSerialPalette, kSerialClipper };
+
+class PaletteObject : public IDirectDrawPalette {
+ public:
+  PaletteObject(DWORD caps, int count, const PALETTEENTRY* entries);
+  ~PaletteObject() override = default;
+
+  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
+  STDMETHOD_(ULONG, AddRef)() override;
+  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD(GetCaps)(LPDWORD lpdwCaps) override;
+  STDMETHOD(GetEntries)
+  (DWORD dwFlags, DWORD dwBase, DWORD dwNumEntries, LPPALETTEENTRY lpEntries) override;
+  STDMETHOD(Initialize)(LPDIRECTDRAW lpDD, DWORD dwFlags, LPPALETTEENTRY lpDDColorTable) override;
+  STDMETHOD(SetEntries)
+  (DWORD dwFlags, DWORD dwStartingEntry, DWORD dwCount, LPPALETTEENTRY lpEntries) override;
+
+  const PALETTEENTRY* Entries() const { return entries_; }
+  unsigned serial() const { return serial_; }
+  // References taken and given back by DirectDraw itself (not logged as calls).
+  void Retain() { ++refs_; }
+  void Drop() {
+    if (refs_ && --refs_ == 0) delete this;
+  }
+
+ private:
+  ULONG refs_ = 1;
+  unsigned serial_;
+  DWORD caps_;
+  int count_;
+  PALETTEENTRY entries_[256] = {};
+};
+
+class ClipperObject : public IDirectDrawClipper {
+ public:
+  ClipperObject();
+  ~ClipperObject() override = default;
+
+  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
+  STDMETHOD_(ULONG, AddRef)() override;
+  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD(GetClipList)(LPRECT lpRect, LPRGNDATA lpClipList, LPDWORD lpdwSize) override;
+  STDMETHOD(GetHWnd)(HWND* lphWnd) override;
+  STDMETHOD(Initialize)(LPDIRECTDRAW lpDD, DWORD dwFlags) override;
+  STDMETHOD(IsClipListChanged)(BOOL* lpbChanged) override;
+  STDMETHOD(SetClipList)(LPRGNDATA lpClipList, DWORD dwFlags) override;
+  STDMETHOD(SetHWnd)(DWORD dwFlags, HWND hWnd) override;
+
+  // The rectangles to draw in, in the coordinates of a surface of the given size: the window's
+  // client area (in screen coordinates on the primary surface, from the origin elsewhere) or
+  // the clip list, each cut to the surface. False when the clipper has neither.
+  bool Region(bool onPrimary, int width, int height, std::vector<RECT>* rects) const;
+  HWND WindowHandle() const { return window_; }
+  unsigned serial() const { return serial_; }
+  void Retain() { ++refs_; }
+  void Drop() {
+    if (refs_ && --refs_ == 0) delete this;
+  }
+
+ private:
+  ULONG refs_ = 1;
+  unsigned serial_;
+  HWND window_ = nullptr;
+  std::vector<RECT> list_;
+  bool hasList_ = false;
+};
+
+class SurfaceObject : public IDirectDrawSurface4 {
+ public:
+  SurfaceObject(DirectDrawObject* owner, int width, int height, const PixelFormat& format,
+                DWORD caps, bool losesMemory);
+  ~SurfaceObject() override;
+
+  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
+  STDMETHOD_(ULONG, AddRef)() override;
+  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE4 lpDDSAttachedSurface) override;
+  STDMETHOD(AddOverlayDirtyRect)(LPRECT lpRect) override;
+  STDMETHOD(Blt)
+  (LPRECT lpDestRect, LPDIRECTDRAWSURFACE4 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
+   LPDDBLTFX lpDDBltFx) override;
+  STDMETHOD(BltBatch)(LPDDBLTBATCH lpDDBltBatch, DWORD dwCount, DWORD dwFlags) override;
+  STDMETHOD(BltFast)
+  (DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE4 lpDDSrcSurface, LPRECT lpSrcRect,
+   DWORD dwTrans) override;
+  STDMETHOD(DeleteAttachedSurface)
+  (DWORD dwFlags, LPDIRECTDRAWSURFACE4 lpDDSAttachedSurface) override;
+  STDMETHOD(EnumAttachedSurfaces)
+  (LPVOID lpContext, LPDDENUMSURFACESCALLBACK2 lpEnumSurfacesCallback) override;
+  STDMETHOD(EnumOverlayZOrders)
+  (DWORD dwFlags, LPVOID lpContext, LPDDENUMSURFACESCALLBACK2 lpfnCallback) override;
+  STDMETHOD(Flip)(LPDIRECTDRAWSURFACE4 lpDDSurfaceTargetOverride, DWORD dwFlags) override;
+  STDMETHOD(GetAttachedSurface)
+  (LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAWSURFACE4* lplpDDAttachedSurface) override;
+  STDMETHOD(GetBltStatus)(DWORD dwFlags) override;
+  STDMETHOD(GetCaps)(LPDDSCAPS2 lpDDSCaps) override;
+  STDMETHOD(GetClipper)(LPDIRECTDRAWCLIPPER* lplpDDClipper) override;
+  STDMETHOD(GetColorKey)(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) override;
+  STDMETHOD(GetDC)(HDC* lphDC) override;
+  STDMETHOD(GetFlipStatus)(DWORD dwFlags) override;
+  STDMETHOD(GetOverlayPosition)(LPLONG lplX, LPLONG lplY) override;
+  STDMETHOD(GetPalette)(LPDIRECTDRAWPALETTE* lplpDDPalette) override;
+  STDMETHOD(GetPixelFormat)(LPDDPIXELFORMAT lpDDPixelFormat) override;
+  STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC2 lpDDSurfaceDesc) override;
+  STDMETHOD(Initialize)(LPDIRECTDRAW lpDD, LPDDSURFACEDESC2 lpDDSurfaceDesc) override;
+  STDMETHOD(IsLost)() override;
+  STDMETHOD(Lock)
+  (LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) override;
+  STDMETHOD(ReleaseDC)(HDC hDC) override;
+  STDMETHOD(Restore)() override;
+  STDMETHOD(SetClipper)(LPDIRECTDRAWCLIPPER lpDDClipper) override;
+  STDMETHOD(SetColorKey)(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) override;
+  STDMETHOD(SetOverlayPosition)(LONG lX, LONG lY) override;
+  STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE lpDDPalette) override;
+  STDMETHOD(Unlock)(LPRECT lpSurfaceData) override;
+  STDMETHOD(UpdateOverlay)
+  (LPRECT lpSrcRect, LPDIRECTDRAWSURFACE4 lpDDDestSurface, LPRECT lpDestRect, DWORD dwFlags,
+   LPDDOVERLAYFX lpDDOverlayFx) override;
+  STDMETHOD(UpdateOverlayDisplay)(DWORD dwFlags) override;
+  STDMETHOD(UpdateOverlayZOrder)(DWORD dwFlags, LPDIRECTDRAWSURFACE4 lpDDSReference) override;
+  STDMETHOD(GetDDInterface)(LPVOID* lplpDD) override;
+  STDMETHOD(PageLock)(DWORD dwFlags) override;
+  STDMETHOD(PageUnlock)(DWORD dwFlags) override;
+  STDMETHOD(SetSurfaceDesc)(LPDDSURFACEDESC2 lpDDSD, DWORD dwFlags) override;
+  STDMETHOD(SetPrivateData)(REFGUID tag, LPVOID pData, DWORD cbSize, DWORD dwFlags) override;
+  STDMETHOD(GetPrivateData)(REFGUID tag, LPVOID pBuffer, LPDWORD pcbBufferSize) override;
+  STDMETHOD(FreePrivateData)(REFGUID tag) override;
+  STDMETHOD(GetUniquenessValue)(LPDWORD pValue) override;
+  STDMETHOD(ChangeUniquenessValue)() override;
+
+  // Builds a flipping chain: this surface becomes its front buffer with `backs` behind it.
+  void AttachBackBuffers(std::vector<SurfaceObject*> backs);
+  // False when the pixel memory could not be had.
+  bool HasMemory() const { return bits_ != nullptr; }
+  void Retain() { ++refs_; }
+  void SetKeys(const Key& source, const Key& destination) {
+    srcKey_ = source;
+    dstKey_ = destination;
+  }
+  void MarkLost();
+  bool LosesMemory() const { return losesMemory_; }
+  bool IsPrimary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
+  bool IsFullScreenPrimary() const { return IsPrimary() && fullScreen_; }
+  void SetFullScreen(bool fullScreen) { fullScreen_ = fullScreen; }
+  DirectDrawObject* Owner() const { return owner_; }
+  void Orphan() { owner_ = nullptr; }
+  HDC CurrentDC() const { return dc_; }
+  unsigned serial() const { return serial_; }
+  View Pixels() const;
+  PixelBuffer Buffer() const;
+
+ private:
+  bool Busy() const { return locked_ || dc_ != nullptr; }
+  void FillDesc(DDSURFACEDESC2* desc) const;
+  void FillPixelFormat(DDPIXELFORMAT* pf) const;
+  uint32_t CutToDepth(uint32_t value) const;
+  void FillRestorePattern();
+  void Changed() { ++uniqueness_; }
+  // Shows the front buffer after a flip or a direct write to the primary surface.
+  void PresentIfVisible();
+  const PALETTEENTRY* PaletteForPixels() const;
+  void DestroyChain();
+
+  ULONG refs_ = 1;
+  unsigned serial_;
+  DirectDrawObject* owner_;
+  int width_;
+  int height_;
+  PixelFormat format_;
+  int pitch_;
+  std::unique_ptr<uint8_t[]> bits_;
+  DWORD caps_;
+  bool losesMemory_;
+  bool fullScreen_ = false;
+  bool lost_ = false;
+  bool locked_ = false;
+  HDC dc_ = nullptr;
+  Key srcKey_;
+  Key dstKey_;
+  PaletteObject* palette_ = nullptr;
+  ClipperObject* clipper_ = nullptr;
+  DWORD uniqueness_ = 1;
+  // Flipping chain: the front buffer lists its back buffers; each back buffer points to it.
+  std::vector<SurfaceObject*> backs_;
+  SurfaceObject* front_ = nullptr;
+};
+
+class DirectDrawObject : public IDirectDraw4 {
+ public:
+  DirectDrawObject();
+  ~DirectDrawObject() override;
+
+  // IDirectDraw4
+  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
+  STDMETHOD_(ULONG, AddRef)() override;
+  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD(Compact)() override;
+  STDMETHOD(CreateClipper)
+  (DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) override;
+  STDMETHOD(CreatePalette)
+  (DWORD dwFlags, LPPALETTEENTRY lpColorTable, LPDIRECTDRAWPALETTE* lplpDDPalette,
+   IUnknown* pUnkOuter) override;
+  STDMETHOD(CreateSurface)
+  (LPDDSURFACEDESC2 lpDDSurfaceDesc, LPDIRECTDRAWSURFACE4* lplpDDSurface,
+   IUnknown* pUnkOuter) override;
+  STDMETHOD(DuplicateSurface)
+  (LPDIRECTDRAWSURFACE4 lpDDSurface, LPDIRECTDRAWSURFACE4* lplpDupDDSurface) override;
+  STDMETHOD(EnumDisplayModes)
+  (DWORD dwFlags, LPDDSURFACEDESC2 lpDDSurfaceDesc, LPVOID lpContext,
+   LPDDENUMMODESCALLBACK2 lpEnumModesCallback) override;
+  STDMETHOD(EnumSurfaces)
+  (DWORD dwFlags, LPDDSURFACEDESC2 lpDDSD, LPVOID lpContext,
+   LPDDENUMSURFACESCALLBACK2 lpEnumSurfacesCallback) override;
+  STDMETHOD(FlipToGDISurface)() override;
+  STDMETHOD(GetCaps)(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) override;
+  STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC2 lpDDSurfaceDesc) override;
+  STDMETHOD(GetFourCCCodes)(LPDWORD lpNumCodes, LPDWORD lpCodes) override;
+  STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE4* lplpGDIDDSurface) override;
+  STDMETHOD(GetMonitorFrequency)(LPDWORD lpdwFrequency) override;
+  STDMETHOD(GetScanLine)(LPDWORD lpdwScanLine) override;
+  STDMETHOD(GetVerticalBlankStatus)(BOOL* lpbIsInVB) override;
+  STDMETHOD(Initialize)(GUID* lpGUID) override;
+  STDMETHOD(RestoreDisplayMode)() override;
+  STDMETHOD(SetCooperativeLevel)(HWND hWnd, DWORD dwFlags) override;
+  STDMETHOD(SetDisplayMode)
+  (DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) override;
+  STDMETHOD(WaitForVerticalBlank)(DWORD dwFlags, HANDLE hEvent) override;
+  STDMETHOD(GetAvailableVidMem)(LPDDSCAPS2 lpDDCaps, LPDWORD lpdwTotal, LPDWORD lpdwFree) override;
+  STDMETHOD(GetSurfaceFromDC)(HDC hdc, LPDIRECTDRAWSURFACE4* pSurf) override;
+  STDMETHOD(RestoreAllSurfaces)() override;
+  STDMETHOD(TestCooperativeLevel)() override;
+  STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER pDDDI, DWORD dwFlags) override;
+
+  // The shared implementation behind IDirectDraw and IDirectDraw4; `iface` names the
+  // interface in the call log and in fault names.
+  HRESULT DoQueryInterface(const char* iface, REFIID riid, LPVOID* ppvObj);
+  ULONG DoAddRef(const char* iface);
+  ULONG DoRelease(const char* iface);
+  HRESULT DoCompact(const char* iface);
+  HRESULT DoCreateClipper(const char* iface, DWORD flags, LPDIRECTDRAWCLIPPER* out,
+                          IUnknown* outer);
+  HRESULT DoCreatePalette(const char* iface, DWORD flags, LPPALETTEENTRY table,
+                          LPDIRECTDRAWPALETTE* out, IUnknown* outer);
+  HRESULT DoEnumDisplayModes(const char* iface, DWORD flags, const DDSURFACEDESC2* filter,
+                             LPVOID context, LPDDENUMMODESCALLBACK2 callback);
+  HRESULT DoFlipToGDISurface(const char* iface);
+  HRESULT DoGetCaps(const char* iface, LPDDCAPS hal, LPDDCAPS hel);
+  HRESULT DoGetDisplayMode(const char* iface, LPDDSURFACEDESC2 desc);
+  HRESULT DoGetFourCCCodes(const char* iface, LPDWORD count, LPDWORD codes);
+  HRESULT DoGetMonitorFrequency(const char* iface, LPDWORD frequency);
+  HRESULT DoGetScanLine(const char* iface, LPDWORD line);
+  HRESULT DoGetVerticalBlankStatus(const char* iface, BOOL* inBlank);
+  HRESULT DoInitialize(const char* iface, GUID* guid);
+  HRESULT DoRestoreDisplayMode(const char* iface);
+  HRESULT DoSetCooperativeLevel(const char* iface, HWND window, DWORD flags);
+  HRESULT DoSetDisplayMode(const char* iface, DWORD width, DWORD height, DWORD bpp, DWORD refresh,
+                           DWORD flags);
+  HRESULT DoWaitForVerticalBlank(const char* iface, DWORD flags, HANDLE event);
+
+  IDirectDraw* V1();
+  void Retain() { ++refs_; }
+  bool Exclusive() const { return TheDisplay().exclusiveOwner == this; }
+  HWND Window() const { return window_; }
+  bool CooperativeLevelSet() const { return cooperativeSet_; }
+  SurfaceObject* Primary() const { return primary_; }
+  void PrimaryGone(SurfaceObject* surface) {
+    if (primary_ == surface) primary_ = nullptr;
+  }
+  unsigned serial() const { return serial_; }
+
+ private:
+  class V1Interface;
+  ULONG refs_ = 1;
+  unsigned serial_;
+  std::unique_ptr<V1Interface> v1_;
+  bool cooperativeSet_ = false;
+  HWND window_ = nullptr;
+  bool changedMode_ = false;
+  SurfaceObject* primary_ = nullptr;
+};
+
+// Describes a pixel format as DirectDraw does.
+void DescribeFormat(const PixelFormat& format, DDPIXELFORMAT* pf);
+
+// Shows the pixels of a primary surface: the whole display in full-screen mode, the window's
+// client area of the desktop otherwise.
+void PresentPrimary(const PixelBuffer& primary, bool fullScreen, HWND window);
+
+}  // namespace plat::ddraw
+
+#endif

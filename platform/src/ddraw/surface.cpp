@@ -1,0 +1,992 @@
+// IDirectDrawSurface4 and IDirectDraw4::CreateSurface: surface memory, flipping chains, blits,
+// locks, device contexts, colour keys and lost surfaces.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/backend.h"
+#include "core/gdi_bridge.h"
+#include "core/host_state.h"
+#include "ddraw/call_log.h"
+#include "ddraw/ddraw_internal.h"
+
+namespace plat::ddraw {
+
+namespace {
+
+constexpr const char* kS = "IDirectDrawSurface4";
+const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr LONG kMaxDimension = 16384;
+constexpr uint64_t kMaxSurfaceBytes = 256ull << 20;
+constexpr DWORD kSrcCopy = 0x00CC0020;
+
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+bool Inside(const RECT& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
+int Pitch(int width, const PixelFormat& f) {
+  return static_cast<int>((static_cast<int64_t>(width) * f.BytesPerPixel() + 3) & ~int64_t{3});
+}
+
+SurfaceObject* AsSurface(LPDIRECTDRAWSURFACE4 s) { return static_cast<SurfaceObject*>(s); }
+
+unsigned SerialOf(const SurfaceObject* s) { return s ? s->serial() : 0; }
+
+// A pixel format a surface may be created with, from its description.
+bool FormatFromDescription(const DDPIXELFORMAT& pf, PixelFormat* out) {
+  if (pf.dwFlags & (DDPF_FOURCC | DDPF_YUV | DDPF_ZBUFFER | DDPF_PALETTEINDEXED1 |
+                    DDPF_PALETTEINDEXED2 | DDPF_PALETTEINDEXED4)) {
+    return false;
+  }
+  if (pf.dwFlags & DDPF_PALETTEINDEXED8) {
+    if (pf.dwRGBBitCount != 8) return false;
+    *out = PixelFormat::Indexed8();
+    return true;
+  }
+  if (!(pf.dwFlags & DDPF_RGB)) return false;
+  const uint32_t r = pf.dwRBitMask, g = pf.dwGBitMask, b = pf.dwBBitMask;
+  switch (pf.dwRGBBitCount) {
+    case 16:
+      if (r == 0xF800 && g == 0x07E0 && b == 0x001F) {
+        *out = PixelFormat::Rgb565();
+        return true;
+      }
+      if (r == 0x7C00 && g == 0x03E0 && b == 0x001F) {
+        *out = PixelFormat::Rgb555();
+        return true;
+      }
+      return false;
+    case 24:
+    case 32:
+      if (r != 0xFF0000 || g != 0x00FF00 || b != 0x0000FF) return false;
+      *out = pf.dwRGBBitCount == 24 ? PixelFormat::Rgb888() : PixelFormat::Xrgb8888();
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void PresentPrimary(const PixelBuffer& primary, bool fullScreen, HWND window) {
+  if (fullScreen || !window) {
+    CurrentBackend().Present(primary);
+    return;
+  }
+  // A window shows its client area of the desktop.
+  RECT client;
+  if (!GetClientRect(window, &client)) return;
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  RECT area = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+  area = Intersect(area, RECT{0, 0, primary.width, primary.height});
+  if (Empty(area)) return;
+  PixelBuffer part = primary;
+  part.bits = primary.bits + static_cast<ptrdiff_t>(area.top) * primary.pitch +
+              static_cast<ptrdiff_t>(area.left) * primary.format.BytesPerPixel();
+  part.width = area.right - area.left;
+  part.height = area.bottom - area.top;
+  CurrentBackend().Present(part);
+}
+
+// ---- Creation and lifetime ---------------------------------------------------------------------
+SurfaceObject::SurfaceObject(DirectDrawObject* owner, int width, int height,
+                             const PixelFormat& format, DWORD caps, bool losesMemory)
+    : serial_(NextSerial(kSerialSurface)),
+      owner_(owner),
+      width_(width),
+      height_(height),
+      format_(format),
+      pitch_(Pitch(width, format)),
+      caps_(caps),
+      losesMemory_(losesMemory) {
+  const size_t bytes = static_cast<size_t>(pitch_) * height_;
+  bits_.reset(new (std::nothrow) uint8_t[bytes]());
+  TheDisplay().surfaces.push_back(this);
+}
+
+SurfaceObject::~SurfaceObject() {
+  if (dc_) gdi::ReleaseDCForPixels(dc_);
+  if (palette_) palette_->Drop();
+  if (clipper_) clipper_->Drop();
+  if (owner_) owner_->PrimaryGone(this);
+  auto& all = TheDisplay().surfaces;
+  all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
+
+void SurfaceObject::AttachBackBuffers(std::vector<SurfaceObject*> backs) {
+  backs_ = std::move(backs);
+  for (SurfaceObject* b : backs_) b->front_ = this;
+}
+
+void SurfaceObject::DestroyChain() {
+  for (SurfaceObject* b : backs_) {
+    b->front_ = nullptr;
+    delete b;
+  }
+  backs_.clear();
+}
+
+View SurfaceObject::Pixels() const {
+  View v;
+  v.bits = bits_.get();
+  v.pitch = pitch_;
+  v.width = width_;
+  v.height = height_;
+  v.bytesPerPixel = static_cast<int>(format_.BytesPerPixel());
+  return v;
+}
+
+const PALETTEENTRY* SurfaceObject::PaletteForPixels() const {
+  if (palette_) return palette_->Entries();
+  if (front_ && front_->palette_) return front_->palette_->Entries();
+  if (format_.IsPalettized() && owner_ && owner_->Primary() && owner_->Primary()->palette_) {
+    return owner_->Primary()->palette_->Entries();
+  }
+  return nullptr;
+}
+
+PixelBuffer SurfaceObject::Buffer() const {
+  PixelBuffer b;
+  b.bits = bits_.get();
+  b.width = width_;
+  b.height = height_;
+  b.pitch = pitch_;
+  b.format = format_;
+  b.palette = PaletteForPixels();
+  return b;
+}
+
+uint32_t SurfaceObject::CutToDepth(uint32_t value) const {
+  const uint32_t bits = format_.BytesPerPixel() * 8;
+  return bits >= 32 ? value : value & ((1u << bits) - 1);
+}
+
+void SurfaceObject::MarkLost() { lost_ = true; }
+
+// Memory given back after a loss holds no picture: a check pattern of magenta and green shows
+// where a program forgot to draw it again.
+void SurfaceObject::FillRestorePattern() {
+  const PALETTEENTRY* pal = PaletteForPixels();
+  uint32_t a = RgbToRaw(format_, pal, 255, 0, 255);
+  uint32_t b = RgbToRaw(format_, pal, 0, 255, 0);
+  if (format_.IsPalettized() && !pal) {
+    a = 0xE3;  // magenta and green in a 3-3-2 palette
+    b = 0x1C;
+  }
+  View v = Pixels();
+  for (int y = 0; y < height_; y += 8) {
+    for (int x = 0; x < width_; x += 8) {
+      RECT r = {x, y, std::min(x + 8, width_), std::min(y + 8, height_)};
+      Fill(v, r, ((x / 8 + y / 8) & 1) ? b : a);
+    }
+  }
+}
+
+void SurfaceObject::PresentIfVisible() {
+  if (!IsPrimary() || front_) return;
+  HWND window = nullptr;
+  if (clipper_) window = clipper_->WindowHandle();
+  if (!window && owner_) window = owner_->Window();
+  PresentPrimary(Buffer(), fullScreen_, window);
+}
+
+void SurfaceObject::FillDesc(DDSURFACEDESC2* desc) const {
+  std::memset(desc, 0, sizeof *desc);
+  desc->dwSize = sizeof(DDSURFACEDESC2);
+  desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+  desc->dwWidth = width_;
+  desc->dwHeight = height_;
+  desc->lPitch = pitch_;
+  if (!backs_.empty()) {
+    desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
+    desc->dwBackBufferCount = static_cast<DWORD>(backs_.size());
+  }
+  if (srcKey_.enabled) {
+    desc->dwFlags |= DDSD_CKSRCBLT;
+    desc->ddckCKSrcBlt.dwColorSpaceLowValue = srcKey_.low;
+    desc->ddckCKSrcBlt.dwColorSpaceHighValue = srcKey_.high;
+  }
+  if (dstKey_.enabled) {
+    desc->dwFlags |= DDSD_CKDESTBLT;
+    desc->ddckCKDestBlt.dwColorSpaceLowValue = dstKey_.low;
+    desc->ddckCKDestBlt.dwColorSpaceHighValue = dstKey_.high;
+  }
+  DescribeFormat(format_, &desc->ddpfPixelFormat);
+  desc->ddsCaps.dwCaps = caps_;
+}
+
+HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* out,
+                                        IUnknown* outer) {
+  if (host::CallLogEnabled()) {
+    CallLine("IDirectDraw4", "CreateSurface").SurfaceDesc(desc).Ptr(out).Ptr(outer).Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDraw4::CreateSurface");
+  if (fault != S_OK) return fault;
+  if (!desc || !out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  if (desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
+
+  const DWORD flags = desc->dwFlags;
+  const DWORD caps = (flags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+  const bool wantSystem = (caps & DDSCAPS_SYSTEMMEMORY) != 0;
+  const bool wantVideo = (caps & DDSCAPS_VIDEOMEMORY) != 0;
+  if (wantSystem && wantVideo) return DDERR_INVALIDCAPS;
+  if (caps & DDSCAPS_OVERLAY) return DDERR_NOOVERLAYHW;
+  if (caps & DDSCAPS_ZBUFFER) return DDERR_NOZBUFFERHW;
+  if (caps & DDSCAPS_MIPMAP) return DDERR_NOMIPMAPHW;
+  if (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER)) return DDERR_INVALIDCAPS;
+  const bool videoAvailable = !host::Withdrawn(qvhost::Capability::VideoMemory);
+  if (wantVideo && !videoAvailable) return DDERR_OUTOFVIDEOMEMORY;
+  // "Any memory" is video memory while there is some.
+  const bool inVideo = wantVideo || (!wantSystem && videoAvailable);
+  const DWORD memoryCaps = inVideo ? (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)
+                                   : static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY);
+  Key srcKey, dstKey;
+  if (flags & DDSD_CKSRCBLT) {
+    srcKey = {true, desc->ddckCKSrcBlt.dwColorSpaceLowValue,
+              desc->ddckCKSrcBlt.dwColorSpaceLowValue};
+  }
+  if (flags & DDSD_CKDESTBLT) {
+    dstKey = {true, desc->ddckCKDestBlt.dwColorSpaceLowValue,
+              desc->ddckCKDestBlt.dwColorSpaceLowValue};
+  }
+
+  if (caps & DDSCAPS_PRIMARYSURFACE) {
+    if (primary_) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+    if (flags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
+    int backCount = 0;
+    if (caps & DDSCAPS_FLIP) {
+      if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
+      if (!(flags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) {
+        return DDERR_INVALIDCAPS;
+      }
+      if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
+      if (desc->dwBackBufferCount > 3) return DDERR_OUTOFVIDEOMEMORY;
+      if (desc->dwBackBufferCount >= 2 && host::Withdrawn(qvhost::Capability::SecondBackBuffer)) {
+        return DDERR_OUTOFVIDEOMEMORY;
+      }
+      backCount = static_cast<int>(desc->dwBackBufferCount);
+    } else if ((caps & DDSCAPS_COMPLEX) || (flags & DDSD_BACKBUFFERCOUNT)) {
+      return DDERR_INVALIDCAPS;
+    }
+    int w, h, bpp;
+    CurrentMode(&w, &h, &bpp);
+    const PixelFormat format = PixelFormat::ForDepth(bpp);
+    const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
+    auto* front = new SurfaceObject(
+        this, w, h, format, keep | memoryCaps | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE, true);
+    std::vector<SurfaceObject*> backs;
+    bool ok = front->HasMemory();
+    for (int i = 0; i < backCount; ++i) {
+      DWORD backCaps = (i == 0 ? DDSCAPS_BACKBUFFER : 0) | DDSCAPS_FLIP | DDSCAPS_COMPLEX |
+                       memoryCaps | (caps & DDSCAPS_3DDEVICE);
+      backs.push_back(new SurfaceObject(this, w, h, format, backCaps, true));
+      ok = ok && backs.back()->HasMemory();
+    }
+    front->AttachBackBuffers(std::move(backs));
+    if (!ok) {
+      front->Release();
+      return DDERR_OUTOFMEMORY;
+    }
+    front->SetFullScreen(Exclusive());
+    front->SetKeys(srcKey, dstKey);
+    primary_ = front;
+    *out = front;
+    return DD_OK;
+  }
+
+  if (caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
+  if (!(flags & DDSD_WIDTH) || !(flags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+  const LONG width = static_cast<LONG>(desc->dwWidth);
+  const LONG height = static_cast<LONG>(desc->dwHeight);
+  if (width <= 0 || height <= 0) return DDERR_INVALIDPARAMS;
+  if (width > kMaxDimension) return DDERR_TOOBIGWIDTH;
+  if (height > kMaxDimension) return DDERR_TOOBIGHEIGHT;
+  PixelFormat format;
+  if (flags & DDSD_PIXELFORMAT) {
+    if (desc->ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
+    if (!FormatFromDescription(desc->ddpfPixelFormat, &format)) {
+      return DDERR_INVALIDPIXELFORMAT;
+    }
+  } else {
+    int w, h, bpp;
+    CurrentMode(&w, &h, &bpp);
+    format = PixelFormat::ForDepth(bpp);
+  }
+  if (static_cast<uint64_t>(Pitch(width, format)) * height > kMaxSurfaceBytes) {
+    return inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
+  }
+  const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
+  auto* surface = new SurfaceObject(this, width, height, format, keep | memoryCaps, inVideo);
+  if (!surface->HasMemory()) {
+    surface->Release();
+    return DDERR_OUTOFMEMORY;
+  }
+  if (srcKey.enabled) srcKey.low = srcKey.high = srcKey.low;
+  surface->SetKeys(srcKey, dstKey);
+  *out = surface;
+  return DD_OK;
+}
+
+// ---- IUnknown
+// ------------------------------------------------------------------------------------
+HRESULT SurfaceObject::QueryInterface(REFIID riid, LPVOID* ppvObj) {
+  if (host::CallLogEnabled()) CallLine(kS, "QueryInterface").Iid(riid).Ptr(ppvObj).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::QueryInterface");
+  if (fault != S_OK) return fault;
+  if (!ppvObj) return DDERR_INVALIDPARAMS;
+  if (IsEqualGUID(riid, IID_IDirectDrawSurface4) || IsEqualGUID(riid, kIidUnknown)) {
+    ++refs_;
+    *ppvObj = static_cast<IDirectDrawSurface4*>(this);
+    return S_OK;
+  }
+  *ppvObj = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG SurfaceObject::AddRef() {
+  if (host::CallLogEnabled()) CallLine(kS, "AddRef").Emit();
+  return ++refs_;
+}
+
+ULONG SurfaceObject::Release() {
+  if (host::CallLogEnabled()) CallLine(kS, "Release").Emit();
+  if (refs_ == 0) return 0;
+  ULONG left = --refs_;
+  // Back buffers of a flipping chain live as long as their front buffer.
+  if (left == 0 && !front_) {
+    DestroyChain();
+    delete this;
+  }
+  return left;
+}
+
+// ---- Blits
+// -----------------------------------------------------------------------------------------
+HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
+                           DWORD flags, LPDDBLTFX fx) {
+  SurfaceObject* src = AsSurface(srcInterface);
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "Blt")
+        .Rect(dstRect)
+        .Object(src, "surface", SerialOf(src))
+        .Rect(srcRect)
+        .Hex(flags)
+        .BltFx(fx)
+        .Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Blt");
+  if (fault != S_OK) return fault;
+
+  if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHADESTNEG |
+               DDBLT_ALPHADESTSURFACEOVERRIDE | DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRC |
+               DDBLT_ALPHASRCCONSTOVERRIDE | DDBLT_ALPHASRCNEG | DDBLT_ALPHASRCSURFACEOVERRIDE)) {
+    return DDERR_NOALPHAHW;
+  }
+  if (flags & (DDBLT_ZBUFFER | DDBLT_ZBUFFERDESTCONSTOVERRIDE | DDBLT_ZBUFFERDESTOVERRIDE |
+               DDBLT_ZBUFFERSRCCONSTOVERRIDE | DDBLT_ZBUFFERSRCOVERRIDE | DDBLT_DEPTHFILL)) {
+    return DDERR_NOZBUFFERHW;
+  }
+  if (flags & DDBLT_ROTATIONANGLE) return DDERR_NOROTATIONHW;
+  if (flags & DDBLT_DDROPS) return DDERR_NODDROPSHW;
+  if ((flags & DDBLT_WAIT) && (flags & DDBLT_DONOTWAIT)) return DDERR_INVALIDPARAMS;
+
+  const bool fill = (flags & DDBLT_COLORFILL) != 0;
+  const bool needFx = (flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE |
+                                DDBLT_KEYDESTOVERRIDE | DDBLT_ROP)) != 0;
+  if (needFx && (!fx || fx->dwSize != sizeof(DDBLTFX))) return DDERR_INVALIDPARAMS;
+  if (!fill && !src) return DDERR_INVALIDPARAMS;
+  if ((flags & DDBLT_ROP) && !fill && fx->dwROP != kSrcCopy) return DDERR_NORASTEROPHW;
+  bool mirrorLeftRight = false, mirrorUpDown = false;
+  if (flags & DDBLT_DDFX) {
+    const DWORD effects = fx->dwDDFX;
+    if (effects & (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE180 | DDBLTFX_ROTATE270)) {
+      return DDERR_NOROTATIONHW;
+    }
+    if (effects & (DDBLTFX_ZBUFFERRANGE | DDBLTFX_ZBUFFERBASEDEST)) return DDERR_NOZBUFFERHW;
+    mirrorLeftRight = (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0;
+    mirrorUpDown = (effects & DDBLTFX_MIRRORUPDOWN) != 0;
+    if ((mirrorLeftRight || mirrorUpDown) && host::Withdrawn(qvhost::Capability::Mirroring)) {
+      return DDERR_NOMIRRORHW;
+    }
+  }
+  Key srcKey, dstKey;
+  if (!fill) {
+    if ((flags & DDBLT_KEYSRC) && (flags & DDBLT_KEYSRCOVERRIDE)) return DDERR_INVALIDPARAMS;
+    if ((flags & DDBLT_KEYDEST) && (flags & DDBLT_KEYDESTOVERRIDE)) return DDERR_INVALIDPARAMS;
+    if (flags & DDBLT_KEYSRC) {
+      if (!src->srcKey_.enabled) return DDERR_INVALIDPARAMS;
+      srcKey = src->srcKey_;
+    } else if (flags & DDBLT_KEYSRCOVERRIDE) {
+      uint32_t low = src->CutToDepth(fx->ddckSrcColorkey.dwColorSpaceLowValue);
+      uint32_t high = src->CutToDepth(fx->ddckSrcColorkey.dwColorSpaceHighValue);
+      srcKey = {true, low, std::max(low, high)};
+    }
+    if (flags & DDBLT_KEYDEST) {
+      if (!dstKey_.enabled) return DDERR_INVALIDPARAMS;
+      dstKey = dstKey_;
+    } else if (flags & DDBLT_KEYDESTOVERRIDE) {
+      uint32_t low = CutToDepth(fx->ddckDestColorkey.dwColorSpaceLowValue);
+      uint32_t high = CutToDepth(fx->ddckDestColorkey.dwColorSpaceHighValue);
+      dstKey = {true, low, std::max(low, high)};
+    }
+  }
+
+  if (lost_ || (!fill && src->lost_)) return DDERR_SURFACELOST;
+  if (Busy() || (!fill && src->Busy())) return DDERR_SURFACEBUSY;
+  if (!fill && !(src->format_ == format_)) return DDERR_INVALIDPIXELFORMAT;
+
+  const RECT d = dstRect ? *dstRect : RECT{0, 0, width_, height_};
+  if (Empty(d)) return DDERR_INVALIDRECT;
+  RECT s = {0, 0, 0, 0};
+  if (!fill) {
+    s = srcRect ? *srcRect : RECT{0, 0, src->width_, src->height_};
+    if (Empty(s) || !Inside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+  }
+  std::vector<RECT> clips;
+  if (clipper_) {
+    if (!clipper_->Region(IsPrimary(), width_, height_, &clips)) return DDERR_NOCLIPLIST;
+  } else {
+    if (!Inside(d, width_, height_)) return DDERR_INVALIDRECT;
+    clips.push_back(d);
+  }
+
+  const View dst = Pixels();
+  View from;
+  std::unique_ptr<uint8_t[]> copy;
+  if (!fill) {
+    from = src->Pixels();
+    if (src == this) {
+      // A blit within one surface reads from a copy of the source rectangle.
+      const int w = s.right - s.left, h = s.bottom - s.top;
+      View tmp;
+      tmp.bytesPerPixel = from.bytesPerPixel;
+      tmp.width = w;
+      tmp.height = h;
+      tmp.pitch = w * tmp.bytesPerPixel;
+      copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * h]);
+      tmp.bits = copy.get();
+      for (int y = 0; y < h; ++y) {
+        std::memcpy(tmp.At(0, y), from.At(s.left, s.top + y), tmp.pitch);
+      }
+      from = tmp;
+      s = {0, 0, w, h};
+    }
+  }
+  const bool scaled =
+      !fill && (s.right - s.left != d.right - d.left || s.bottom - s.top != d.bottom - d.top);
+  const uint32_t fillValue = fill ? CutToDepth(fx->dwFillColor) : 0;
+  for (const RECT& clip : clips) {
+    const RECT c = Intersect(d, clip);
+    if (Empty(c)) continue;
+    if (fill) {
+      Fill(dst, c, fillValue);
+    } else if (!scaled && !mirrorLeftRight && !mirrorUpDown) {
+      const RECT part = {s.left + (c.left - d.left), s.top + (c.top - d.top),
+                         s.left + (c.right - d.left), s.top + (c.bottom - d.top)};
+      Copy(dst, c.left, c.top, from, part, srcKey, dstKey);
+    } else {
+      Stretch(dst, d, c, from, s, mirrorLeftRight, mirrorUpDown, srcKey, dstKey);
+    }
+  }
+  Changed();
+  PresentIfVisible();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
+                               DWORD trans) {
+  SurfaceObject* src = AsSurface(srcInterface);
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "BltFast")
+        .Dec(static_cast<LONG>(x))
+        .Dec(static_cast<LONG>(y))
+        .Object(src, "surface", SerialOf(src))
+        .Rect(srcRect)
+        .Hex(trans)
+        .Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::BltFast");
+  if (fault != S_OK) return fault;
+  if (!src) return DDERR_INVALIDPARAMS;
+  const DWORD known =
+      DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT | DDBLTFAST_DONOTWAIT;
+  if (trans & ~known) return DDERR_INVALIDPARAMS;
+  if ((trans & DDBLTFAST_SRCCOLORKEY) && (trans & DDBLTFAST_DESTCOLORKEY)) {
+    return DDERR_INVALIDPARAMS;
+  }
+  if ((trans & DDBLTFAST_WAIT) && (trans & DDBLTFAST_DONOTWAIT)) return DDERR_INVALIDPARAMS;
+  // BltFast never clips.
+  if (clipper_) return DDERR_BLTFASTCANTCLIP;
+  if (lost_ || src->lost_) return DDERR_SURFACELOST;
+  if (Busy() || src->Busy()) return DDERR_SURFACEBUSY;
+  if (!(src->format_ == format_)) return DDERR_INVALIDPIXELFORMAT;
+
+  RECT s = srcRect ? *srcRect : RECT{0, 0, src->width_, src->height_};
+  if (Empty(s) || !Inside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
+  const int64_t w = s.right - s.left, h = s.bottom - s.top;
+  if (static_cast<int64_t>(x) + w > width_ || static_cast<int64_t>(y) + h > height_) {
+    return DDERR_INVALIDRECT;
+  }
+  Key srcKey, dstKey;
+  if (trans & DDBLTFAST_SRCCOLORKEY) srcKey = src->srcKey_;
+  if (trans & DDBLTFAST_DESTCOLORKEY) dstKey = dstKey_;
+
+  View from = src->Pixels();
+  std::unique_ptr<uint8_t[]> copy;
+  if (src == this) {
+    View tmp;
+    tmp.bytesPerPixel = from.bytesPerPixel;
+    tmp.width = static_cast<int>(w);
+    tmp.height = static_cast<int>(h);
+    tmp.pitch = tmp.width * tmp.bytesPerPixel;
+    copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * tmp.height]);
+    tmp.bits = copy.get();
+    for (int row = 0; row < tmp.height; ++row) {
+      std::memcpy(tmp.At(0, row), from.At(s.left, s.top + row), tmp.pitch);
+    }
+    from = tmp;
+    s = {0, 0, tmp.width, tmp.height};
+  }
+  Copy(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, srcKey, dstKey);
+  Changed();
+  PresentIfVisible();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) {
+  if (host::CallLogEnabled()) CallLine(kS, "BltBatch").Ptr(batch).Dec(count).Hex(flags).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::BltBatch");
+  if (fault != S_OK) return fault;
+  return DDERR_UNSUPPORTED;
+}
+
+// ---- Flipping chains
+// --------------------------------------------------------------------------------
+HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
+  SurfaceObject* target = AsSurface(targetInterface);
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "Flip").Object(target, "surface", SerialOf(target)).Hex(flags).Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Flip");
+  if (fault != S_OK) return fault;
+  if (front_ || backs_.empty()) return DDERR_NOTFLIPPABLE;
+  const DWORD known = DDFLIP_WAIT | DDFLIP_NOVSYNC | DDFLIP_DONOTWAIT | DDFLIP_INTERVAL4;
+  if (flags & ~known) return DDERR_INVALIDPARAMS;
+  if ((flags & DDFLIP_WAIT) && (flags & DDFLIP_DONOTWAIT)) return DDERR_INVALIDPARAMS;
+  if (target && std::find(backs_.begin(), backs_.end(), target) == backs_.end()) {
+    return DDERR_INVALIDPARAMS;
+  }
+  if (owner_ && !owner_->Exclusive()) return DDERR_NOEXCLUSIVEMODE;
+  bool lost = lost_, busy = Busy();
+  for (SurfaceObject* b : backs_) {
+    lost = lost || b->lost_;
+    busy = busy || b->Busy();
+  }
+  if (lost) return DDERR_SURFACELOST;
+  if (busy) return DDERR_SURFACEBUSY;
+
+  if ((flags & DDFLIP_WAIT) && !(flags & DDFLIP_NOVSYNC)) {
+    DWORD intervals = (flags & DDFLIP_INTERVAL4) >> 24;
+    if (intervals == 0) intervals = 1;
+    for (DWORD i = 0; i < intervals; ++i) CurrentBackend().WaitForVerticalBlank();
+  }
+  if (target) {
+    std::swap(bits_, target->bits_);
+    target->Changed();
+  } else {
+    // The front buffer shows the first back buffer; each back buffer takes the next one's
+    // memory, and the last takes what was shown.
+    std::unique_ptr<uint8_t[]> shown = std::move(bits_);
+    bits_ = std::move(backs_[0]->bits_);
+    for (size_t i = 0; i + 1 < backs_.size(); ++i)
+      backs_[i]->bits_ = std::move(backs_[i + 1]->bits_);
+    backs_.back()->bits_ = std::move(shown);
+    for (SurfaceObject* b : backs_) b->Changed();
+  }
+  Changed();
+  PresentIfVisible();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4* out) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetAttachedSurface").Caps2(caps).Ptr(out).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetAttachedSurface");
+  if (fault != S_OK) return fault;
+  if (!caps || !out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  // The chain is a ring: front, back buffers in order, then the front again.
+  SurfaceObject* next = nullptr;
+  if (!backs_.empty()) {
+    next = backs_[0];
+  } else if (front_) {
+    auto& ring = front_->backs_;
+    auto it = std::find(ring.begin(), ring.end(), this);
+    next = (it + 1 == ring.end()) ? front_ : *(it + 1);
+  }
+  if (!next || (next->caps_ & caps->dwCaps) != caps->dwCaps) return DDERR_NOTFOUND;
+  next->Retain();
+  *out = next;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALLBACK2 callback) {
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "EnumAttachedSurfaces")
+        .Ptr(context)
+        .Ptr(reinterpret_cast<const void*>(callback))
+        .Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::EnumAttachedSurfaces");
+  if (fault != S_OK) return fault;
+  if (!callback) return DDERR_INVALIDPARAMS;
+  SurfaceObject* next = nullptr;
+  if (!backs_.empty()) {
+    next = backs_[0];
+  } else if (front_) {
+    auto& ring = front_->backs_;
+    auto it = std::find(ring.begin(), ring.end(), this);
+    next = (it + 1 == ring.end()) ? front_ : *(it + 1);
+  }
+  if (next) {
+    DDSURFACEDESC2 desc;
+    next->FillDesc(&desc);
+    next->Retain();
+    callback(next, &desc, context);
+  }
+  return DD_OK;
+}
+
+// ---- Locks and device contexts
+// ------------------------------------------------------------------------
+HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
+  if (host::CallLogEnabled())
+    CallLine(kS, "Lock").Rect(rect).Ptr(desc).Hex(flags).Ptr(event).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Lock");
+  if (fault != S_OK) return fault;
+  if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (lost_) return DDERR_SURFACELOST;
+  if (Busy()) return DDERR_SURFACEBUSY;
+  RECT r = {0, 0, width_, height_};
+  if (rect) {
+    if (Empty(*rect) || !Inside(*rect, width_, height_)) return DDERR_INVALIDPARAMS;
+    r = *rect;
+  }
+  FillDesc(desc);
+  desc->dwFlags |= DDSD_LPSURFACE;
+  desc->lpSurface = Pixels().At(r.left, r.top);
+  locked_ = true;
+  Changed();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::Unlock(LPRECT rect) {
+  if (host::CallLogEnabled()) CallLine(kS, "Unlock").Rect(rect).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Unlock");
+  if (fault != S_OK) return fault;
+  if (!locked_) return DDERR_NOTLOCKED;
+  locked_ = false;
+  Changed();
+  PresentIfVisible();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetDC(HDC* out) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetDC").Ptr(out).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetDC");
+  if (fault != S_OK) return fault;
+  if (!out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (lost_) return DDERR_SURFACELOST;
+  if (dc_) return DDERR_DCALREADYCREATED;
+  if (locked_) return DDERR_SURFACEBUSY;
+  HDC dc = gdi::CreateDCForPixels(Buffer());
+  if (!dc) return DDERR_CANTCREATEDC;
+  dc_ = dc;
+  *out = dc;
+  Changed();
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::ReleaseDC(HDC dc) {
+  if (host::CallLogEnabled()) CallLine(kS, "ReleaseDC").Ptr(dc).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::ReleaseDC");
+  if (fault != S_OK) return fault;
+  if (!dc_) return DDERR_NODC;
+  if (dc != dc_) return DDERR_INVALIDPARAMS;
+  gdi::ReleaseDCForPixels(dc_);
+  dc_ = nullptr;
+  Changed();
+  PresentIfVisible();
+  return DD_OK;
+}
+
+// ---- Lost surfaces
+// ---------------------------------------------------------------------------------
+HRESULT SurfaceObject::IsLost() {
+  if (host::CallLogEnabled()) CallLine(kS, "IsLost").Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::IsLost");
+  if (fault != S_OK) return fault;
+  return lost_ ? DDERR_SURFACELOST : DD_OK;
+}
+
+HRESULT SurfaceObject::Restore() {
+  if (host::CallLogEnabled()) CallLine(kS, "Restore").Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Restore");
+  if (fault != S_OK) return fault;
+  if (!lost_) return DD_OK;
+  if (front_) return DDERR_IMPLICITLYCREATED;  // restoring the front buffer restores the chain
+  const Display& display = TheDisplay();
+  // The display belongs to the desktop while an exclusive program is in the background.
+  if (display.exclusiveOwner && !display.active) return DDERR_WRONGMODE;
+  if (IsPrimary()) {
+    int w, h, bpp;
+    CurrentMode(&w, &h, &bpp);
+    if (w != width_ || h != height_ || !(PixelFormat::ForDepth(bpp) == format_)) {
+      return DDERR_WRONGMODE;
+    }
+  }
+  lost_ = false;
+  FillRestorePattern();
+  Changed();
+  for (SurfaceObject* b : backs_) {
+    b->lost_ = false;
+    b->FillRestorePattern();
+    b->Changed();
+  }
+  return DD_OK;
+}
+
+// ---- Colour keys, palettes, clippers
+// -----------------------------------------------------------------
+HRESULT SurfaceObject::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
+  if (host::CallLogEnabled()) CallLine(kS, "SetColorKey").Hex(flags).ColorKey(key).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetColorKey");
+  if (fault != S_OK) return fault;
+  const DWORD kind = flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
+  if (kind == DDCKEY_SRCOVERLAY || kind == DDCKEY_DESTOVERLAY) return DDERR_NOOVERLAYHW;
+  if (kind != DDCKEY_SRCBLT && kind != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
+  Key& target = kind == DDCKEY_SRCBLT ? srcKey_ : dstKey_;
+  if (!key) {
+    target = Key();
+    return DD_OK;
+  }
+  const uint32_t low = CutToDepth(key->dwColorSpaceLowValue);
+  uint32_t high = low;
+  if (flags & DDCKEY_COLORSPACE) high = std::max(low, CutToDepth(key->dwColorSpaceHighValue));
+  target = {true, low, high};
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetColorKey").Hex(flags).Ptr(key).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetColorKey");
+  if (fault != S_OK) return fault;
+  if (!key) return DDERR_INVALIDPARAMS;
+  const Key* source;
+  if (flags == DDCKEY_SRCBLT) {
+    source = &srcKey_;
+  } else if (flags == DDCKEY_DESTBLT) {
+    source = &dstKey_;
+  } else if (flags == DDCKEY_SRCOVERLAY || flags == DDCKEY_DESTOVERLAY) {
+    return DDERR_NOOVERLAYHW;
+  } else {
+    return DDERR_INVALIDPARAMS;
+  }
+  if (!source->enabled) return DDERR_NOCOLORKEY;
+  key->dwColorSpaceLowValue = source->low;
+  key->dwColorSpaceHighValue = source->high;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
+  auto* palette = static_cast<PaletteObject*>(paletteInterface);
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "SetPalette").Object(palette, "palette", palette ? palette->serial() : 0).Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetPalette");
+  if (fault != S_OK) return fault;
+  if (palette && !format_.IsPalettized()) return DDERR_INVALIDPIXELFORMAT;
+  if (lost_ && palette) return DDERR_SURFACELOST;
+  if (palette == palette_) return DD_OK;
+  if (palette) palette->Retain();
+  if (palette_) palette_->Drop();
+  palette_ = palette;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetPalette(LPDIRECTDRAWPALETTE* out) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetPalette").Ptr(out).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetPalette");
+  if (fault != S_OK) return fault;
+  if (!out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (!palette_) return DDERR_NOPALETTEATTACHED;
+  palette_->Retain();
+  *out = palette_;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::SetClipper(LPDIRECTDRAWCLIPPER clipperInterface) {
+  auto* clipper = static_cast<ClipperObject*>(clipperInterface);
+  if (host::CallLogEnabled()) {
+    CallLine(kS, "SetClipper").Object(clipper, "clipper", clipper ? clipper->serial() : 0).Emit();
+  }
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetClipper");
+  if (fault != S_OK) return fault;
+  if (clipper == clipper_) return DD_OK;
+  if (clipper) clipper->Retain();
+  if (clipper_) clipper_->Drop();
+  clipper_ = clipper;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetClipper(LPDIRECTDRAWCLIPPER* out) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetClipper").Ptr(out).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetClipper");
+  if (fault != S_OK) return fault;
+  if (!out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (!clipper_) return DDERR_NOCLIPPERATTACHED;
+  clipper_->Retain();
+  *out = clipper_;
+  return DD_OK;
+}
+
+// ---- Descriptions
+// --------------------------------------------------------------------------------------
+HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetCaps").Ptr(caps).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetCaps");
+  if (fault != S_OK) return fault;
+  if (!caps) return DDERR_INVALIDPARAMS;
+  std::memset(caps, 0, sizeof *caps);
+  caps->dwCaps = caps_;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetPixelFormat(LPDDPIXELFORMAT pf) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetPixelFormat").Ptr(pf).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetPixelFormat");
+  if (fault != S_OK) return fault;
+  if (!pf || pf->dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
+  DescribeFormat(format_, pf);
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetSurfaceDesc").Ptr(desc).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetSurfaceDesc");
+  if (fault != S_OK) return fault;
+  if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  FillDesc(desc);
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetDDInterface(LPVOID* out) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetDDInterface").Ptr(out).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetDDInterface");
+  if (fault != S_OK) return fault;
+  if (!out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (!owner_) return DDERR_INVALIDOBJECT;
+  owner_->Retain();
+  *out = static_cast<IDirectDraw4*>(owner_);
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::GetUniquenessValue(LPDWORD value) {
+  if (host::CallLogEnabled()) CallLine(kS, "GetUniquenessValue").Ptr(value).Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetUniquenessValue");
+  if (fault != S_OK) return fault;
+  if (!value) return DDERR_INVALIDPARAMS;
+  *value = uniqueness_;
+  return DD_OK;
+}
+
+HRESULT SurfaceObject::ChangeUniquenessValue() {
+  if (host::CallLogEnabled()) CallLine(kS, "ChangeUniquenessValue").Emit();
+  HRESULT fault = host::TakeFault("IDirectDrawSurface4::ChangeUniquenessValue");
+  if (fault != S_OK) return fault;
+  Changed();
+  return DD_OK;
+}
+
+// ---- What this display does not offer: overlays, attaching, private data
+// -------------------------------
+namespace {
+HRESULT Answer(const char* method, HRESULT result) {
+  if (host::CallLogEnabled()) CallLine(kS, method).Emit();
+  HRESULT fault = host::TakeFault((std::string(kS) + "::" + method).c_str());
+  return fault != S_OK ? fault : result;
+}
+}  // namespace
+
+HRESULT SurfaceObject::AddAttachedSurface(LPDIRECTDRAWSURFACE4) {
+  return Answer("AddAttachedSurface", DDERR_CANNOTATTACHSURFACE);
+}
+HRESULT SurfaceObject::AddOverlayDirtyRect(LPRECT) {
+  return Answer("AddOverlayDirtyRect", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::DeleteAttachedSurface(DWORD, LPDIRECTDRAWSURFACE4) {
+  return Answer("DeleteAttachedSurface", DDERR_CANNOTDETACHSURFACE);
+}
+HRESULT SurfaceObject::EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK2) {
+  return Answer("EnumOverlayZOrders", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::GetBltStatus(DWORD flags) {
+  if (flags != DDGBS_CANBLT && flags != DDGBS_ISBLTDONE) {
+    return Answer("GetBltStatus", DDERR_INVALIDPARAMS);
+  }
+  return Answer("GetBltStatus", DD_OK);
+}
+HRESULT SurfaceObject::GetFlipStatus(DWORD flags) {
+  if (flags != DDGFS_CANFLIP && flags != DDGFS_ISFLIPDONE) {
+    return Answer("GetFlipStatus", DDERR_INVALIDPARAMS);
+  }
+  return Answer("GetFlipStatus", DD_OK);
+}
+HRESULT SurfaceObject::GetOverlayPosition(LPLONG, LPLONG) {
+  return Answer("GetOverlayPosition", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::Initialize(LPDIRECTDRAW, LPDDSURFACEDESC2) {
+  return Answer("Initialize", DDERR_ALREADYINITIALIZED);
+}
+HRESULT SurfaceObject::SetOverlayPosition(LONG, LONG) {
+  return Answer("SetOverlayPosition", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE4, LPRECT, DWORD, LPDDOVERLAYFX) {
+  return Answer("UpdateOverlay", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::UpdateOverlayDisplay(DWORD) {
+  return Answer("UpdateOverlayDisplay", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE4) {
+  return Answer("UpdateOverlayZOrder", DDERR_NOTAOVERLAYSURFACE);
+}
+HRESULT SurfaceObject::PageLock(DWORD) { return Answer("PageLock", DD_OK); }
+HRESULT SurfaceObject::PageUnlock(DWORD) { return Answer("PageUnlock", DD_OK); }
+HRESULT SurfaceObject::SetSurfaceDesc(LPDDSURFACEDESC2, DWORD) {
+  return Answer("SetSurfaceDesc", DDERR_UNSUPPORTED);
+}
+HRESULT SurfaceObject::SetPrivateData(REFGUID, LPVOID, DWORD, DWORD) {
+  return Answer("SetPrivateData", DDERR_UNSUPPORTED);
+}
+HRESULT SurfaceObject::GetPrivateData(REFGUID, LPVOID, LPDWORD) {
+  return Answer("GetPrivateData", DDERR_NOTFOUND);
+}
+HRESULT SurfaceObject::FreePrivateData(REFGUID) {
+  return Answer("FreePrivateData", DDERR_NOTFOUND);
+}
+
+}  // namespace plat::ddraw

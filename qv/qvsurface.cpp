@@ -130,8 +130,7 @@ Surface::Surface(const Surface& other) : Surface() {
   if (other.font) {
     LOGFONTA logFont;
     std::memset(&logFont, 0, sizeof(logFont));
-    if (GetObjectA(other.font, sizeof(logFont), &logFont) == sizeof(logFont))
-      font = CreateFontIndirectA(&logFont);
+    if (GetObjectA(other.font, sizeof(logFont), &logFont) > 0) font = CreateFontIndirectA(&logFont);
   }
 
   LPDIRECTDRAW4 directDraw = screen ? screen->directDraw : nullptr;

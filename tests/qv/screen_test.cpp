@@ -1,0 +1,468 @@
+// Screen: display creation with its flags and fallbacks, presentation and the frame counter,
+// colour conversion, restoring lost buffers, and the device and mode lists.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "qvscreen.h"
+
+namespace {
+
+HWND MakeWindow(int width, int height) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "QvScreenTest";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "QvScreenTest", "Quorvane", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                         nullptr, nullptr, nullptr, nullptr);
+}
+
+// Lines of the call log that start with `prefix`.
+std::vector<std::string> Calls(const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& line : qvhost::CallLog())
+    if (line.rfind(prefix, 0) == 0) found.push_back(line);
+  return found;
+}
+
+bool Logged(const std::string& line) {
+  const auto& log = qvhost::CallLog();
+  return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+class ScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qvhost::UseHeadless();
+    qvhost::Reset();
+    window = MakeWindow(800, 600);
+    ASSERT_NE(window, nullptr);
+  }
+  HWND window = nullptr;
+};
+
+TEST_F(ScreenTest, FullScreenCreationFlagsAndBuffers) {
+  Screen screen;
+  qvhost::EnableCallLog(true);
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+
+  const auto cooperative = Calls("IDirectDraw4::SetCooperativeLevel(");
+  ASSERT_EQ(cooperative.size(), 1u);
+  EXPECT_NE(cooperative[0].find(", 0x53)"), std::string::npos) << cooperative[0];
+  EXPECT_TRUE(Logged("IDirectDraw4::SetDisplayMode(800, 600, 16, 0, 0x0)"));
+  const auto creates = Calls("IDirectDraw4::CreateSurface(");
+  ASSERT_EQ(creates.size(), 1u);
+  EXPECT_NE(creates[0].find("{flags=0x21,caps=0x6218,backbuffers=1}"), std::string::npos)
+      << creates[0];
+  const auto attached = Calls("IDirectDrawSurface4::GetAttachedSurface(");
+  ASSERT_EQ(attached.size(), 1u);
+  EXPECT_NE(attached[0].find("{caps=0x4}"), std::string::npos) << attached[0];
+  EXPECT_EQ(Calls("IDirectDrawSurface4::SetPalette(").size(), 1u);
+
+  ASSERT_NE(screen.front, nullptr);
+  ASSERT_EQ(screen.GetBack(), screen.back);
+  ASSERT_NE(screen.back->surface, nullptr);
+  EXPECT_EQ(screen.fullScreen, 1);
+  EXPECT_EQ(screen.bitsPerPixel, 16);
+  for (Surface* buffer : {screen.front, screen.back}) {
+    EXPECT_EQ(buffer->width, 800);
+    EXPECT_EQ(buffer->height, 600);
+    EXPECT_EQ(buffer->screen, &screen);
+    EXPECT_EQ(buffer->clipRect.right, 800);
+    EXPECT_EQ(buffer->clipRect.bottom, 600);
+    EXPECT_EQ(buffer->destRect.right, 800);
+    EXPECT_EQ(buffer->colorKey, 0xFFFFFFFFu);
+    EXPECT_EQ(buffer->pixelFormat.bitsPerPixel, 16u);
+  }
+  EXPECT_NE(screen.palette, nullptr);
+
+  // Standard VGA modes are asked for with their flag.
+  qvhost::ClearCallLog();
+  ASSERT_EQ(screen.CreateFullScreen(window, 320, 200, 8, 1), 1);
+  EXPECT_TRUE(Logged("IDirectDraw4::SetDisplayMode(320, 200, 8, 0, 0x1)"));
+}
+
+TEST_F(ScreenTest, FullScreenFallsBackToSystemMemoryAndOneBackBuffer) {
+  qvhost::Withdraw(qvhost::Capability::VideoMemory);
+  qvhost::Withdraw(qvhost::Capability::SecondBackBuffer);
+  Screen screen;
+  screen.tripleBuffering = 1;
+  qvhost::EnableCallLog(true);
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  const auto creates = Calls("IDirectDraw4::CreateSurface(");
+  ASSERT_EQ(creates.size(), 3u);
+  EXPECT_NE(creates[0].find("caps=0x6218,backbuffers=2"), std::string::npos) << creates[0];
+  EXPECT_NE(creates[1].find("caps=0x6218,backbuffers=1"), std::string::npos) << creates[1];
+  EXPECT_NE(creates[2].find("caps=0x2A18,backbuffers=1"), std::string::npos) << creates[2];
+  EXPECT_EQ(screen.tripleBuffering, 0);
+  EXPECT_EQ(screen.videoMemory, 1);
+  ASSERT_NE(screen.back, nullptr);
+  EXPECT_NE(screen.back->surface, nullptr);
+}
+
+TEST_F(ScreenTest, TripleBufferingKeepsTwoBackBuffersWhenAvailable) {
+  Screen screen;
+  screen.tripleBuffering = 1;
+  qvhost::EnableCallLog(true);
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  const auto creates = Calls("IDirectDraw4::CreateSurface(");
+  ASSERT_EQ(creates.size(), 1u);
+  EXPECT_NE(creates[0].find("backbuffers=2"), std::string::npos);
+  EXPECT_EQ(screen.tripleBuffering, 1);
+}
+
+TEST_F(ScreenTest, CreationFailuresReturnZeroQuietlyAndCanBeRetried) {
+  Screen screen;
+  qvhost::FailCall("IDirectDraw4::SetCooperativeLevel", DDERR_EXCLUSIVEMODEALREADYSET);
+  EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 0);
+  qvhost::FailCall("IDirectDrawSurface4::GetAttachedSurface", DDERR_NOTFOUND);
+  EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 0);
+  ASSERT_NE(screen.back, nullptr);  // half made: buffers without their surfaces
+  EXPECT_EQ(screen.back->surface, nullptr);
+  EXPECT_NE(screen.Flip(1, 1, 0), DD_OK);
+  EXPECT_NE(screen.FillBackBuffer(0), DD_OK);
+  qvhost::FailCall("IDirectDraw4::CreateSurface", DDERR_OUTOFMEMORY, 2);
+  EXPECT_EQ(screen.CreateInWindow(window, 640, 480), 0);
+  EXPECT_TRUE(qvhost::MessageBoxes().empty());
+  EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  EXPECT_EQ(screen.FillBackBuffer(0), DD_OK);
+}
+
+TEST_F(ScreenTest, FrameCounterMeasuresIntervalsLongerThanOneSecond) {
+  qvhost::UseManualClock(5000);
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  for (int i = 0; i < 100; ++i) {
+    qvhost::AdvanceClock(10);
+    screen.Flip(1, 1, 0);
+  }
+  EXPECT_EQ(screen.fps, 0);
+  EXPECT_EQ(screen.frameTime, 1000u);  // exactly 1000 ms does not end the interval
+  EXPECT_EQ(screen.frameCount, 100u);
+  qvhost::AdvanceClock(10);
+  screen.Flip(1, 1, 0);
+  EXPECT_EQ(screen.fps, 99);  // 100 frames in 1010 ms
+  EXPECT_EQ(screen.frameCount, 1u);
+  EXPECT_EQ(screen.frameTime, 0u);
+
+  qvhost::AdvanceClock(1000);
+  screen.Flip(1, 1, 0);
+  EXPECT_EQ(screen.frameCount, 2u);
+  qvhost::AdvanceClock(1);
+  screen.Flip(1, 1, 0);
+  EXPECT_EQ(screen.frameTime, 0u);
+  EXPECT_EQ(screen.frameCount, 1u);
+  EXPECT_EQ(screen.fps, 1);  // 2 frames in 1001 ms
+}
+
+TEST_F(ScreenTest, FrameCounterSurvivesAWrappingTimer) {
+  qvhost::UseManualClock(0xFFFFFFF0u);
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  qvhost::AdvanceClock(0x20);
+  screen.Flip(1, 1, 0);
+  EXPECT_EQ(screen.frameTime, 0x20u);
+  EXPECT_EQ(screen.lastFrameTime, 0x10u);
+}
+
+TEST_F(ScreenTest, FlipFlagsFollowVsync) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  qvhost::EnableCallLog(true);
+  EXPECT_EQ(screen.Flip(1, 1, 0), DD_OK);
+  screen.Flip(2, 1, 0);
+  screen.Flip(0, 1, 0);
+  const auto flips = Calls("IDirectDrawSurface4::Flip(");
+  ASSERT_EQ(flips.size(), 3u);
+  EXPECT_EQ(flips[0], "IDirectDrawSurface4::Flip(null, 0x1)");
+  EXPECT_EQ(flips[1], "IDirectDrawSurface4::Flip(null, 0x8)");
+  EXPECT_EQ(flips[2], "IDirectDrawSurface4::Flip(null, 0x8)");
+}
+
+TEST_F(ScreenTest, ShowFpsPrintsOntoTheBackBuffer) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  screen.FillBackBuffer(0);
+  ASSERT_EQ(screen.Flip(1, 1, 1), DD_OK);
+  const qvhost::Frame& frame = qvhost::LastFrame();
+  ASSERT_EQ(frame.width, 800);
+  int lit = 0;
+  int bright = 0;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      const uint32_t p = frame.At(x, y);
+      if (p == 0) continue;
+      // Only the text, in (240, 255, 0) over black, near (10, 20).
+      EXPECT_TRUE(x >= 10 && x < 200 && y >= 20 && y < 60) << x << "," << y;
+      EXPECT_LT(p & 0xFF, 40u);
+      ++lit;
+      if (((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200) ++bright;
+    }
+  }
+  EXPECT_GT(lit, 20);
+  EXPECT_GT(bright, 10);
+}
+
+TEST_F(ScreenTest, WindowedFlipCopiesOrScalesOntoTheClientArea) {
+  HWND small = MakeWindow(400, 300);
+  RECT client;
+  GetClientRect(small, &client);
+  ASSERT_EQ(client.right, 400);
+  ASSERT_EQ(client.bottom, 300);
+
+  Screen screen;
+  ASSERT_EQ(screen.CreateInWindow(small, 800, 600), 1);
+  EXPECT_EQ(screen.fullScreen, 0);
+  EXPECT_EQ(screen.bitsPerPixel, 32);  // the desktop's depth
+  EXPECT_NE(screen.clipper, nullptr);
+  EXPECT_EQ(screen.back->width, 800);
+  EXPECT_EQ(screen.front->width, 1024);  // the desktop's size
+
+  const DWORD red = screen.ColorToPixel(RGB(255, 0, 0), nullptr);
+  const DWORD blue = screen.ColorToPixel(RGB(0, 0, 255), nullptr);
+  screen.GetBack()->Fill(blue);
+  screen.GetBack()->FillRect(0, 0, 400, 300, red);
+
+  qvhost::EnableCallLog(true);
+  ASSERT_EQ(screen.Flip(0, 0, 0), DD_OK);
+  auto blts = Calls("IDirectDrawSurface4::Blt(");
+  ASSERT_EQ(blts.size(), 1u);
+  EXPECT_NE(blts[0].find(", (0,0,400,300), 0x1000000, null)"), std::string::npos) << blts[0];
+  const qvhost::Frame& copied = qvhost::LastFrame();
+  ASSERT_EQ(copied.width, 400);
+  ASSERT_EQ(copied.height, 300);
+  EXPECT_EQ(copied.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(copied.At(399, 299), 0xFF0000u);
+
+  qvhost::ClearCallLog();
+  ASSERT_EQ(screen.Flip(0, 1, 0), DD_OK);
+  blts = Calls("IDirectDrawSurface4::Blt(");
+  ASSERT_EQ(blts.size(), 1u);
+  EXPECT_NE(blts[0].find(", null, 0x1000000, null)"), std::string::npos) << blts[0];
+  const qvhost::Frame& scaled = qvhost::LastFrame();
+  EXPECT_EQ(scaled.At(10, 10), 0xFF0000u);
+  EXPECT_EQ(scaled.At(190, 140), 0xFF0000u);
+  EXPECT_EQ(scaled.At(210, 10), 0x0000FFu);
+  EXPECT_EQ(scaled.At(10, 160), 0x0000FFu);
+
+  // vsync 1 waits for the vertical blank before the copy.
+  qvhost::ClearCallLog();
+  screen.Flip(1, 1, 0);
+  const auto& log = qvhost::CallLog();
+  const auto wait =
+      std::find(log.begin(), log.end(), "IDirectDraw4::WaitForVerticalBlank(0x1, null)");
+  const auto copy = std::find_if(log.begin(), log.end(), [](const std::string& line) {
+    return line.rfind("IDirectDrawSurface4::Blt(", 0) == 0;
+  });
+  ASSERT_NE(wait, log.end());
+  ASSERT_NE(copy, log.end());
+  EXPECT_LT(wait - log.begin(), copy - log.begin());
+}
+
+TEST_F(ScreenTest, SelectModeChoosesWindowOrFullScreen) {
+  Screen screen;
+  ASSERT_EQ(screen.SelectMode(window, 640, 480, 0), 1);
+  EXPECT_EQ(screen.fullScreen, 0);
+  EXPECT_EQ(screen.back->width, 640);
+  ASSERT_EQ(screen.SelectMode(window, 640, 480, 16), 1);
+  EXPECT_EQ(screen.fullScreen, 1);
+  EXPECT_EQ(screen.clipper, nullptr);
+  EXPECT_EQ(screen.back->height, 480);
+  EXPECT_EQ(screen.bitsPerPixel, 16);
+}
+
+TEST_F(ScreenTest, ColorToPixelFollowsTheFormat) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  EXPECT_EQ(screen.ColorToPixel(0x00FFFFFF, nullptr), 0xFFFFu);
+  EXPECT_EQ(screen.ColorToPixel(RGB(255, 0, 0), nullptr), 0xF800u);
+  EXPECT_EQ(screen.ColorToPixel(RGB(0x10, 0x20, 0x30), nullptr), 0x1106u);
+  EXPECT_EQ(screen.ColorToPixel(RGB(0x10, 0x20, 0x30), screen.front), 0x1106u);
+
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 32, 0), 1);
+  EXPECT_EQ(screen.ColorToPixel(RGB(0x33, 0x22, 0x11), nullptr), 0x332211u);
+
+  ASSERT_EQ(screen.CreateFullScreen(window, 640, 480, 8, 0), 1);
+  EXPECT_EQ(screen.ColorToPixel(0x00123456, nullptr), 0x00123456u);
+}
+
+TEST_F(ScreenTest, LostBuffersAreRestoredByFlip) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  qvhost::LoseSurfaces();
+  EXPECT_EQ(screen.GetBack()->Fill(0), DDERR_SURFACELOST);
+  EXPECT_EQ(screen.Flip(1, 1, 0), DDERR_SURFACELOST);
+  EXPECT_EQ(screen.front->surface->IsLost(), DD_OK);
+  EXPECT_EQ(screen.back->surface->IsLost(), DD_OK);
+  EXPECT_EQ(screen.Flip(1, 1, 0), DD_OK);
+
+  ASSERT_EQ(screen.CreateInWindow(window, 320, 240), 1);
+  qvhost::LoseSurfaces();
+  screen.RestoreSurfaces();
+  EXPECT_EQ(screen.front->surface->IsLost(), DD_OK);
+  EXPECT_EQ(screen.back->surface->IsLost(), DD_OK);
+}
+
+TEST_F(ScreenTest, LoadBackImageNeedsANameThatLoads) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  EXPECT_EQ(screen.LoadBackImage(nullptr), 0);
+  EXPECT_EQ(screen.LoadBackImage("no-such-image.bmp"), 0);
+}
+
+TEST_F(ScreenTest, DestructionGivesTheDisplayModeBack) {
+  qvhost::EnableCallLog(true);
+  {
+    Screen screen(window, 800, 600, 16, 0);
+    ASSERT_NE(screen.back, nullptr);
+  }
+  EXPECT_EQ(Calls("IDirectDraw4::RestoreDisplayMode(").size(), 1u);
+}
+
+TEST_F(ScreenTest, FailedDirectDrawCreateIsReportedAndLeavesAnUnusableScreen) {
+  qvhost::FailCall("DirectDrawCreate", DDERR_NODIRECTDRAWHW);
+  Screen screen;
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  EXPECT_EQ(qvhost::MessageBoxes()[0].text,
+            "DirectDraw Error DDERR_NODIRECTDRAWHW\nFILE: qvscreen\nLINE: 217");
+  EXPECT_EQ(qvhost::MessageBoxes()[0].caption, "Error");
+  EXPECT_EQ(screen.directDraw, nullptr);
+  EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 0);
+  EXPECT_EQ(screen.CreateInWindow(window, 800, 600), 0);
+  EXPECT_NE(screen.Flip(1, 1, 0), DD_OK);
+  EXPECT_NE(screen.WaitVerticalBlank(), DD_OK);
+  EXPECT_EQ(screen.GetModeCount(), 0u);
+  EXPECT_EQ(screen.HasMode(800, 600, 16), 0);
+  EXPECT_EQ(screen.SelectDevice(0), 0);
+  MSG msg;
+  bool quit = false;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit |= msg.message == WM_QUIT;
+  EXPECT_TRUE(quit);
+}
+
+TEST_F(ScreenTest, FailedQueryInterfaceIsReportedWithItsLine) {
+  qvhost::FailCall("IDirectDraw::QueryInterface", E_NOINTERFACE);
+  Screen screen;
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  EXPECT_EQ(qvhost::MessageBoxes()[0].text,
+            "DirectDraw Error Unknown Error\nFILE: qvscreen\nLINE: 222");
+  EXPECT_EQ(screen.directDraw, nullptr);
+}
+
+TEST_F(ScreenTest, ModeListQueries) {
+  Screen screen;
+  const DWORD count = screen.GetModeCount();
+  ASSERT_GT(count, 0u);
+  EXPECT_EQ(screen.HasMode(800, 600, 16), 1);
+  EXPECT_EQ(screen.HasMode(800, 600, 17), 0);
+  EXPECT_EQ(screen.HasMode(0, 0, 0), 0);  // the terminating entry is no mode
+  DWORD w = 7, h = 7, bpp = 7;
+  EXPECT_EQ(screen.GetMode(count, &w, &h, &bpp), 0);
+  EXPECT_EQ(w + h + bpp, 21u);
+  EXPECT_EQ(screen.GetMode(0xFFFFFFFFu, &w, &h, &bpp), 0);
+  ASSERT_EQ(screen.GetMode(count - 1, &w, &h, &bpp), 1);
+  EXPECT_EQ(screen.HasMode(w, h, bpp), 1);
+
+  // A list in a known order: 640 x 480 x 8, then 800 x 600 x 16.
+  DisplayMode* head = new DisplayMode();
+  DDSURFACEDESC2 mode = {};
+  mode.dwWidth = 640;
+  mode.dwHeight = 480;
+  mode.ddpfPixelFormat.dwRGBBitCount = 8;
+  EXPECT_EQ(ModeListCallback(&mode, head), DDENUMRET_OK);
+  mode.dwWidth = 800;
+  mode.dwHeight = 600;
+  mode.ddpfPixelFormat.dwRGBBitCount = 16;
+  EXPECT_EQ(ModeListCallback(&mode, head), DDENUMRET_OK);
+  for (DisplayMode* e = screen.modes; e;) {
+    DisplayMode* next = e->next;
+    delete e;
+    e = next;
+  }
+  screen.modes = head;
+  screen.modeCount = 2;
+  ASSERT_EQ(screen.GetMode(1, &w, &h, &bpp), 1);
+  EXPECT_EQ(w, 800u);
+  EXPECT_EQ(h, 600u);
+  EXPECT_EQ(bpp, 16u);
+  EXPECT_EQ(screen.GetMode(2, &w, &h, &bpp), 0);
+  EXPECT_EQ(screen.HasMode(640, 480, 8), 1);
+  EXPECT_EQ(screen.HasMode(800, 600, 32), 0);
+}
+
+TEST_F(ScreenTest, EmptyModeEnumerationGivesAnEmptyList) {
+  qvhost::FailCall("IDirectDraw4::EnumDisplayModes", DDERR_GENERIC);
+  Screen screen;
+  EXPECT_EQ(screen.GetModeCount(), 0u);
+  DWORD w = 0;
+  EXPECT_EQ(screen.GetMode(0, &w, nullptr, nullptr), 0);
+  EXPECT_EQ(screen.HasMode(0, 0, 0), 0);
+  EXPECT_EQ(screen.HasMode(640, 480, 8), 0);
+}
+
+TEST_F(ScreenTest, DeviceListRecordsThePrimaryDriver) {
+  Screen screen;
+  ASSERT_EQ(screen.deviceCount, 1u);
+  const DisplayDevice* device = screen.devices;
+  EXPECT_EQ(device->guidPointer, nullptr);
+  const GUID zero = {};
+  EXPECT_TRUE(IsEqualGUID(device->guid, zero));
+  EXPECT_STREQ(device->driverName, "display");
+  EXPECT_STREQ(device->driverDescription, "Primary Display Driver");
+  EXPECT_EQ(device->halCaps.dwSize, sizeof(DDCAPS));
+  ASSERT_NE(device->next, nullptr);
+  EXPECT_EQ(device->next->next, nullptr);
+
+  // Long texts are cut to their fields; a device that can't be opened is left out.
+  DisplayDevice* head = new DisplayDevice();
+  const std::string longText(2000, 'd');
+  std::vector<char> description(longText.begin(), longText.end());
+  description.push_back(0);
+  char name[] = "second";
+  EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);
+  EXPECT_EQ(std::string(head->driverDescription), longText.substr(0, 511));
+  EXPECT_STREQ(head->driverName, "second");
+  qvhost::FailCall("DirectDrawCreate", DDERR_NODIRECTDRAWHW);
+  EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);
+  ASSERT_NE(head->next, nullptr);
+  EXPECT_EQ(head->next->next, nullptr);
+  delete head->next;
+  delete head;
+}
+
+TEST_F(ScreenTest, SelectDeviceOnlyBeforeADisplayExists) {
+  Screen screen;
+  EXPECT_EQ(screen.SelectDevice(screen.deviceCount + 1), 0);
+  qvhost::EnableCallLog(true);
+  ASSERT_EQ(screen.SelectDevice(screen.deviceCount), 1);  // the primary display driver
+  EXPECT_TRUE(Logged("DirectDrawCreate(null, ptr, null)"));
+  ASSERT_NE(screen.directDraw, nullptr);
+  EXPECT_EQ(screen.HasMode(800, 600, 16), 1);
+  ASSERT_EQ(screen.SelectDevice(0), 1);
+
+  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
+  LPDIRECTDRAW4 before = screen.directDraw;
+  EXPECT_EQ(screen.SelectDevice(0), 0);
+  EXPECT_EQ(screen.directDraw, before);
+}
+
+TEST_F(ScreenTest, SelectDeviceReportsAFailedCreation) {
+  Screen screen;
+  qvhost::FailCall("DirectDrawCreate", DDERR_INVALIDDIRECTDRAWGUID);
+  EXPECT_EQ(screen.SelectDevice(0), 0);
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  EXPECT_EQ(qvhost::MessageBoxes()[0].text,
+            "DirectDraw Error DDERR_INVALIDDIRECTDRAWGUID\nFILE: qvscreen\nLINE: 1534");
+  EXPECT_EQ(screen.directDraw, nullptr);
+  EXPECT_EQ(screen.GetModeCount(), 0u);
+  EXPECT_EQ(screen.HasMode(800, 600, 16), 0);
+  EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,365 @@
+// Surface: creation and its memory types, rectangles, colour keys, locking with restores,
+// fills, inversion, the draw slots' rectangles and their answer to a lost surface, copies.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "qvscreen.h"
+#include "qvsurface.h"
+
+namespace {
+
+std::vector<std::string> Calls(const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& line : qvhost::CallLog())
+    if (line.rfind(prefix, 0) == 0) found.push_back(line);
+  return found;
+}
+
+class SurfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qvhost::UseHeadless();
+    qvhost::Reset();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "QvSurfaceTest";
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, "QvSurfaceTest", "Quorvane", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
+                             nullptr, nullptr, nullptr, nullptr);
+    screen = std::make_unique<Screen>();
+    ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
+  }
+
+  // The 16-bit pixel at (x, y) of a surface, through a lock.
+  static uint16_t Pixel16(Surface& s, int x, int y) {
+    uint16_t value = 0xDEAD;
+    if (SUCCEEDED(s.Lock())) {
+      const BYTE* row = static_cast<const BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
+      std::memcpy(&value, row + 2 * x, 2);
+      s.Unlock();
+    }
+    return value;
+  }
+
+  static void SetPixel16(Surface& s, int x, int y, uint16_t value) {
+    ASSERT_EQ(s.Lock(), DD_OK);
+    BYTE* row = static_cast<BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
+    std::memcpy(row + 2 * x, &value, 2);
+    s.Unlock();
+  }
+
+  HWND window = nullptr;
+  std::unique_ptr<Screen> screen;
+};
+
+TEST_F(SurfaceTest, EmptySurfaceCreationSetsItsFields) {
+  Surface empty;
+  EXPECT_EQ(empty.colorKey, 0xFFFFFFFFu);
+  EXPECT_EQ(empty.surface, nullptr);
+
+  Surface s(screen.get(), 100, 50, SystemMemory);
+  ASSERT_NE(s.surface, nullptr);
+  EXPECT_EQ(s.width, 100);
+  EXPECT_EQ(s.height, 50);
+  for (const RECT& r : {s.sourceRect, s.destRect, s.clipRect}) {
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 100);
+    EXPECT_EQ(r.bottom, 50);
+  }
+  EXPECT_EQ(s.colorKey, 0xFFFFFFFFu);
+  EXPECT_EQ(s.screen, screen.get());
+  EXPECT_EQ(s.pixelFormat.bitsPerPixel, 16u);
+  EXPECT_EQ(s.pixelFormat.greenMask, 63);
+  EXPECT_EQ(s.fileName, nullptr);
+
+  s.SetSourceRect(10, 20, 30, 40);
+  s.SetDestRect(10, 20, 30, 40);
+  for (const RECT& r : {s.sourceRect, s.destRect}) {
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right, 40);
+    EXPECT_EQ(r.bottom, 30);
+  }
+
+  // No screen, or a refused size: 0 and no surface.
+  Surface none;
+  EXPECT_EQ(none.Create(nullptr, 10, 10, SystemMemory), 0);
+  EXPECT_EQ(none.Create(screen.get(), -1, 10, SystemMemory), 0);
+  EXPECT_EQ(none.surface, nullptr);
+  EXPECT_EQ(none.Create(screen.get(), static_cast<const char*>(nullptr), AnyMemory), 0);
+  EXPECT_EQ(none.Create(screen.get(), "no-such-file.bmp", AnyMemory), 0);
+}
+
+TEST_F(SurfaceTest, MemoryTypeLooksAtTheLowEightBitsOnly) {
+  qvhost::EnableCallLog(true);
+  const struct {
+    int memory;
+    const char* caps;
+  } cases[] = {{0, "caps=0x4040"}, {1, "caps=0x840"},   {2, "caps=0x40,"},
+               {3, "caps=0x40,"},  {255, "caps=0x40,"}, {256, "caps=0x4040"}};
+  for (const auto& c : cases) {
+    qvhost::ClearCallLog();
+    Surface s(screen.get(), 8, 8, static_cast<SurfaceMemory>(c.memory));
+    const auto creates = Calls("IDirectDraw4::CreateSurface(");
+    ASSERT_EQ(creates.size(), 1u);
+    EXPECT_NE(creates[0].find(std::string("{flags=0x7,") + c.caps), std::string::npos)
+        << c.memory << ": " << creates[0];
+  }
+}
+
+TEST_F(SurfaceTest, ColorKeyFromTheTopLeftPixel) {
+  Surface s(screen.get(), 4, 4, SystemMemory);
+  s.Fill(0x1234);
+  SetPixel16(s, 0, 0, 0xF81F);
+  qvhost::EnableCallLog(true);
+  s.SetColorKey();
+  EXPECT_EQ(s.colorKey, 0xF81Fu);
+  EXPECT_EQ(Calls("IDirectDrawSurface4::SetColorKey(").back(),
+            "IDirectDrawSurface4::SetColorKey(0x8, {0xF81F,0xF81F})");
+
+  EXPECT_EQ(s.SetColorKey(0x1F), DD_OK);
+  EXPECT_EQ(s.colorKey, 0x1Fu);
+
+  // A surface that can't be locked gives the key 0xFFFFFFFF.
+  qvhost::FailCall("IDirectDrawSurface4::Lock", DDERR_SURFACEBUSY);
+  s.SetColorKey();
+  EXPECT_EQ(s.colorKey, 0xFFFFFFFFu);
+
+  ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 32, 0), 1);
+  Surface wide(screen.get(), 4, 4, SystemMemory);
+  wide.Fill(0x00ABCDEF);
+  wide.SetColorKey();
+  EXPECT_EQ(wide.colorKey, 0x00ABCDEFu);
+}
+
+TEST_F(SurfaceTest, FillAndFillRectCoverExactlyTheirArea) {
+  Surface s(screen.get(), 32, 32, SystemMemory);
+  ASSERT_EQ(s.Fill(0), DD_OK);
+  ASSERT_EQ(s.FillRect(10, 10, 20, 20, 0xFFFF), DD_OK);
+  EXPECT_EQ(Pixel16(s, 10, 10), 0xFFFF);
+  EXPECT_EQ(Pixel16(s, 19, 19), 0xFFFF);
+  EXPECT_EQ(Pixel16(s, 9, 10), 0);
+  EXPECT_EQ(Pixel16(s, 20, 10), 0);
+  EXPECT_EQ(Pixel16(s, 10, 20), 0);
+  EXPECT_EQ(Pixel16(s, 10, 9), 0);
+
+  // A lost surface answers the fill without being restored.
+  Surface video(screen.get(), 8, 8, VideoMemory);
+  qvhost::LoseSurfaces();
+  EXPECT_EQ(video.Fill(0), DDERR_SURFACELOST);
+  EXPECT_EQ(video.surface->IsLost(), DDERR_SURFACELOST);
+}
+
+TEST_F(SurfaceTest, InvertRectIsClampedAndUndoesItself) {
+  Surface s(screen.get(), 64, 64, SystemMemory);
+  s.Fill(0x0F0F);
+  SetPixel16(s, 63, 63, 0x1234);
+  EXPECT_EQ(s.InvertRect(-5, -5, 1000, 1000), 0);
+  EXPECT_EQ(Pixel16(s, 0, 0), 0xF0F0);
+  EXPECT_EQ(Pixel16(s, 63, 63), 0xEDCB);
+  EXPECT_EQ(s.InvertRect(-5, -5, 1000, 1000), 0);
+  EXPECT_EQ(Pixel16(s, 0, 0), 0x0F0F);
+  EXPECT_EQ(Pixel16(s, 63, 63), 0x1234);
+
+  EXPECT_EQ(s.InvertRect(1, 1, 3, 2), 0);
+  EXPECT_EQ(Pixel16(s, 1, 1), 0xF0F0);
+  EXPECT_EQ(Pixel16(s, 2, 1), 0xF0F0);
+  EXPECT_EQ(Pixel16(s, 3, 1), 0x0F0F);
+  EXPECT_EQ(Pixel16(s, 1, 2), 0x0F0F);
+  EXPECT_EQ(Pixel16(s, 0, 1), 0x0F0F);
+  EXPECT_EQ(s.InvertRect(5, 5, 2, 2), 0);  // empty: nothing changes
+  EXPECT_EQ(Pixel16(s, 3, 3), 0x0F0F);
+}
+
+TEST_F(SurfaceTest, ScaledAndStretchedDrawsStoreTheirRectangle) {
+  Surface s(screen.get(), 33, 21, SystemMemory);
+  EXPECT_EQ(s.BlitScaled(10, 20, 1.5f, screen->GetBack()), DD_OK);
+  EXPECT_EQ(s.destRect.left, 10);
+  EXPECT_EQ(s.destRect.top, 20);
+  EXPECT_EQ(s.destRect.right, 59);
+  EXPECT_EQ(s.destRect.bottom, 51);
+
+  Surface square(screen.get(), 16, 16, SystemMemory);
+  square.SetSourceRect(0, 0, 4, 4);
+  qvhost::EnableCallLog(true);
+  EXPECT_EQ(square.BlitStretched(0, 0, 2, 3, screen->GetBack()), DD_OK);
+  EXPECT_EQ(square.destRect.right, 32);
+  EXPECT_EQ(square.destRect.bottom, 48);
+  const auto blts = Calls("IDirectDrawSurface4::Blt(");
+  ASSERT_EQ(blts.size(), 1u);
+  EXPECT_NE(blts[0].find("(0,0,32,48), surface#"), std::string::npos) << blts[0];
+  EXPECT_NE(blts[0].find(", (0,0,4,4), 0x1008000, null)"), std::string::npos) << blts[0];
+
+  // A later Blit uses the stored rectangle.
+  qvhost::ClearCallLog();
+  EXPECT_EQ(square.Blit(screen->GetBack()), DD_OK);
+  EXPECT_NE(Calls("IDirectDrawSurface4::Blt(")[0].find("(0,0,32,48)"), std::string::npos);
+}
+
+TEST_F(SurfaceTest, DrawsCopyPixelsWithAndWithoutTheKey) {
+  Surface sprite(screen.get(), 4, 4, SystemMemory);
+  sprite.Fill(0x07E0);
+  SetPixel16(sprite, 0, 0, 0x001F);
+  sprite.SetColorKey();  // the top-left blue is transparent
+  Surface* back = screen->GetBack();
+  back->Fill(0xF800);
+  EXPECT_EQ(sprite.BlitKeyedAt(100, 100, back), DD_OK);
+  EXPECT_EQ(Pixel16(*back, 100, 100), 0xF800);
+  EXPECT_EQ(Pixel16(*back, 101, 100), 0x07E0);
+  EXPECT_EQ(sprite.BlitAt(200, 100, back), DD_OK);
+  EXPECT_EQ(Pixel16(*back, 200, 100), 0x001F);
+
+  // Clipped: only the two columns inside the clip rectangle land, at the unmoved position.
+  back->Fill(0);
+  EXPECT_EQ(sprite.BlitKeyedClippedAt(798, 10, back, RECT{0, 0, 800, 600}), DD_OK);
+  EXPECT_EQ(Pixel16(*back, 799, 11), 0x07E0);
+  EXPECT_EQ(sprite.sourceRect.right, 4);
+  // Cut on the left: the rest starts at the clip rectangle's edge.
+  back->Fill(0);
+  EXPECT_EQ(sprite.BlitKeyedClippedAt(-2, 10, back, RECT{0, 0, 800, 600}), DD_OK);
+  EXPECT_EQ(Pixel16(*back, 0, 10), 0x07E0);
+  EXPECT_EQ(Pixel16(*back, 2, 10), 0);
+
+  // Missing target or image: an error, no crash.
+  Surface empty;
+  EXPECT_EQ(sprite.Blit(nullptr), DDERR_INVALIDPARAMS);
+  EXPECT_NE(empty.Blit(back), DD_OK);
+  EXPECT_NE(sprite.BlitAt(0, 0, &empty), DD_OK);
+  EXPECT_NE(empty.BlitMirroredUpDown(0, 0, back), DD_OK);
+  EXPECT_NE(empty.Fill(0), DD_OK);
+  EXPECT_NE(empty.Lock(), DD_OK);
+  EXPECT_EQ(empty.GetDC(), nullptr);
+  empty.ReleaseDC();
+  empty.Restore();
+  empty.ReservedBlit(1, 2, 3, 4, 5);
+}
+
+TEST_F(SurfaceTest, ALostDrawRestoresTheDrawingSurfaceOnce) {
+  Surface s(screen.get(), 8, 8, VideoMemory);
+  qvhost::LoseSurfaces();
+  screen->RestoreSurfaces();
+  qvhost::EnableCallLog(true);
+  EXPECT_EQ(s.BlitAt(0, 0, screen->GetBack()), DDERR_SURFACELOST);
+  EXPECT_EQ(Calls("IDirectDrawSurface4::BltFast(").size(), 1u);
+  EXPECT_EQ(Calls("IDirectDrawSurface4::Restore(").size(), 1u);
+  EXPECT_EQ(s.surface->IsLost(), DD_OK);
+  EXPECT_EQ(s.BlitAt(0, 0, screen->GetBack()), DD_OK);
+
+  // Mirrored draws hand the error back without restoring.
+  qvhost::FailCall("IDirectDrawSurface4::Blt", DDERR_SURFACELOST);
+  qvhost::ClearCallLog();
+  EXPECT_EQ(s.BlitMirroredLeftRight(0, 0, screen->GetBack()), DDERR_SURFACELOST);
+  EXPECT_TRUE(Calls("IDirectDrawSurface4::Restore(").empty());
+}
+
+TEST_F(SurfaceTest, RestoringAFullScreenBackBufferRestoresTheFrontBuffer) {
+  qvhost::LoseSurfaces();
+  screen->GetBack()->Restore();
+  EXPECT_EQ(screen->front->surface->IsLost(), DD_OK);
+  EXPECT_EQ(screen->back->surface->IsLost(), DD_OK);
+  EXPECT_EQ(screen->Flip(1, 1, 0), DD_OK);
+}
+
+TEST_F(SurfaceTest, LockRestoresALostSurfaceAndGivesUpOnOneThatStaysLost) {
+  qvhost::UseManualClock(0);
+  Surface s(screen.get(), 8, 8, VideoMemory);
+  qvhost::LoseSurfaces();
+  ASSERT_EQ(s.Lock(), DD_OK);
+  EXPECT_NE(s.desc.lpSurface, nullptr);
+  EXPECT_GE(s.desc.lPitch, 16);
+  EXPECT_EQ(s.Unlock(), DD_OK);
+
+  qvhost::EnableCallLog(true);
+  qvhost::FailCall("IDirectDrawSurface4::Lock", DDERR_SURFACELOST, -1);
+  EXPECT_EQ(s.Lock(), DDERR_SURFACELOST);
+  const size_t locks = Calls("IDirectDrawSurface4::Lock(").size();
+  EXPECT_GT(locks, 10u);
+  EXPECT_LT(locks, 200u);
+  qvhost::ClearFaults();
+
+  qvhost::FailCall("IDirectDrawSurface4::Unlock", DDERR_SURFACELOST, -1);
+  EXPECT_EQ(s.Unlock(), DDERR_SURFACELOST);
+  qvhost::ClearFaults();
+}
+
+TEST_F(SurfaceTest, GetDcIsHeldUntilReleased) {
+  Surface s(screen.get(), 16, 16, SystemMemory);
+  HDC dc = s.GetDC();
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(s.dc, dc);
+  EXPECT_EQ(s.GetDC(), dc);  // held: the same context
+  s.ReleaseDC();
+  EXPECT_EQ(s.dc, nullptr);
+  EXPECT_EQ(s.Lock(), DD_OK);  // nothing left busy
+  s.Unlock();
+  s.GetDC();  // the destructor gives it back
+}
+
+TEST_F(SurfaceTest, CopiesHaveTheirOwnImageAndAlphaMap) {
+  Surface source(screen.get(), 8, 4, SystemMemory);
+  source.Fill(0x1234);
+  source.SetColorKey(0x1234);
+  source.alphaMap = new BYTE[32];
+  for (int i = 0; i < 32; ++i) source.alphaMap[i] = static_cast<BYTE>(i);
+  source.font = CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+
+  Surface copy(source);
+  ASSERT_NE(copy.surface, nullptr);
+  EXPECT_NE(copy.surface, source.surface);
+  EXPECT_EQ(copy.width, 8);
+  EXPECT_EQ(copy.colorKey, 0x1234u);
+  EXPECT_EQ(copy.screen, screen.get());
+  ASSERT_NE(copy.alphaMap, nullptr);
+  EXPECT_NE(copy.alphaMap, source.alphaMap);
+  EXPECT_EQ(std::memcmp(copy.alphaMap, source.alphaMap, 32), 0);
+  EXPECT_NE(copy.font, nullptr);
+  EXPECT_NE(copy.font, source.font);
+  EXPECT_EQ(Pixel16(copy, 7, 3), 0x1234);
+  EXPECT_TRUE(qvhost::MessageBoxes().empty());
+
+  qvhost::FailCall("IDirectDraw4::CreateSurface", DDERR_OUTOFMEMORY);
+  Surface failed(source);
+  EXPECT_EQ(failed.surface, nullptr);
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  EXPECT_EQ(qvhost::MessageBoxes()[0].text,
+            "DirectDraw Error DDERR_OUTOFMEMORY\nFILE: qvsurface\nLINE: 276");
+  EXPECT_EQ(qvhost::MessageBoxes()[0].owner, window);
+}
+
+TEST_F(SurfaceTest, RecreationAndDestructionGiveBackWhatTheSurfaceHeld) {
+  Surface s(screen.get(), 8, 8, SystemMemory);
+  s.alphaMap = new BYTE[64]();
+  s.font = CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+  ASSERT_EQ(s.Create(screen.get(), 16, 16, SystemMemory), 1);  // frees both (leak checked)
+  EXPECT_EQ(s.alphaMap, nullptr);
+  EXPECT_EQ(s.font, nullptr);
+
+  // Each surface holds one reference on the DirectDraw object, and gives it back.
+  IDirectDraw4* directDraw = screen->directDraw;
+  const ULONG before = directDraw->AddRef();
+  directDraw->Release();
+  {
+    Surface a(screen.get(), 8, 8, SystemMemory);
+    a.Create(screen.get(), 4, 4, AnyMemory);
+    const ULONG during = directDraw->AddRef();
+    directDraw->Release();
+    EXPECT_EQ(during, before + 1);
+  }
+  const ULONG after = directDraw->AddRef();
+  directDraw->Release();
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace

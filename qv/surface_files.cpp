@@ -274,20 +274,16 @@ int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemo
   h.biSize = sizeof(BITMAPINFOHEADER);
   if (h.biBitCount <= 8) h.biClrUsed = tableEntries;
 
-  // StretchDIBits reads whole rows of the uncompressed image: the buffer holds at least that
-  // much, with whatever the file doesn't supply left at zero.
-  uint64_t needed = bitsBytes;
+  // StretchDIBits reads whole rows of an uncompressed image: pixel data shorter than that is
+  // refused rather than read past.
   if (h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS) {
     const uint64_t stride = ((static_cast<uint64_t>(imageWidth) * h.biBitCount + 31) / 32) * 4;
-    const uint64_t rows = stride * static_cast<uint64_t>(imageHeight);
-    if (rows > kMaxImageBytes) return 0;
-    if (rows > needed) needed = rows;
+    if (stride * static_cast<uint64_t>(imageHeight) > bitsBytes) return 0;
   } else {
     h.biSizeImage = bitsBytes;
   }
-  std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[static_cast<size_t>(needed)]);
+  std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[bitsBytes]);
   if (!bits) return 0;
-  std::memset(bits.get(), 0, static_cast<size_t>(needed));
   if (std::fseek(file, start + static_cast<long>(bitsOffset), SEEK_SET) != 0) return 0;
   if (std::fread(bits.get(), 1, bitsBytes, file) != bitsBytes) return 0;
 

@@ -1,0 +1,215 @@
+// BitmapFont on a headless full-screen 800 x 600 x 16 display: the atlas layout, drawing counts
+// and alignments (with glyph cells set up by the test), repainting, and a lost atlas.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bitmapfont.h"
+#include "host.h"
+#include "qvscreen.h"
+#include "qvsurface.h"
+
+namespace {
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Font : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qvhost::UseHeadless();
+    qvhost::Reset();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QvFontTest";
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, "QvFontTest", "test", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    screen = new Screen();
+    ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
+    font = new BitmapFont(screen, "Arial", 14, 0x0000FFFF, 0, 0, 400, 2);
+    ASSERT_NE(font->atlas, nullptr);
+    ASSERT_NE(font->atlas->surface, nullptr);
+    target = new Surface(screen, 200, 20, SystemMemory);
+    ASSERT_NE(target->surface, nullptr);
+    ASSERT_EQ(target->Fill(0), DD_OK);
+  }
+  void TearDown() override {
+    delete target;
+    delete font;
+    delete screen;
+    DestroyWindow(window);
+  }
+
+  static uint32_t Pixel(Surface& s, int x, int y) {
+    if (s.Lock() != DD_OK) return 0xFFFFFFFF;
+    const uint8_t* row = static_cast<const uint8_t*>(s.desc.lpSurface) + y * s.desc.lPitch;
+    uint32_t value = row[x * 2] | (row[x * 2 + 1] << 8);
+    s.Unlock();
+    return value;
+  }
+
+  // Columns of row 0 of the target that hold something, as a string of '#' and '.'.
+  std::string Row() {
+    std::string row;
+    for (int x = 0; x < target->width; ++x) row += Pixel(*target, x, 0) != 0 ? '#' : '.';
+    return row;
+  }
+  static std::string Span(int from, int to) {  // '#' in [from, to) of 200 columns
+    std::string row(200, '.');
+    for (int x = from; x < to; ++x) row[static_cast<size_t>(x)] = '#';
+    return row;
+  }
+
+  // Gives 'a' to 'e' one shared 10 x 10 cell of a solid atlas, so that draws show as spans.
+  void UseTenPixelGlyphs() {
+    ASSERT_EQ(font->atlas->Fill(0xFFFF), DD_OK);
+    for (char c = 'a'; c <= 'e'; ++c) font->glyphs[static_cast<int>(c)] = {0, 0, 10, 10, 10, 10};
+  }
+
+  HWND window = nullptr;
+  Screen* screen = nullptr;
+  BitmapFont* font = nullptr;
+  Surface* target = nullptr;
+};
+
+TEST_F(Font, AtlasRowsBreakBefore310) {
+  int rows = 1;
+  EXPECT_EQ(font->glyphs[0].left, 0);
+  EXPECT_EQ(font->glyphs[0].top, 0);
+  for (int c = 1; c < 128; ++c) {
+    SCOPED_TRACE(c);
+    const Glyph& prev = font->glyphs[c - 1];
+    const Glyph& g = font->glyphs[c];
+    EXPECT_EQ(g.right - g.left, g.width);
+    EXPECT_EQ(g.bottom - g.top, g.height);
+    if (prev.right + g.width >= 310) {
+      ++rows;
+      EXPECT_EQ(g.left, 0);
+      EXPECT_EQ(g.top, prev.top + g.height);
+    } else {
+      EXPECT_EQ(g.left, prev.right);
+      EXPECT_EQ(g.top, prev.top);
+    }
+    EXPECT_LT(g.right, 310);
+  }
+  EXPECT_GT(rows, 1);  // 128 characters of a 14-pixel font don't fit one row
+  EXPECT_EQ(font->atlas->width, 320);
+  EXPECT_EQ(font->atlas->height, font->glyphs[127].top + 14 + 5);
+  EXPECT_GT(font->GetCharWidth('W'), font->GetCharWidth('i'));
+  EXPECT_EQ(font->GetCharWidth(static_cast<char>(200)), 0);
+  EXPECT_EQ(font->GetTextWidth("Wi"), font->GetCharWidth('W') + font->GetCharWidth('i'));
+}
+
+TEST_F(Font, DrawStopsAtTheCount) {
+  UseTenPixelGlyphs();
+  EXPECT_EQ(font->Draw(0, 0, "abcde", target, 3), DD_OK);
+  EXPECT_EQ(Row(), Span(0, 30));
+  ASSERT_EQ(target->Fill(0), DD_OK);
+  EXPECT_EQ(font->Draw(0, 0, "abcde", target, 0), DD_OK);
+  EXPECT_EQ(Row(), Span(0, 0));
+  EXPECT_EQ(font->DrawKeyed(0, 0, "abcde", target, -1), DD_OK);
+  EXPECT_EQ(Row(), Span(0, 50));
+  // Characters without glyphs are skipped, and nothing is read for them.
+  ASSERT_EQ(target->Fill(0), DD_OK);
+  EXPECT_EQ(font->Draw(100, 0,
+                       "a\xC8\xFF"
+                       "b",
+                       target, -1),
+            DD_OK);
+  EXPECT_EQ(Row(), Span(100, 120));
+  EXPECT_EQ(font->Draw(0, 0, "", target, -1), DD_OK);
+  EXPECT_EQ(font->Draw(0, 0, nullptr, target, -1), DDERR_INVALIDPARAMS);
+}
+
+TEST_F(Font, DrawAlignedInAField) {
+  UseTenPixelGlyphs();
+  struct Case {
+    int width;
+    const char* text;
+    int alignment;
+    int from, to;
+  };
+  const Case cases[] = {
+      {100, "abcd", 1, 80, 120},                           // centred: 50 + 30
+      {100, "abcd", 3, 110, 150},                          // right: 50 + 60
+      {100, "abcd", 2, 0, 0},                              // other alignments draw nothing
+      {25, "abc", 1, 50, 70},                              // too wide: from x, as many as fit
+      {25, "abc", 3, 50, 70},     {30, "abc", 1, 50, 80},  // exactly as wide: from x, all of it
+      {5, "abc", 3, 0, 0},                                 // not even one fits
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " " + c.text + " " + std::to_string(c.alignment));
+    ASSERT_EQ(target->Fill(0), DD_OK);
+    EXPECT_EQ(font->DrawAligned(50, 0, c.width, c.text, target, c.alignment), DD_OK);
+    EXPECT_EQ(Row(), Span(c.from, c.to));
+  }
+  ASSERT_EQ(target->Fill(0), DD_OK);
+  EXPECT_EQ(font->DrawAlignedKeyed(50, 0, 100, "ab", target, 3), DD_OK);
+  EXPECT_EQ(Row(), Span(130, 150));
+}
+
+TEST_F(Font, DrawClippedCutsEachGlyph) {
+  UseTenPixelGlyphs();
+  const RECT clip = {15, 0, 42, 20};
+  EXPECT_EQ(font->DrawClipped(0, 0, "abcde", target, clip, -1), DD_OK);
+  // 'a' lies wholly left of the clip: its blit is refused, the others still land in place.
+  EXPECT_EQ(Row(), Span(15, 42));
+}
+
+TEST_F(Font, ColorKeyDoesNotRepaintButTextColorDoes) {
+  ASSERT_EQ(font->atlas->Fill(0x1234), DD_OK);
+  const Glyph& a = font->glyphs[static_cast<int>('A')];
+  EXPECT_EQ(font->SetColorKey(0x0001), DD_OK);
+  EXPECT_EQ(font->colorKey, 0x0001u);
+  EXPECT_EQ(font->atlas->colorKey, 0x0001u);
+  EXPECT_EQ(Pixel(*font->atlas, a.left, a.top), 0x1234u);
+
+  EXPECT_EQ(font->SetTextColor(0x00FFFFFF), DD_OK);
+  EXPECT_EQ(font->textColor, 0x00FFFFFFu);
+  int painted = 0, white = 0;
+  for (int y = a.top; y < a.bottom; ++y) {
+    for (int x = a.left; x < a.right; ++x) {
+      uint32_t p = Pixel(*font->atlas, x, y);
+      painted += p != 0x1234;
+      white += p == 0xFFFF;
+    }
+  }
+  EXPECT_EQ(painted, a.width * a.height);  // background and text fill the whole cell
+  EXPECT_GT(white, 0);
+  // Outside the cells the atlas keeps what it held.
+  EXPECT_EQ(Pixel(*font->atlas, 319, font->atlas->height - 1), 0x1234u);
+}
+
+TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
+  ASSERT_EQ(font->atlas->Fill(0x1234), DD_OK);
+  const Glyph& a = font->glyphs[static_cast<int>('A')];
+  const Glyph& b = font->glyphs[static_cast<int>('B')];
+  qvhost::FailCall("IDirectDrawSurface4::BltFast", DDERR_SURFACELOST, 1);
+  EXPECT_EQ(font->Draw(0, 0, "AB", target, -1), DD_OK);
+  EXPECT_NE(Pixel(*font->atlas, a.left, a.top), 0x1234u);  // painted again
+  int inA = 0, inB = 0;
+  for (int y = 0; y < 20 && y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) inA += Pixel(*target, x, y) != 0;
+    for (int x = a.width; x < a.width + b.width; ++x) inB += Pixel(*target, x, y) != 0;
+  }
+  EXPECT_EQ(inA, 0);  // the character that failed is not drawn again
+  EXPECT_GT(inB, 0);  // yellow strokes of 'B'
+}
+
+TEST_F(Font, SetFontRebuildsWithTheNewHeight) {
+  const int small = font->GetCharHeight('A');
+  font->SetFont("Arial", 28, 0x00FFFFFF, 700);
+  EXPECT_EQ(font->fontHeight, 28);
+  EXPECT_EQ(font->fontWeight, 700);
+  EXPECT_EQ(font->colorKey, 0u);
+  EXPECT_GT(font->GetCharHeight('A'), small);
+  ASSERT_NE(font->atlas, nullptr);
+  EXPECT_EQ(font->atlas->height, font->glyphs[127].top + 28 + 5);
+}
+
+}  // namespace

@@ -3,7 +3,10 @@
 #ifndef QV_INPUT_H
 #define QV_INPUT_H
 
+// DirectInput 5 interfaces and structure sizes.
+#ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0500
+#endif
 #include <windows.h>
 #include <dinput.h>
 

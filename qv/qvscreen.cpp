@@ -404,6 +404,146 @@ DWORD Screen::ColorToPixel(COLORREF color, Surface* surface) {
          ChannelToPixel(blue, format.dwBBitMask);
 }
 
+// ---- Palette -----------------------------------------------------------------------------------
+
+namespace {
+
+const int kPaletteSize = 256;
+const int kFadeSteps = 83;
+
+// Waits `delay` ms by polling the timer; no wait when the end time wraps.
+void BusyWait(DWORD delay) {
+  const DWORD start = timeGetTime();
+  const DWORD end = start + delay;
+  if (start < end) {
+    while (timeGetTime() < end) {
+    }
+  }
+}
+
+// One step of a colour byte toward its target: by 3 while more than 5 away, then onto it.
+BYTE StepToward(BYTE value, BYTE target) {
+  const int v = value;
+  const int t = target;
+  if (v - t > 5) return static_cast<BYTE>(v - 3);
+  if (t - v > 5) return static_cast<BYTE>(v + 3);
+  return target;
+}
+
+}  // namespace
+
+int Screen::SetPaletteFromImage(const char* name) {
+  if (!name || !directDraw) return 0;
+  // The replaced palette is given back rather than leaked.
+  ReleaseInterface(palette);
+  palette = LoadPalette(directDraw, name);
+  if (!palette) return 0;
+  if (front && front->surface) front->surface->SetPalette(palette);
+  return 1;
+}
+
+HRESULT Screen::SetPaletteEntry(int index, int red, int green, int blue) {
+  if (!palette) return DDERR_NOPALETTEATTACHED;
+  if (index < 0 || index >= kPaletteSize) return DDERR_INVALIDPARAMS;
+  PALETTEENTRY entry = {0, 0, 0, 0};
+  palette->GetEntries(0, index, 1, &entry);
+  entry.peRed = static_cast<BYTE>(red);
+  entry.peGreen = static_cast<BYTE>(green);
+  entry.peBlue = static_cast<BYTE>(blue);
+  return palette->SetEntries(0, index, 1, &entry);
+}
+
+void Screen::GetPaletteEntry(int index, DWORD* red, DWORD* green, DWORD* blue) {
+  if (!palette || index < 0 || index >= kPaletteSize) return;
+  PALETTEENTRY entry = {0, 0, 0, 0};
+  if (FAILED(palette->GetEntries(0, index, 1, &entry))) return;
+  if (red) *red = entry.peRed;
+  if (green) *green = entry.peGreen;
+  if (blue) *blue = entry.peBlue;
+}
+
+HRESULT Screen::SetPaletteEntries(int first, int count, PALETTEENTRY* entries) {
+  if (!palette) return DDERR_NOPALETTEATTACHED;
+  if (first < 0 || count < 0 || !entries) return DDERR_INVALIDPARAMS;
+  return palette->SetEntries(0, first, count, entries);
+}
+
+HRESULT Screen::GetPaletteEntries(int first, int count, PALETTEENTRY* entries) {
+  if (!palette) return DDERR_NOPALETTEATTACHED;
+  if (first < 0 || count < 0 || !entries) return DDERR_INVALIDPARAMS;
+  return palette->GetEntries(0, first, count, entries);
+}
+
+HRESULT Screen::SetPaletteColor(int red, int green, int blue) {
+  if (!palette) return DDERR_NOPALETTEATTACHED;
+  PALETTEENTRY entries[kPaletteSize];
+  std::memset(entries, 0, sizeof(entries));
+  palette->GetEntries(0, 0, kPaletteSize, entries);
+  for (int i = 1; i < kPaletteSize; ++i) {
+    entries[i].peRed = static_cast<BYTE>(red);
+    entries[i].peGreen = static_cast<BYTE>(green);
+    entries[i].peBlue = static_cast<BYTE>(blue);
+  }
+  return palette->SetEntries(0, 0, kPaletteSize, entries);
+}
+
+HRESULT Screen::GrayPalette() {
+  if (!palette) return DDERR_NOPALETTEATTACHED;
+  PALETTEENTRY entries[kPaletteSize];
+  std::memset(entries, 0, sizeof(entries));
+  palette->GetEntries(0, 0, kPaletteSize, entries);
+  for (int i = 1; i < kPaletteSize; ++i) {
+    const BYTE grey =
+        static_cast<BYTE>((entries[i].peRed + entries[i].peGreen + entries[i].peBlue) / 3);
+    entries[i].peRed = grey;
+    entries[i].peGreen = grey;
+    entries[i].peBlue = grey;
+  }
+  return palette->SetEntries(0, 0, kPaletteSize, entries);
+}
+
+void Screen::FadePaletteTo(DWORD delay, const PALETTEENTRY* target) {
+  if (!palette || !target) return;
+  PALETTEENTRY entries[kPaletteSize];
+  std::memset(entries, 0, sizeof(entries));
+  palette->GetEntries(0, 0, kPaletteSize, entries);
+  for (int step = 0; step < kFadeSteps; ++step) {
+    for (int i = 1; i < kPaletteSize; ++i) {
+      entries[i].peRed = StepToward(entries[i].peRed, target[i].peRed);
+      entries[i].peGreen = StepToward(entries[i].peGreen, target[i].peGreen);
+      entries[i].peBlue = StepToward(entries[i].peBlue, target[i].peBlue);
+    }
+    BusyWait(delay);
+    palette->SetEntries(0, 0, kPaletteSize, entries);
+  }
+}
+
+void Screen::FadePaletteOut(DWORD delay) {
+  if (!palette) return;
+  PALETTEENTRY entries[kPaletteSize];
+  std::memset(entries, 0, sizeof(entries));
+  palette->GetEntries(0, 0, kPaletteSize, entries);
+  for (int step = 0; step < kFadeSteps; ++step) {
+    for (int i = 1; i < kPaletteSize; ++i) {
+      BYTE* bytes[3] = {&entries[i].peRed, &entries[i].peGreen, &entries[i].peBlue};
+      for (BYTE* b : bytes) *b = *b > 5 ? static_cast<BYTE>(*b - 3) : 0;
+    }
+    BusyWait(delay);
+    palette->SetEntries(0, 0, kPaletteSize, entries);
+  }
+}
+
+void Screen::FadePaletteToColor(int red, int green, int blue, DWORD delay) {
+  PALETTEENTRY target[kPaletteSize];
+  for (PALETTEENTRY& entry : target) {
+    entry.peRed = static_cast<BYTE>(red);
+    entry.peGreen = static_cast<BYTE>(green);
+    entry.peBlue = static_cast<BYTE>(blue);
+    entry.peFlags = 0;
+  }
+  FadePaletteTo(delay, target);
+}
+
 // ---- Display devices and modes -----------------------------------------------------------------
 
 HRESULT WINAPI ModeListCallback(LPDDSURFACEDESC2 mode, LPVOID context) {

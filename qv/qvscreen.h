@@ -69,6 +69,22 @@ class Screen {
   // returned unchanged in palette formats.
   DWORD ColorToPixel(COLORREF color, Surface* surface);
 
+  // ---- Palette (8-bit display modes) ----------------------------------------------------------
+  // Replaces the palette with the colour table of a bitmap (resource or file): 1 or 0.
+  int SetPaletteFromImage(const char* name);
+  HRESULT SetPaletteEntry(int index, int red, int green, int blue);
+  void GetPaletteEntry(int index, DWORD* red, DWORD* green, DWORD* blue);
+  HRESULT SetPaletteEntries(int first, int count, PALETTEENTRY* entries);
+  HRESULT GetPaletteEntries(int first, int count, PALETTEENTRY* entries);
+  // Entries 1 to 255 become the colour; entry 0 keeps its own.
+  HRESULT SetPaletteColor(int red, int green, int blue);
+  // Entries 1 to 255 become the grey of their average.
+  HRESULT GrayPalette();
+  // 83 steps of at most 3 per colour byte toward the target (256 entries), `delay` ms apart.
+  void FadePaletteTo(DWORD delay, const PALETTEENTRY* target);
+  void FadePaletteOut(DWORD delay);
+  void FadePaletteToColor(int red, int green, int blue, DWORD delay);
+
   // ---- Display devices and modes -------------------------------------------------------------
   int EnumerateDevices();
   int EnumerateModes();

@@ -33,10 +33,15 @@ int Surface::ClipToClipRect(RECT& rect) const {
   const RECT& k = clipRect;
   if (rect.top >= k.bottom || rect.left >= k.right || rect.bottom <= k.top || rect.right <= k.left)
     return 0;
-  if (rect.top < k.top) rect.top = k.top;
-  if (rect.left < k.left) rect.left = k.left;
-  if (rect.bottom > k.bottom) rect.bottom = k.bottom;
-  if (rect.right > k.right) rect.right = k.right;
+  RECT cut = rect;
+  if (cut.top < k.top) cut.top = k.top;
+  if (cut.left < k.left) cut.left = k.left;
+  if (cut.bottom > k.bottom) cut.bottom = k.bottom;
+  if (cut.right > k.right) cut.right = k.right;
+  // An inverted rectangle or clip rectangle leaves nothing to draw either: callers size their
+  // copies from the result and must never see a negative width or height.
+  if (cut.right <= cut.left || cut.bottom <= cut.top) return 0;
+  rect = cut;
   return 1;
 }
 

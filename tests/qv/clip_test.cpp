@@ -61,7 +61,9 @@ TEST(ClipRect, ClipToClipRectRejectsAtTheEdgesAndCutsInside) {
   EXPECT_EQ(s.ClipToClipRect(r), 1);
   ExpectRect(r, 0, 0, 10, 20);
 
-  for (RECT outside : {RECT{0, 600, 10, 700}, RECT{-10, 0, 0, 10}, RECT{0, -10, 10, 0}}) {
+  // Wholly outside, or inverted: nothing is left and the rectangle stays as it was.
+  for (RECT outside : {RECT{0, 600, 10, 700}, RECT{-10, 0, 0, 10}, RECT{0, -10, 10, 0},
+                       RECT{20, 0, 10, 10}, RECT{0, 20, 10, 10}}) {
     const RECT before = outside;
     EXPECT_EQ(s.ClipToClipRect(outside), 0);
     ExpectRect(outside, before.left, before.top, before.right, before.bottom);

@@ -465,4 +465,69 @@ TEST_F(ScreenTest, SelectDeviceReportsAFailedCreation) {
   EXPECT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 0);
 }
 
+TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
+  Screen screen;
+  ASSERT_EQ(screen.CreateFullScreen(window, 640, 480, 8, 0), 1);
+  ASSERT_NE(screen.palette, nullptr);
+  PALETTEENTRY entries[256];
+  for (int i = 0; i < 256; ++i) entries[i] = PALETTEENTRY{BYTE(i), 0, BYTE(255 - i), 0};
+  entries[0] = PALETTEENTRY{1, 2, 3, 0};
+  entries[5] = PALETTEENTRY{10, 20, 31, 0};
+  entries[6] = PALETTEENTRY{255, 254, 252, 0};
+  entries[7] = PALETTEENTRY{251, 6, 5, 0};
+  ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
+
+  DWORD r = 0, g = 0, b = 0;
+  screen.GetPaletteEntry(0, &r, &g, &b);
+  EXPECT_EQ(r + g * 10 + b * 100, 321u);
+  ASSERT_EQ(screen.GrayPalette(), DD_OK);
+  screen.GetPaletteEntry(5, &r, &g, &b);
+  EXPECT_EQ(r, 20u);  // 61 / 3, truncated
+  EXPECT_EQ(g, 20u);
+  EXPECT_EQ(b, 20u);
+  screen.GetPaletteEntry(0, &r, &g, &b);
+  EXPECT_EQ(r, 1u);
+
+  ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
+  screen.FadePaletteOut(0);
+  PALETTEENTRY after[256];
+  ASSERT_EQ(screen.GetPaletteEntries(0, 256, after), DD_OK);
+  EXPECT_EQ(after[0].peRed, 1);
+  EXPECT_EQ(after[6].peRed, 6);
+  EXPECT_EQ(after[6].peGreen, 5);
+  EXPECT_EQ(after[6].peBlue, 3);
+  EXPECT_EQ(after[7].peRed, 0);
+  EXPECT_EQ(after[7].peGreen, 0);
+
+  // From black toward white and back: 83 steps of 3.
+  ASSERT_EQ(screen.SetPaletteColor(0, 0, 0), DD_OK);
+  screen.FadePaletteToColor(255, 255, 255, 0);
+  screen.GetPaletteEntry(9, &r, &g, &b);
+  EXPECT_EQ(r, 249u);
+  screen.GetPaletteEntry(0, &r, &g, &b);
+  EXPECT_EQ(r, 1u);
+  ASSERT_EQ(screen.SetPaletteColor(255, 255, 255), DD_OK);
+  screen.FadePaletteToColor(0, 0, 0, 0);
+  screen.GetPaletteEntry(9, &r, &g, &b);
+  EXPECT_EQ(b, 6u);
+
+  PALETTEENTRY flagged = {9, 9, 9, 4};
+  ASSERT_EQ(screen.SetPaletteEntries(3, 1, &flagged), DD_OK);
+  ASSERT_EQ(screen.SetPaletteEntry(3, 7, 8, 9), DD_OK);
+  ASSERT_EQ(screen.GetPaletteEntries(3, 1, &flagged), DD_OK);
+  EXPECT_EQ(flagged.peRed, 7);
+  EXPECT_EQ(flagged.peFlags, 4);
+
+  // Without a palette the operations refuse and leave the out values alone.
+  EXPECT_EQ(screen.SetPaletteFromImage(nullptr), 0);
+  EXPECT_EQ(screen.SetPaletteFromImage("no-such-palette.bmp"), 0);
+  EXPECT_EQ(screen.palette, nullptr);
+  EXPECT_NE(screen.SetPaletteEntry(1, 2, 3, 4), DD_OK);
+  EXPECT_NE(screen.GrayPalette(), DD_OK);
+  r = 77;
+  screen.GetPaletteEntry(1, &r, &g, &b);
+  EXPECT_EQ(r, 77u);
+  screen.FadePaletteOut(0);
+}
+
 }  // namespace

@@ -183,6 +183,7 @@ TEST_F(SurfaceTest, InvertRectIsClampedAndUndoesItself) {
 
 TEST_F(SurfaceTest, ScaledAndStretchedDrawsStoreTheirRectangle) {
   Surface s(screen.get(), 33, 21, SystemMemory);
+  s.SetColorKey(0);
   EXPECT_EQ(s.BlitScaled(10, 20, 1.5f, screen->GetBack()), DD_OK);
   EXPECT_EQ(s.destRect.left, 10);
   EXPECT_EQ(s.destRect.top, 20);
@@ -191,6 +192,7 @@ TEST_F(SurfaceTest, ScaledAndStretchedDrawsStoreTheirRectangle) {
 
   Surface square(screen.get(), 16, 16, SystemMemory);
   square.SetSourceRect(0, 0, 4, 4);
+  square.SetColorKey(0);
   qvhost::EnableCallLog(true);
   EXPECT_EQ(square.BlitStretched(0, 0, 2, 3, screen->GetBack()), DD_OK);
   EXPECT_EQ(square.destRect.right, 32);

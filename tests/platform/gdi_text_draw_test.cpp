@@ -1,0 +1,347 @@
+// Text output: hard-edged glyphs, opaque and transparent backgrounds, clipping, target formats,
+// DrawTextA layout, and a rendering compared with a stored reference.
+//
+// The reference is tests/platform/data/gdi_text_reference.txt ('#' text, '.' background). To
+// remake it after a deliberate change, run the test with QV_UPDATE_TEXT_REFERENCE=1.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/gdi_bridge.h"
+#include "gdi/font.h"
+#include "gdi/gdi_objects.h"
+#include "host.h"
+
+namespace {
+
+constexpr uint32_t kSentinel = 0x00123456;
+
+// Pixel memory of any format with a device context drawing into it.
+struct Canvas {
+  std::vector<uint8_t> bytes;
+  std::vector<PALETTEENTRY> palette;
+  plat::PixelBuffer view;
+  HDC dc = nullptr;
+  Canvas(int w, int h, plat::PixelFormat format = plat::PixelFormat::Xrgb8888()) {
+    view.width = w;
+    view.height = h;
+    view.format = format;
+    view.pitch = w * static_cast<int>(format.BytesPerPixel()) + 4;  // rows with padding
+    bytes.assign(static_cast<size_t>(view.pitch) * h, 0);
+    view.bits = bytes.data();
+    if (format.IsPalettized()) {
+      palette.resize(256);
+      for (int i = 0; i < 256; ++i) {
+        palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i / 2),
+                      0};
+      }
+      view.palette = palette.data();
+    }
+    Fill(format.IsPalettized() ? 7 : (format.bitsPerPixel == 32 ? kSentinel : 0x1234));
+    dc = plat::gdi::CreateDCForPixels(view);
+  }
+  ~Canvas() { plat::gdi::ReleaseDCForPixels(dc); }
+  void Fill(uint32_t raw) {
+    for (int y = 0; y < view.height; ++y) {
+      for (int x = 0; x < view.width; ++x) view.PutRaw(x, y, raw);
+    }
+  }
+  uint32_t At(int x, int y) const { return view.GetRaw(x, y); }
+  // Smallest rectangle holding every pixel that differs from `raw` (empty when none does).
+  RECT ChangedFrom(uint32_t raw) const {
+    RECT r = {view.width, view.height, 0, 0};
+    for (int y = 0; y < view.height; ++y) {
+      for (int x = 0; x < view.width; ++x) {
+        if (At(x, y) == raw) continue;
+        r.left = std::min<LONG>(r.left, x);
+        r.top = std::min<LONG>(r.top, y);
+        r.right = std::max<LONG>(r.right, x + 1);
+        r.bottom = std::max<LONG>(r.bottom, y + 1);
+      }
+    }
+    return r;
+  }
+  std::set<uint32_t> Colors() const {
+    std::set<uint32_t> s;
+    for (int y = 0; y < view.height; ++y) {
+      for (int x = 0; x < view.width; ++x) s.insert(At(x, y));
+    }
+    return s;
+  }
+};
+
+HFONT MakeFont(const char* face, int height, DWORD quality = NONANTIALIASED_QUALITY) {
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
+}
+
+class TextDraw : public ::testing::Test {
+ protected:
+  void SetUp() override { qvhost::UseHeadless(); }
+  void TearDown() override {
+    for (HFONT f : fonts) DeleteObject(f);
+  }
+  // Selects a new font into `dc`; it is deleted after the test (and its canvas) ends.
+  void Use(HDC dc, HFONT font) {
+    SelectObject(dc, font);
+    fonts.push_back(font);
+  }
+  std::vector<HFONT> fonts;
+};
+
+TEST_F(TextDraw, OpaqueFillsExactlyTheCellWithTwoColours) {
+  Canvas c(160, 40);
+  Use(c.dc, MakeFont("Arial", 14));
+  SetTextColor(c.dc, RGB(255, 0, 0));
+  SetBkColor(c.dc, RGB(0, 0, 255));
+  SetBkMode(c.dc, OPAQUE);
+  const char* text = "Quorvane 123 &%@";
+  int n = static_cast<int>(strlen(text));
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, text, n, &size));
+  ASSERT_TRUE(TextOutA(c.dc, 7, 5, text, n));
+
+  // The cell, advance widths by the cell height, is filled; nothing outside it changes and
+  // inside only the text and background colours appear.
+  RECT changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.left, 7);
+  EXPECT_EQ(changed.top, 5);
+  EXPECT_EQ(changed.right, 7 + size.cx);
+  EXPECT_EQ(changed.bottom, 5 + size.cy);
+  std::set<uint32_t> colors = c.Colors();
+  EXPECT_EQ(colors, (std::set<uint32_t>{kSentinel, 0xFF0000, 0x0000FF}));
+}
+
+TEST_F(TextDraw, TransparentLeavesEveryBackgroundPixel) {
+  Canvas c(160, 40);
+  // A pattern under the text, so that any write other than a text pixel shows.
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 160; ++x) c.view.PutRaw(x, y, static_cast<uint32_t>(x * 7 + y * 1000));
+  }
+  Canvas before(160, 40);
+  before.bytes = c.bytes;
+  Use(c.dc, MakeFont("Arial", 16));
+  SetBkMode(c.dc, TRANSPARENT);
+  SetTextColor(c.dc, RGB(0, 255, 0));
+  ASSERT_TRUE(TextOutA(c.dc, 3, 3, "Transparent text", 16));
+  int textPixels = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 160; ++x) {
+      uint32_t was = before.At(x, y), now = c.At(x, y);
+      if (now != was) {
+        ASSERT_EQ(now, 0x00FF00u) << x << "," << y;
+        ++textPixels;
+      }
+    }
+  }
+  EXPECT_GT(textPixels, 50);
+}
+
+TEST_F(TextDraw, ClipRegionAndTargetEdgesBoundTheText) {
+  Canvas c(100, 30);
+  Use(c.dc, MakeFont("Arial", 20));
+  SetBkColor(c.dc, RGB(255, 255, 255));
+  HRGN region = CreateRectRgn(10, 5, 40, 18);
+  ASSERT_NE(region, nullptr);
+  SelectClipRgn(c.dc, region);
+  DeleteObject(region);  // the device context keeps its own copy
+  ASSERT_TRUE(TextOutA(c.dc, 0, 0, "WWWWWWWWWW", 10));
+  RECT changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.left, 10);
+  EXPECT_EQ(changed.top, 5);
+  EXPECT_EQ(changed.right, 40);
+  EXPECT_EQ(changed.bottom, 18);
+
+  // Without the clip, text hanging over every edge of the target draws only inside it.
+  SelectClipRgn(c.dc, nullptr);
+  c.Fill(kSentinel);
+  for (POINT p : {POINT{-30, -10}, POINT{80, 20}, POINT{-5, 25}, POINT{95, -15}}) {
+    ASSERT_TRUE(TextOutA(c.dc, p.x, p.y, "Wgjy", 4));
+  }
+  EXPECT_NE(c.ChangedFrom(kSentinel).right, 0);
+  // And far away it draws nothing at all.
+  c.Fill(kSentinel);
+  ASSERT_TRUE(TextOutA(c.dc, 2000000000, -2000000000, "Wgjy", 4));
+  ASSERT_TRUE(TextOutA(c.dc, -2147483647, 0, "Wgjy", 4));
+  EXPECT_EQ(c.ChangedFrom(kSentinel).right, 0);
+}
+
+TEST_F(TextDraw, SixteenAndEightBitTargetsGetTheirOwnPixelValues) {
+  Canvas c16(120, 30, plat::PixelFormat::Rgb565());
+  Use(c16.dc, MakeFont("Arial", 14));
+  SetTextColor(c16.dc, RGB(255, 255, 0));
+  SetBkColor(c16.dc, RGB(0, 0, 0));
+  ASSERT_TRUE(TextOutA(c16.dc, 2, 2, "FPS = 60", 8));
+  EXPECT_EQ(c16.Colors(), (std::set<uint32_t>{0x1234, 0xFFE0, 0x0000}));
+
+  // 8-bit: the nearest entry of the target's palette (entry i is (i, 255 - i, i / 2)).
+  Canvas c8(120, 30, plat::PixelFormat::Indexed8());
+  Use(c8.dc, MakeFont("Arial", 14));
+  SetTextColor(c8.dc, RGB(200, 55, 100));
+  SetBkColor(c8.dc, RGB(10, 245, 5));
+  ASSERT_TRUE(TextOutA(c8.dc, 2, 2, "FPS = 60", 8));
+  EXPECT_EQ(c8.Colors(), (std::set<uint32_t>{7, 200, 10}));
+}
+
+TEST_F(TextDraw, SmoothedQualityBlendsHardEdgedDoesNot) {
+  Canvas hard(100, 30), smooth(100, 30);
+  Use(hard.dc, MakeFont("Arial", 18, NONANTIALIASED_QUALITY));
+  Use(smooth.dc, MakeFont("Arial", 18, ANTIALIASED_QUALITY));
+  for (Canvas* c : {&hard, &smooth}) {
+    c->Fill(0);
+    SetTextColor(c->dc, RGB(255, 255, 255));
+    SetBkMode(c->dc, TRANSPARENT);
+    ASSERT_TRUE(TextOutA(c->dc, 1, 1, "Smooth", 6));
+  }
+  EXPECT_EQ(hard.Colors(), (std::set<uint32_t>{0, 0xFFFFFF}));
+  EXPECT_GT(smooth.Colors().size(), 2u);
+}
+
+TEST_F(TextDraw, AlignmentMovesTheReferencePoint) {
+  Canvas c(200, 60);
+  Use(c.dc, MakeFont("Arial", 16));
+  TEXTMETRICA tm;
+  ASSERT_TRUE(GetTextMetricsA(c.dc, &tm));
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "Right", 5, &size));
+  SetTextAlign(c.dc, TA_RIGHT | TA_BASELINE);
+  ASSERT_TRUE(TextOutA(c.dc, 150, 40, "Right", 5));
+  RECT changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.right, 150);
+  EXPECT_EQ(changed.left, 150 - size.cx);
+  EXPECT_EQ(changed.top, 40 - tm.tmAscent);
+}
+
+// DrawTextA with a rectangle that fits "alpha beta" but not "alpha beta gamma".
+TEST_F(TextDraw, DrawTextWrapsWordsAndMeasures) {
+  Canvas c(200, 100);
+  Use(c.dc, MakeFont("Arial", 14));
+  SIZE twoWords, three, longest;
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "alpha beta", 10, &twoWords));
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "alpha beta gamma", 16, &three));
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "unbreakableword", 15, &longest));
+  const int width = (twoWords.cx + three.cx) / 2;
+
+  RECT r = {5, 5, 5 + width, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "alpha beta gamma", -1, &r, DT_WORDBREAK | DT_CALCRECT), 28);
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.top, 5);
+  EXPECT_EQ(r.bottom, 5 + 28);
+  EXPECT_EQ(r.right, 5 + twoWords.cx);  // the widest line, its break spaces dropped
+  for (uint32_t p : c.Colors()) EXPECT_EQ(p, kSentinel);  // measuring draws nothing
+
+  // A word wider than the rectangle keeps its own whole line.
+  r = {0, 0, 10, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "a unbreakableword b", -1, &r, DT_WORDBREAK | DT_CALCRECT), 42);
+  EXPECT_EQ(r.right, longest.cx);
+
+  // Line breaks: "\r\n", "\n" and "\r" each end a line; a final break adds none.
+  r = {0, 0, 200, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "one\r\ntwo\nthree\rfour\n", -1, &r, DT_CALCRECT), 56);
+  r = {0, 0, 200, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "one\ntwo", -1, &r, DT_SINGLELINE | DT_CALCRECT), 14);
+  r = {0, 0, 200, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "", -1, &r, DT_CALCRECT), 0);
+  EXPECT_EQ(r.right, 0);
+
+  // Drawing: the opaque cells of the two lines, clipped to the rectangle.
+  SetBkColor(c.dc, RGB(0, 0, 0));
+  r = {5, 5, 5 + width, 90};
+  EXPECT_EQ(DrawTextA(c.dc, "alpha beta gamma", -1, &r, DT_WORDBREAK), 28);
+  RECT changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.left, 5);
+  EXPECT_EQ(changed.top, 5);
+  EXPECT_EQ(changed.bottom, 5 + 28);
+  EXPECT_LE(changed.right, 5 + width);
+}
+
+TEST_F(TextDraw, DrawTextAlignsAndClips) {
+  Canvas c(200, 60);
+  Use(c.dc, MakeFont("Arial", 14));
+  SetBkColor(c.dc, RGB(0, 0, 0));
+  SIZE size;
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "centre", 6, &size));
+
+  RECT r = {20, 10, 180, 50};
+  int h = DrawTextA(c.dc, "centre", 6, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  RECT changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.left, 20 + (160 - size.cx) / 2);
+  EXPECT_EQ(changed.top, 10 + (40 - 14) / 2);
+  EXPECT_EQ(h, changed.bottom - 10);
+
+  c.Fill(kSentinel);
+  EXPECT_EQ(DrawTextA(c.dc, "centre", 6, &r, DT_RIGHT), 14);
+  changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.right, 180);
+  EXPECT_EQ(changed.top, 10);
+
+  // Text larger than its rectangle is clipped to it unless DT_NOCLIP.
+  c.Fill(kSentinel);
+  r = {10, 10, 30, 16};
+  DrawTextA(c.dc, "clipped", -1, &r, 0);
+  changed = c.ChangedFrom(kSentinel);
+  EXPECT_EQ(changed.right, 30);
+  EXPECT_EQ(changed.bottom, 16);
+  c.Fill(kSentinel);
+  DrawTextA(c.dc, "clipped", -1, &r, DT_NOCLIP);
+  changed = c.ChangedFrom(kSentinel);
+  EXPECT_GT(changed.right, 30);
+  EXPECT_EQ(changed.bottom, 24);
+
+  // Mnemonic prefixes: "&&" shows one ampersand, "&x" drops the marker.
+  SIZE amp;
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "a&b", 3, &amp));
+  r = {0, 0, 200, 60};
+  DrawTextA(c.dc, "a&&b", -1, &r, DT_CALCRECT);
+  EXPECT_EQ(r.right, amp.cx);
+  r = {0, 0, 200, 60};
+  DrawTextA(c.dc, "a&&b", -1, &r, DT_CALCRECT | DT_NOPREFIX);
+  EXPECT_GT(r.right, amp.cx);
+
+  // Bad arguments.
+  r = {0, 0, 10, 10};
+  EXPECT_EQ(DrawTextA(c.dc, nullptr, 4, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc, nullptr, -1, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc, "abc", -2, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc, "abc", 1 << 30, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc, "abc", 3, nullptr, 0), 0);
+}
+
+// The rendering of a line of Arial 14, hard-edged, against the stored reference.
+TEST_F(TextDraw, RenderingMatchesTheStoredReference) {
+  Canvas c(240, 18);
+  Use(c.dc, MakeFont("Arial", 14));
+  plat::gdi::FontFace* face = plat::gdi::FaceOf(plat::gdi::LookupDC(c.dc));
+  ASSERT_NE(face, nullptr);
+  if (face->family != "Liberation Sans") GTEST_SKIP() << "Liberation Sans is not installed";
+  c.Fill(0);
+  SetBkMode(c.dc, TRANSPARENT);
+  SetTextColor(c.dc, RGB(255, 255, 255));
+  ASSERT_TRUE(TextOutA(c.dc, 2, 2, "The quick brown fox, 0123456789!", 32));
+
+  std::ostringstream art;
+  for (int y = 0; y < c.view.height; ++y) {
+    for (int x = 0; x < c.view.width; ++x) art << (c.At(x, y) ? '#' : '.');
+    art << '\n';
+  }
+  const char* source = std::getenv("QV_SOURCE");
+  std::string path =
+      std::string(source ? source : "..") + "/tests/platform/data/gdi_text_reference.txt";
+  if (std::getenv("QV_UPDATE_TEXT_REFERENCE")) {
+    std::ofstream(path) << art.str();
+    GTEST_SKIP() << "reference written to " << path;
+  }
+  std::ifstream in(path);
+  ASSERT_TRUE(in) << "missing " << path;
+  std::stringstream stored;
+  stored << in.rdbuf();
+  EXPECT_EQ(art.str(), stored.str()) << "rendered:\n" << art.str();
+}
+
+}  // namespace

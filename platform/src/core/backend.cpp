@@ -11,8 +11,9 @@ std::unique_ptr<Backend>& Slot() {
 }
 }  // namespace
 
-// A build without the SDL backend has no display: the headless backend serves.
-__attribute__((weak)) std::unique_ptr<Backend> CreateSdlBackend() { return nullptr; }
+// CreateSdlBackend is defined by backend/sdl/. It must not have a weak default here: in the
+// static library a weak default satisfies the reference, the SDL backend's object is never
+// linked, and every program silently runs headless.
 
 Backend& CurrentBackend() {
   std::unique_ptr<Backend>& backend = Slot();

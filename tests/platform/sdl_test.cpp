@@ -1,0 +1,252 @@
+// The SDL2 backend. The key table needs no display; the smoke tests start their own Xvfb (and
+// are skipped where it is not installed): waited flips follow the emulated 60 Hz display, and
+// Escape closes the demo program's window.
+#include <SDL.h>
+#include <ddraw.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <windows.h>
+
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "backend/sdl/sdl_keys.h"
+#include "core/backend.h"
+#include "core/keymap.h"
+
+namespace {
+
+bool OnPath(const char* tool) {
+  std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+// A private X server for one test, ended with the test.
+class Xvfb {
+ public:
+  bool Start() {
+    for (int n = 90; n < 140; ++n) {
+      if (Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+      display_ = ":" + std::to_string(n);
+      pid_ = fork();
+      if (pid_ == 0) {
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      if (pid_ < 0) return false;
+      std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      for (int i = 0; i < 100; ++i) {
+        if (Exists(socket)) {
+          setenv("DISPLAY", display_.c_str(), 1);
+          return true;
+        }
+        int status;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) break;  // that display was taken
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      Stop();
+    }
+    return false;
+  }
+  void Stop() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+  }
+  ~Xvfb() { Stop(); }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+TEST(SdlKeysTest, ScancodesGiveTheKeysOfTheSameName) {
+  // SDL's names of the plain keys are the names Windows gives the same DirectInput key.
+  for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_0; ++sc) {
+    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
+    const char* name = plat::KeyNameFromScanCode(dik, false);
+    ASSERT_NE(name, nullptr) << sc;
+    EXPECT_STREQ(name, SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
+  }
+  for (int sc = SDL_SCANCODE_F1; sc <= SDL_SCANCODE_F12; ++sc) {
+    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
+    EXPECT_STREQ(plat::KeyNameFromScanCode(dik, false),
+                 SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
+  }
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_ESCAPE), 0x01);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RETURN), 0x1C);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_KP_ENTER), 0x9C);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RCTRL), 0x9D);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_LEFT), 0xCB);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_UNKNOWN), 0);
+  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_NUM_SCANCODES + 5), 0);
+
+  // No two keys share a scan code, apart from SDL's own synonyms.
+  std::set<uint8_t> seen;
+  for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+    if (sc == SDL_SCANCODE_NONUSHASH) continue;
+    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
+    if (!dik) continue;
+    EXPECT_TRUE(seen.insert(dik).second) << "scancode " << sc << " repeats " << int(dik);
+    EXPECT_NE(plat::VirtualKeyFromScanCode(dik), 0) << "scancode " << sc;
+  }
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST(SdlSmokeTest, WaitedFlipsFollowTheEmulated60HzDisplay) {
+  if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  Xvfb x;
+  ASSERT_TRUE(x.Start());
+  std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
+  ASSERT_NE(sdl, nullptr);
+  plat::SetBackend(std::move(sdl));
+
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = PlainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SdlFlipTest";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND window = CreateWindowExA(0, "SdlFlipTest", "flip test", WS_POPUP, 0, 0, 800, 600, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOW);
+
+  LPDIRECTDRAW first = nullptr;
+  LPDIRECTDRAW4 dd = nullptr;
+  ASSERT_EQ(DirectDrawCreate(nullptr, &first, nullptr), DD_OK);
+  ASSERT_EQ(first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<LPVOID*>(&dd)), DD_OK);
+  first->Release();
+  ASSERT_EQ(dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  ASSERT_EQ(dd->SetDisplayMode(800, 600, 16, 0, 0), DD_OK);
+  DDSURFACEDESC2 desc = {};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  desc.dwBackBufferCount = 1;
+  LPDIRECTDRAWSURFACE4 front = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&desc, &front, nullptr), DD_OK);
+
+  using Clock = std::chrono::steady_clock;
+  auto flipMs = [&](int count, DWORD flags, std::vector<double>* periods) {
+    Clock::time_point last = Clock::now();
+    for (int i = 0; i < count; ++i) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      EXPECT_EQ(front->Flip(nullptr, flags), DD_OK);
+      Clock::time_point now = Clock::now();
+      periods->push_back(std::chrono::duration<double, std::milli>(now - last).count());
+      last = now;
+    }
+  };
+  // What a flip costs without waiting: presenting the frame through SDL.
+  std::vector<double> work;
+  flipMs(60, DDFLIP_NOVSYNC, &work);
+  double workMean = 0;
+  for (double w : work) workMean += w;
+  workMean /= work.size();
+
+  std::vector<double> periods;
+  flipMs(300, DDFLIP_WAIT, &periods);
+  periods.erase(periods.begin());  // the first wait starts the clock
+  double mean = 0;
+  for (double p : periods) mean += p;
+  mean /= periods.size();
+  double spread = 0;
+  for (double p : periods) spread += (p - mean) * (p - mean);
+  spread = std::sqrt(spread / periods.size());
+  RecordProperty("mean_flip_ms", std::to_string(mean));
+  RecordProperty("flip_spread_ms", std::to_string(spread));
+  RecordProperty("present_ms", std::to_string(workMean));
+  std::printf("flip period %.3f ms (spread %.3f ms), present alone %.3f ms\n", mean, spread,
+              workMean);
+
+  // Never faster than the display; at the display's rate whenever presenting takes less than a
+  // refresh. A machine too busy to present in time flips as fast as it presents.
+  const double kRefreshMs = 1000.0 / 60.0;
+  EXPECT_GT(mean, kRefreshMs - 0.2);
+  if (workMean < 0.6 * kRefreshMs) {
+    EXPECT_NEAR(mean, kRefreshMs, 0.4);
+    EXPECT_LT(spread, 3.0);
+  } else {
+    EXPECT_LT(mean, workMean * 1.5 + kRefreshMs);
+  }
+
+  front->Release();
+  dd->RestoreDisplayMode();
+  dd->Release();
+  DestroyWindow(window);
+  plat::SetBackend(nullptr);
+}
+
+std::string DemoPath() {
+  char self[PATH_MAX] = {};
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return "";
+  std::string dir(self, static_cast<size_t>(n));
+  dir = dir.substr(0, dir.rfind('/'));
+  return dir.substr(0, dir.rfind('/')) + "/tools/sdl_demo";
+}
+
+TEST(SdlSmokeTest, EscapeClosesTheDemoWindow) {
+  if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+  std::string demo = DemoPath();
+  if (!Exists(demo)) GTEST_SKIP() << "sdl_demo is not built: " << demo;
+  Xvfb x;
+  ASSERT_TRUE(x.Start());
+
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    execl(demo.c_str(), demo.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Once the window is up, Escape; the program must end by itself soon after.
+  std::string find = "xdotool search --sync --onlyvisible --name 'Quorvane SDL demo' >/dev/null";
+  std::string wait = "timeout 10 " + find;
+  int found = std::system(wait.c_str());
+  EXPECT_EQ(found, 0) << "the demo window did not appear";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(std::system("xdotool key Escape"), 0);
+
+  int status = 0;
+  bool exited = false;
+  for (int i = 0; i < 100 && !exited; ++i) {
+    exited = waitpid(pid, &status, WNOHANG) == pid;
+    if (!exited) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  if (!exited) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  ASSERT_TRUE(exited) << "the demo kept running after Escape";
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace

@@ -33,7 +33,7 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
   if (!lpOutputString) return;
   plat::host::DebugLine(lpOutputString);
   const char* echo = std::getenv("QV_DEBUG_OUTPUT");
-  if (echo && *echo) {
+  if (echo) {
     std::fputs(lpOutputString, stderr);
     std::fflush(stderr);
   }

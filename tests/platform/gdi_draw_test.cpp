@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -529,6 +530,50 @@ TEST_F(GdiDraw, CreateDIBSectionChecksItsHeader) {
   EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
   EXPECT_EQ(CreateDIBSection(reinterpret_cast<HDC>(0x8), &bi, DIB_RGB_COLORS, &bits, nullptr, 0),
             nullptr);
+}
+
+TEST_F(GdiDraw, RandomStretchesStayInsideTheClip) {
+  std::vector<uint32_t> px(7 * 5);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = 0x010203u * static_cast<uint32_t>(i + 1);
+  Dib24 src(7, 5, px);
+  uint32_t state = 99;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>(state >> 8);
+  };
+  auto coord = [&] {
+    switch (next() % 5) {
+      case 0:
+        return (next() % 2 ? 1 : -1) * (1 << 30);  // far away
+      default:
+        return next() % 24 - 8;
+    }
+  };
+  for (int round = 0; round < 2000; ++round) {
+    Canvas c(9, 7, plat::PixelFormat::Rgb565());
+    c.Fill(0xBEEF);
+    RECT clip = {next() % 10, next() % 8, next() % 10, next() % 8};
+    HRGN rgn = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+    SelectClipRgn(c.dc, rgn);
+    DeleteObject(rgn);
+    int x = coord(), y = coord(), w = coord(), h = coord();
+    int sx = coord(), sy = coord(), sw = coord(), sh = coord();
+    EXPECT_TRUE(StretchBlt(c.dc, x, y, w, h, src.dc, sx, sy, sw, sh, SRCCOPY));
+    RECT in = {std::min(clip.left, clip.right), std::min(clip.top, clip.bottom),
+               std::max(clip.left, clip.right), std::max(clip.top, clip.bottom)};
+    for (int py = 0; py < 7; ++py) {
+      for (int px2 = 0; px2 < 9; ++px2) {
+        bool inside = px2 >= in.left && px2 < in.right && py >= in.top && py < in.bottom;
+        if (!inside) {
+          ASSERT_EQ(c.Raw(px2, py), 0xBEEFu) << "round " << round;
+        }
+      }
+    }
+    // Slack bytes past each row stay untouched.
+    for (int py = 0; py < 7; ++py) {
+      for (int i = 18; i < c.pitch; ++i) ASSERT_EQ(c.mem[py * c.pitch + i], 0) << round;
+    }
+  }
 }
 
 }  // namespace

@@ -229,22 +229,23 @@ TEST_F(TextFont, LogFontComesBackExactly) {
   HFONT font = CreateFontA(-13, 5, 900, 450, 650, 1, 1, 1, SYMBOL_CHARSET, OUT_TT_PRECIS,
                            CLIP_STROKE_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH | FF_MODERN,
                            "A face name longer than thirty-one characters");
+  LOGFONTA expected = {-13,
+                       5,
+                       900,
+                       450,
+                       650,
+                       1,
+                       1,
+                       1,
+                       SYMBOL_CHARSET,
+                       OUT_TT_PRECIS,
+                       CLIP_STROKE_PRECIS,
+                       ANTIALIASED_QUALITY,
+                       FIXED_PITCH | FF_MODERN,
+                       "A face name longer than thirty-"};  // cut to fit, terminated
   LOGFONTA log;
   ASSERT_EQ(GetObjectA(font, sizeof(log), &log), static_cast<int>(sizeof(LOGFONTA)));
-  EXPECT_EQ(log.lfHeight, -13);
-  EXPECT_EQ(log.lfWidth, 5);
-  EXPECT_EQ(log.lfEscapement, 900);
-  EXPECT_EQ(log.lfOrientation, 450);
-  EXPECT_EQ(log.lfWeight, 650);
-  EXPECT_EQ(log.lfItalic, 1);
-  EXPECT_EQ(log.lfUnderline, 1);
-  EXPECT_EQ(log.lfStrikeOut, 1);
-  EXPECT_EQ(log.lfCharSet, SYMBOL_CHARSET);
-  EXPECT_EQ(log.lfOutPrecision, OUT_TT_PRECIS);
-  EXPECT_EQ(log.lfClipPrecision, CLIP_STROKE_PRECIS);
-  EXPECT_EQ(log.lfQuality, ANTIALIASED_QUALITY);
-  EXPECT_EQ(log.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
-  EXPECT_STREQ(log.lfFaceName, "A face name longer than thirty-");
+  EXPECT_EQ(std::memcmp(&log, &expected, sizeof(log)), 0);
 
   // A copy made from it is a separate font with the same description.
   HFONT copy = CreateFontIndirectA(&log);

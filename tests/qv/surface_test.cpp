@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -362,6 +364,58 @@ TEST_F(SurfaceTest, RecreationAndDestructionGiveBackWhatTheSurfaceHeld) {
   const ULONG after = directDraw->AddRef();
   directDraw->Release();
   EXPECT_EQ(after, before);
+}
+
+// A 24-bit bottom-up BMP of 4 x 2 pixels: red, green, blue, white over four black pixels.
+std::string WriteTestBitmap() {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "qv_surface_test_image.bmp").string();
+  const int rowBytes = 12;
+  const uint32_t pixelBytes = rowBytes * 2;
+  uint8_t header[54] = {'B', 'M'};
+  auto put32 = [&](int at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  put32(2, 54 + pixelBytes);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 4);
+  put32(22, 2);
+  header[26] = 1;
+  header[28] = 24;
+  put32(34, pixelBytes);
+  const uint8_t bottom[rowBytes] = {};
+  const uint8_t top[rowBytes] = {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(header), sizeof(header));
+  out.write(reinterpret_cast<const char*>(bottom), rowBytes);
+  out.write(reinterpret_cast<const char*>(top), rowBytes);
+  return path;
+}
+
+TEST_F(SurfaceTest, AnImageFromAFileIsReloadedAfterALoss) {
+  const std::string path = WriteTestBitmap();
+  Surface s(screen.get(), path.c_str(), VideoMemory);
+  ASSERT_NE(s.surface, nullptr);
+  EXPECT_EQ(s.width, 4);
+  EXPECT_EQ(s.height, 2);
+  EXPECT_EQ(s.fileName, path.c_str());
+  EXPECT_EQ(s.colorKey, 0u);
+  EXPECT_EQ(s.sourceRect.right, 4);
+  EXPECT_EQ(s.clipRect.bottom, 2);
+  EXPECT_EQ(s.desc.dwWidth, 4u);
+  EXPECT_EQ(Pixel16(s, 0, 0), 0xF800);
+  EXPECT_EQ(Pixel16(s, 3, 0), 0xFFFF);
+  s.SetColorKey();
+  EXPECT_EQ(s.colorKey, 0xF800u);
+
+  qvhost::LoseSurfaces();
+  screen->RestoreSurfaces();
+  EXPECT_EQ(s.BlitKeyedAt(0, 0, screen->GetBack()), DDERR_SURFACELOST);
+  EXPECT_EQ(s.surface->IsLost(), DD_OK);
+  EXPECT_EQ(Pixel16(s, 0, 0), 0xF800);  // the image, not what the restored memory held
+  EXPECT_EQ(Pixel16(s, 1, 0), 0x07E0);
+  std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -201,15 +201,4 @@ TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
   EXPECT_GT(inB, 0);  // yellow strokes of 'B'
 }
 
-TEST_F(Font, SetFontRebuildsWithTheNewHeight) {
-  const int small = font->GetCharHeight('A');
-  font->SetFont("Arial", 28, 0x00FFFFFF, 700);
-  EXPECT_EQ(font->fontHeight, 28);
-  EXPECT_EQ(font->fontWeight, 700);
-  EXPECT_EQ(font->colorKey, 0u);
-  EXPECT_GT(font->GetCharHeight('A'), small);
-  ASSERT_NE(font->atlas, nullptr);
-  EXPECT_EQ(font->atlas->height, font->glyphs[127].top + 28 + 5);
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <climits>
 #include <set>
 
+#include "core/events.h"
 #include "host.h"
 #include "input.h"
 
@@ -231,6 +232,36 @@ TEST_F(Input, WithoutJoystickTheJoystickSideStaysZero) {
   EXPECT_EQ(input->GetKeyState(KeyJoystickButton0), KeyUp);
   EXPECT_EQ(input->DisableJoystickBuffer(), DIERR_NOTINITIALIZED);
   EXPECT_EQ(input->RunJoystickControlPanel(window), DIERR_NOTINITIALIZED);
+}
+
+TEST_F(Input, AttachedJoystickMovesByItsDeflection) {
+  delete input;
+  plat::events::JoystickAttached(true, "Test Pad", 4);
+  input = new InputDevices();
+  ASSERT_EQ(input->Create(GetModuleHandleA(nullptr), window, 0), 1);
+  EXPECT_EQ(enumeratedJoystick, nullptr);  // converted and let go
+  ASSERT_NE(input->joystick, nullptr);
+  EXPECT_EQ(input->GetJoystickButtonCount(), 4);
+
+  input->SetJoystickLimits(-1500, -1500, 1500, 1500);
+  input->SetJoystickSensitivity(0.5f);
+  plat::events::JoystickAxis(0, 32767);  // full right: 1000 in the range set
+  plat::events::JoystickButton(2, true);
+  input->Update();
+  input->Update();
+  int x = 0, y = 0;
+  input->GetJoystickPosition(&x, &y);
+  EXPECT_EQ(x, 1000);  // 500 a frame, not to the deflection
+  EXPECT_EQ(y, 0);
+  input->Update();
+  input->Update();
+  input->GetJoystickPosition(&x, &y);
+  EXPECT_EQ(x, 1499);
+  input->GetJoystickFreePosition(&x, &y);
+  EXPECT_EQ(x, 2000);
+  EXPECT_EQ(input->GetKeyState(KeyJoystickButton0 + 2), KeyHeld);
+  EXPECT_EQ(input->GetKeyState(KeyJoystickButton0), KeyUp);
+  plat::events::JoystickAttached(false, "", 0);
 }
 
 TEST_F(Input, FocusLossKeepsStatesUntilTheKeyboardIsBack) {

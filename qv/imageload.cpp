@@ -53,8 +53,7 @@ IDirectDrawSurface4* SurfaceFromBitmap(IDirectDraw4* directDraw, HBITMAP bitmap,
   return surface;
 }
 
-// The resource type of bitmaps (RT_BITMAP).
-const LPCSTR kBitmapResource = MAKEINTRESOURCEA(2);
+const LPCSTR kBitmapResource = RT_BITMAP;
 
 // The colour count of a palette bitmap's colour table, at most the 256 entries a palette has.
 DWORD ColorCount(const BITMAPINFOHEADER& header) {

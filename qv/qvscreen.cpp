@@ -544,6 +544,77 @@ void Screen::FadePaletteToColor(int red, int green, int blue, DWORD delay) {
   FadePaletteTo(delay, target);
 }
 
+// ---- Brightness fades --------------------------------------------------------------------------
+
+namespace {
+
+// How far the brightness level moves after a frame that took `elapsed` ms: 512 / r with
+// r = (duration + 1) / elapsed held within 1..256, so a step is 2 to 512 and the fade lasts
+// about (duration + 1) / 2 ms. A frame of 0 ms counts as the slowest step.
+int FadeStep(DWORD duration, DWORD elapsed) {
+  const float d = static_cast<float>((duration & 0xFFFF) + 1);
+  float r = elapsed == 0 ? 256.0f : d / static_cast<float>(elapsed);
+  if (r > 256.0f) r = 256.0f;
+  if (r < 1.0f) r = 1.0f;
+  return static_cast<int>(512.0f / r);
+}
+
+}  // namespace
+
+void Screen::FadeInFromBlack(DWORD duration) {
+  if (bitsPerPixel == 8 || !back || !back->surface) return;
+  const int w = back->width;
+  const int h = back->height;
+  const RECT all = {0, 0, w, h};
+  // The picture is kept aside while the back buffer is cleared; without a copy of it there is
+  // nothing to fade in, and clearing would lose it.
+  Surface* picture = new Surface(this, w, h, SystemMemory);
+  if (!picture->surface || FAILED(back->BlitClipped(picture, 0, 0, all))) {
+    delete picture;
+    return;
+  }
+  back->Fill(0);
+  Flip(1, 0, 0);
+  int level = 0;
+  do {
+    const DWORD start = timeGetTime();
+    picture->BlitFade(back, 0, 0, all, static_cast<DWORD>(level));
+    Flip(1, 0, 0);
+    level += FadeStep(duration, timeGetTime() - start);
+  } while (level < 256);
+  picture->BlitClipped(back, 0, 0, all);
+  Flip(1, 0, 0);
+  delete picture;
+}
+
+void Screen::FadeOutToBlack(DWORD duration) {
+  if (bitsPerPixel == 8 || !back || !back->surface || !front || !front->surface) return;
+  const int w = back->width;
+  const int h = back->height;
+  const RECT all = {0, 0, w, h};
+  // What is on display: the window's client area in screen coordinates.
+  RECT client = {0, 0, 0, 0};
+  GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  OffsetRect(&client, origin.x, origin.y);
+
+  Surface* picture = new Surface(this, w, h, SystemMemory);
+  if (picture->surface) {
+    front->BlitClipped(picture, 0, 0, client);
+    int level = 256;
+    do {
+      const DWORD start = timeGetTime();
+      picture->BlitFade(back, 0, 0, all, static_cast<DWORD>(level));
+      Flip(1, 0, 0);
+      level -= FadeStep(duration, timeGetTime() - start);
+    } while (level > 0);
+  }
+  delete picture;
+  back->Fill(0);
+  Flip(1, 0, 0);
+}
+
 // ---- Display devices and modes -----------------------------------------------------------------
 
 HRESULT WINAPI ModeListCallback(LPDDSURFACEDESC2 mode, LPVOID context) {

@@ -85,6 +85,12 @@ class Screen {
   void FadePaletteOut(DWORD delay);
   void FadePaletteToColor(int red, int green, int blue, DWORD delay);
 
+  // ---- Brightness fades (modes of more than 8 bits per pixel) --------------------------------
+  // Redraw the picture frame by frame with a rising or falling brightness over about
+  // (duration + 1) / 2 ms; only the low 16 bits of the duration count. Nothing in 8-bit modes.
+  void FadeInFromBlack(DWORD duration);
+  void FadeOutToBlack(DWORD duration);
+
   // ---- Display devices and modes -------------------------------------------------------------
   int EnumerateDevices();
   int EnumerateModes();

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 class Screen;
+class FileContainer;
 
 // Channel layout of a surface's pixels. Masks are shifted down to bit 0 (31 for a 5-bit
 // channel, 63 for a 6-bit one); shifts are the bit position of each channel's lowest bit.
@@ -86,6 +87,10 @@ class Surface {
   // its first byte, 0 means the header's bfSize. The file stays open.
   int CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemory memory, DWORD size);
   int CreateFromBitmapStream(Screen* screen, std::FILE* file, DWORD size, SurfaceMemory memory);
+  // The BMP of an archive entry: the container's stream moved to the entry's data, read with
+  // the entry's size as the BMP's size. 0 for an index outside the table or an empty entry.
+  int CreateFromContainer(Screen* screen, FileContainer* container, int index,
+                          SurfaceMemory memory);
   int LoadAlphaMap(const char* fileName);
 
   // ---- Rectangles and colour key -------------------------------------------------------------
@@ -130,6 +135,62 @@ class Surface {
   // Clips a blit of `source` from this surface to (x, y) on `dest` against both clip
   // rectangles: 1 when something is left to draw, 0 otherwise (also for a null dest).
   int ClipBlit(const Surface* dest, int& x, int& y, RECT& source) const;
+
+  // ---- Software blending blitters (qv/blit/blend.cpp) ----------------------------------------
+  // Each combines `source` of this surface with `dest` at (x, y), pixel by pixel in locked
+  // memory, after clipping against both clip rectangles. E_FAIL when clipping leaves nothing,
+  // else 0; a destination in a palette format is left unchanged. The keyed forms skip source
+  // pixels equal to colorKey.
+  // dest + (src - dest) * a / 256, a from the alpha map; without one: BlitKeyedClipped, E_FAIL.
+  HRESULT BlitAlphaMap(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitHalfBlend(Surface* dest, int x, int y, RECT source);  // dest / 2 + src / 2
+  HRESULT BlitHalfBlendKeyed(Surface* dest, int x, int y, RECT source);
+  // src + (dest - src) * weight / 256, weight limited to 256 (0 copies, 256 keeps dest).
+  HRESULT BlitAlpha(Surface* dest, int x, int y, RECT source, DWORD weight);
+  HRESULT BlitAlphaKeyed(Surface* dest, int x, int y, RECT source, DWORD weight);
+  // dest * factor / 256, factor limited to 256; the source only masks (keyed form).
+  HRESULT BlitShade(Surface* dest, int x, int y, RECT source, DWORD factor);
+  HRESULT BlitShadeKeyed(Surface* dest, int x, int y, RECT source, DWORD factor);
+  HRESULT BlitHalfShade(Surface* dest, int x, int y, RECT source);  // dest / 2
+  HRESULT BlitHalfShadeKeyed(Surface* dest, int x, int y, RECT source);
+  // src * factor / 256 written over dest (256 copies, 0 is black); channels saturate.
+  HRESULT BlitFade(Surface* dest, int x, int y, RECT source, DWORD factor);
+
+  // ---- Pixels, lines and shapes (qv/blit/primitives.cpp) -------------------------------------
+  // The caller locks the surface around these. Pixels are in the Screen's format (its
+  // bitsPerPixel); everything outside clipRect or the locked memory is dropped.
+  void PutPixel(int x, int y, DWORD color);
+  // Each channel becomes d + (color - d) * weight / 256; palette formats store the colour.
+  void PutPixelAlpha(int x, int y, DWORD color, DWORD weight);
+  // The raw pixel (0xRRGGBB for 24 bits); 0 outside the locked memory.
+  DWORD GetPixel(int x, int y);
+  void DrawHLine(int x1, int x2, int y, DWORD color);  // both ends included
+  void DrawVLine(int y1, int y2, int x, DWORD color);  // both ends included
+  void DrawLine(int x1, int y1, int x2, int y2, DWORD color);
+  void DrawLineAntialiased(int x1, int y1, int x2, int y2, DWORD color);
+  void DrawRect(int x1, int y1, int x2, int y2, DWORD color);
+  void DrawRoundedRect(int x1, int y1, int x2, int y2, int radius, DWORD color);
+  void DrawCircle(int cx, int cy, int radius, DWORD color);
+  // Rows cy - radius to cy + radius - 1.
+  void FillCircle(int cx, int cy, int radius, DWORD color);
+
+  // ---- Clipped, mirrored and scaled blits (qv/blit/clipped.cpp) ------------------------------
+  // Copies of `source` of this surface to (x, y) on `dest` by the display device, clipped
+  // against both clip rectangles: E_FAIL when nothing is left, else the device's result
+  // (the mirrored forms answer 0 once drawn, by the device or pixel by pixel).
+  HRESULT BlitClipped(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitKeyedClipped(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitClippedMirrorLeftRight(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitClippedMirrorLeftRightKeyed(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitClippedMirrorUpDown(Surface* dest, int x, int y, RECT source);
+  HRESULT BlitClippedMirrorUpDownKeyed(Surface* dest, int x, int y, RECT source);
+  // Scaled by `scale` about the centre of the unscaled placement; a negative scale acts as 0.
+  HRESULT BlitZoom(Surface* dest, int x, int y, RECT source, float scale);
+  HRESULT BlitZoomKeyed(Surface* dest, int x, int y, RECT source, float scale);
+  // Resized to newWidth x newHeight about the same centre; E_FAIL for a size that is not
+  // positive.
+  HRESULT BlitResize(Surface* dest, int x, int y, RECT source, int newWidth, int newHeight);
+  HRESULT BlitResizeKeyed(Surface* dest, int x, int y, RECT source, int newWidth, int newHeight);
 
   // ---- Fields, in this order -----------------------------------------------------------------
   int width;

@@ -1,5 +1,5 @@
 // Surface file readers: PSD images (8 bits per channel, RGB, raw or PackBits), BMP data from an
-// open file, and raw alpha-map files.
+// open file or an archive entry, and raw alpha-map files.
 #include <windows.h>
 #include <ddraw.h>
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "container.h"
 #include "qvsurface.h"
 
 namespace {
@@ -302,6 +303,18 @@ int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemo
 
 int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, DWORD size,
                                     SurfaceMemory memory) {
+  return CreateFromBitmapStream(screen, file, memory, size);
+}
+
+int Surface::CreateFromContainer(Screen* screen, FileContainer* container, int index,
+                                 SurfaceMemory memory) {
+  if (container == nullptr) return 0;
+  std::FILE* file = container->SeekToEntry(index);
+  if (file == nullptr) return 0;
+  const DWORD size = container->GetEntrySize(index);
+  // An empty entry holds no image. Passed on, its size 0 would mean "the header's own size"
+  // and the reader would take whatever follows the entry for this image.
+  if (size == 0) return 0;
   return CreateFromBitmapStream(screen, file, memory, size);
 }
 

@@ -501,9 +501,12 @@ typedef const DIPROPRANGE* LPCDIPROPRANGE;
 #define DIPROPRANGE_NOMIN ((LONG)0x80000000)
 #define DIPROPRANGE_NOMAX ((LONG)0x7FFFFFFF)
 
-// Predefined properties are small integers posing as GUID references: DirectInput tells them
-// apart from real GUIDs by their address and never reads through them.
-#define MAKEDIPROP(prop) (*(const GUID*)(prop))
+// Predefined properties. The Windows SDK passes the numbers themselves as GUID addresses; here
+// each number names an entry of a table instead, so that no reference is ever bound to a
+// misaligned or unmapped address. DirectInput tells them apart from real GUIDs by address.
+#define QV_DIPROP_COUNT 32
+extern "C" const GUID qv_dipropIds[QV_DIPROP_COUNT];
+#define MAKEDIPROP(prop) (qv_dipropIds[(prop)])
 #define DIPROP_BUFFERSIZE MAKEDIPROP(1)
 #define DIPROP_AXISMODE MAKEDIPROP(2)
 #define DIPROPAXISMODE_ABS 0

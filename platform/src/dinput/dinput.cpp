@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,8 +65,13 @@ void Log(const char* format, ...) {
   plat::host::LogCall(line);
 }
 
-// Predefined properties are the small integers behind MAKEDIPROP; a real GUID is none of them.
-uintptr_t PropertyId(REFGUID prop) { return reinterpret_cast<uintptr_t>(&prop); }
+// The number behind MAKEDIPROP, or 0 for a GUID that is no predefined property.
+uintptr_t PropertyId(REFGUID prop) {
+  const GUID* p = &prop;
+  std::less<const GUID*> before;  // a total order, also for unrelated addresses
+  if (before(p, qv_dipropIds) || !before(p, qv_dipropIds + QV_DIPROP_COUNT)) return 0;
+  return static_cast<uintptr_t>(p - qv_dipropIds);
+}
 constexpr uintptr_t kPropBufferSize = 1, kPropAxisMode = 2, kPropRange = 4, kPropDeadZone = 5,
                     kPropSaturation = 6;
 
@@ -813,7 +819,7 @@ HRESULT Device::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LP
   if (!records) {
     // Without a record array the call counts (peek) or discards entries.
     count = wanted == INFINITE ? static_cast<DWORD>(buffer_.size()) : count;
-  } else {
+  } else if (count > 0) {
     std::memcpy(records, buffer_.data(), count * sizeof(DIDEVICEOBJECTDATA));
   }
   if (!(flags & DIGDD_PEEK)) buffer_.erase(buffer_.begin(), buffer_.begin() + count);
@@ -827,7 +833,7 @@ HRESULT Device::SetProperty(REFGUID prop, LPCDIPROPHEADER header) {
   if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
   uintptr_t id = PropertyId(prop);
   Log("IDirectInputDevice::SetProperty(%s, %u, obj %u, how %u)", KindName(kind_),
-      static_cast<unsigned>(id < 0x10000 ? id : 0), header->dwObj, header->dwHow);
+      static_cast<unsigned>(id), header->dwObj, header->dwHow);
   switch (id) {
     case kPropBufferSize:
     case kPropAxisMode: {

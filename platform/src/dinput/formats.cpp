@@ -35,6 +35,16 @@ QV_GUID(GUID_SysKeyboard, 0x6F1D2B61, 0xD5A0, 0x11CF, 0xBF, 0xC7, 0x44, 0x45, 0x
         0x00);
 QV_GUID(GUID_Joystick, 0x6F1D2B70, 0xD5A0, 0x11CF, 0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00);
 
+// The predefined properties: entry n stands for MAKEDIPROP(n).
+extern "C" const GUID qv_dipropIds[QV_DIPROP_COUNT] = {
+    {0, 0, 0, {0}},  {1, 0, 0, {0}},  {2, 0, 0, {0}},  {3, 0, 0, {0}},  {4, 0, 0, {0}},
+    {5, 0, 0, {0}},  {6, 0, 0, {0}},  {7, 0, 0, {0}},  {8, 0, 0, {0}},  {9, 0, 0, {0}},
+    {10, 0, 0, {0}}, {11, 0, 0, {0}}, {12, 0, 0, {0}}, {13, 0, 0, {0}}, {14, 0, 0, {0}},
+    {15, 0, 0, {0}}, {16, 0, 0, {0}}, {17, 0, 0, {0}}, {18, 0, 0, {0}}, {19, 0, 0, {0}},
+    {20, 0, 0, {0}}, {21, 0, 0, {0}}, {22, 0, 0, {0}}, {23, 0, 0, {0}}, {24, 0, 0, {0}},
+    {25, 0, 0, {0}}, {26, 0, 0, {0}}, {27, 0, 0, {0}}, {28, 0, 0, {0}}, {29, 0, 0, {0}},
+    {30, 0, 0, {0}}, {31, 0, 0, {0}}};
+
 static_assert(sizeof(DIDEVCAPS) == 44, "DIDEVCAPS keeps its DirectInput 5 size");
 static_assert(sizeof(DIDEVICEINSTANCEA) == 580, "DIDEVICEINSTANCEA keeps its DirectInput 5 size");
 static_assert(sizeof(DIDEVICEINSTANCE_DX3A) == 560, "DIDEVICEINSTANCE_DX3A layout");

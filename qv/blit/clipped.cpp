@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -103,8 +104,8 @@ struct Placement {
   double verticalDenominator;
 };
 
-LONG SourceShift(LONG cut, double numerator, double denominator) {
-  return Saturate32(TruncToInt64(static_cast<double>(cut) * numerator / denominator));
+int64_t SourceShift(int64_t cut, double numerator, double denominator) {
+  return TruncToInt64(static_cast<double>(cut) * numerator / denominator);
 }
 
 HRESULT CopyPlaced(Surface& source, Surface* dest, RECT rect, const Placement& placement,
@@ -121,18 +122,18 @@ HRESULT CopyPlaced(Surface& source, Surface* dest, RECT rect, const Placement& p
     if (!dest->ClipToClipRect(target)) return E_FAIL;
     const RECT& t0 = placement.target;
     const Placement& p = placement;
+    const int64_t cutTop = static_cast<int64_t>(target.top) - t0.top;
+    const int64_t cutLeft = static_cast<int64_t>(target.left) - t0.left;
+    const int64_t cutBottom = static_cast<int64_t>(t0.bottom) - target.bottom;
+    const int64_t cutRight = static_cast<int64_t>(t0.right) - target.right;
     rect.top =
-        Saturate32(static_cast<int64_t>(rect.top) +
-                   SourceShift(target.top - t0.top, p.verticalNumerator, p.verticalDenominator));
-    rect.left = Saturate32(static_cast<int64_t>(rect.left) + SourceShift(target.left - t0.left,
-                                                                         p.horizontalNumerator,
-                                                                         p.horizontalDenominator));
-    rect.bottom = Saturate32(
-        static_cast<int64_t>(rect.bottom) -
-        SourceShift(t0.bottom - target.bottom, p.verticalNumerator, p.verticalDenominator));
-    rect.right = Saturate32(
-        static_cast<int64_t>(rect.right) -
-        SourceShift(t0.right - target.right, p.horizontalNumerator, p.horizontalDenominator));
+        Saturate32(rect.top + SourceShift(cutTop, p.verticalNumerator, p.verticalDenominator));
+    rect.left = Saturate32(rect.left +
+                           SourceShift(cutLeft, p.horizontalNumerator, p.horizontalDenominator));
+    rect.bottom = Saturate32(rect.bottom -
+                             SourceShift(cutBottom, p.verticalNumerator, p.verticalDenominator));
+    rect.right = Saturate32(rect.right -
+                            SourceShift(cutRight, p.horizontalNumerator, p.horizontalDenominator));
   }
   const HRESULT ready = DeviceReady(source, *dest);
   if (ready != DD_OK) return ready;
@@ -140,12 +141,14 @@ HRESULT CopyPlaced(Surface& source, Surface* dest, RECT rect, const Placement& p
   return RestoreIfLost(source, dest->surface->Blt(&target, source.surface, &rect, flags, nullptr));
 }
 
-RECT PlacedRect(int64_t left, int64_t top, int64_t width, int64_t height) {
+// The rectangle at (left, top) of the given size, each edge computed in floating point and
+// saturated to 32 bits, so that an absurd scale still gives a rectangle that covers the clip.
+RECT PlacedRect(double left, double top, double width, double height) {
   RECT r;
-  r.left = Saturate32(left);
-  r.top = Saturate32(top);
-  r.right = Saturate32(left + width);
-  r.bottom = Saturate32(top + height);
+  r.left = Saturate32(TruncToInt64(left));
+  r.top = Saturate32(TruncToInt64(top));
+  r.right = Saturate32(TruncToInt64(left + width));
+  r.bottom = Saturate32(TruncToInt64(top + height));
   return r;
 }
 
@@ -157,10 +160,10 @@ HRESULT Zoom(Surface& source, Surface* dest, int x, int y, RECT rect, float scal
   if (!(scale >= 0.0f)) scale = 0.0f;  // negative or not a number
   const float scaledWidth = static_cast<float>(w) * scale;
   const float scaledHeight = static_cast<float>(h) * scale;
-  const int64_t top = TruncToInt64(h * 0.5 + y - scaledHeight * 0.5);
-  const int64_t left = TruncToInt64(w * 0.5 + x - scaledWidth * 0.5);
+  const double top = std::trunc(h * 0.5 + y - scaledHeight * 0.5);
+  const double left = std::trunc(w * 0.5 + x - scaledWidth * 0.5);
   Placement placement;
-  placement.target = PlacedRect(left, top, TruncToInt64(scaledWidth), TruncToInt64(scaledHeight));
+  placement.target = PlacedRect(left, top, std::trunc(scaledWidth), std::trunc(scaledHeight));
   // A non-empty placement implies a positive scale, so the division is defined where used.
   placement.horizontalNumerator = 1.0;
   placement.horizontalDenominator = scale;
@@ -176,8 +179,8 @@ HRESULT Resize(Surface& source, Surface* dest, int x, int y, RECT rect, int newW
   if (newWidth <= 0 || newHeight <= 0) return E_FAIL;
   const int w = rect.right - rect.left;
   const int h = rect.bottom - rect.top;
-  const int64_t top = TruncToInt64(h * 0.5 + y - newHeight * 0.5);
-  const int64_t left = TruncToInt64(w * 0.5 + x - newWidth * 0.5);
+  const double top = std::trunc(h * 0.5 + y - newHeight * 0.5);
+  const double left = std::trunc(w * 0.5 + x - newWidth * 0.5);
   Placement placement;
   placement.target = PlacedRect(left, top, newWidth, newHeight);
   placement.horizontalNumerator = w;

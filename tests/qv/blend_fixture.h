@@ -22,7 +22,7 @@
 class BlitTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
+    qvhost::UseHeadless(paceFlips);
     qvhost::Reset();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
@@ -123,6 +123,7 @@ class BlitTest : public ::testing::Test {
     return count;
   }
 
+  bool paceFlips = false;  // set before SetUp: waited flips advance the clock by a 60 Hz tick
   HWND window = nullptr;
   std::unique_ptr<Screen> screen;
 };

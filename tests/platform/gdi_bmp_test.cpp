@@ -366,25 +366,25 @@ TEST_F(GdiBmp, MalformedFilesGiveNull) {
 // Damaged copies of valid files of every kind, read from memory allocated to the exact size:
 // under AddressSanitizer a read past the end fails the test.
 TEST_F(GdiBmp, DamagedFilesNeverReadPastTheirBytes) {
-  std::vector<Bytes> seeds;
+  std::vector<Bytes> originals;
   Bmp b;
   b.width = 9;
   b.height = -2;
   b.bits = 4;
   b.colors.assign(16, 0x336699);
   b.data = Bytes(16, 0x17);
-  seeds.push_back(b.Build());
+  originals.push_back(b.Build());
   b.headerSize = 12;
   b.height = 2;
   b.bits = 1;
   b.colors.resize(2);
-  seeds.push_back(b.Build());
+  originals.push_back(b.Build());
   b.headerSize = 124;
   b.bits = 16;
   b.compression = BI_BITFIELDS;
   b.masks = {0xF800, 0x07E0, 0x001F};
   b.data = Bytes(40, 0xC3);
-  seeds.push_back(b.Build());
+  originals.push_back(b.Build());
   b.headerSize = 40;
   b.clrUsed = 2;
   b.width = 6;
@@ -393,19 +393,19 @@ TEST_F(GdiBmp, DamagedFilesNeverReadPastTheirBytes) {
   b.compression = BI_RLE8;
   b.masks.clear();
   b.data = {3, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 4, 1, 2, 3, 0, 1};
-  seeds.push_back(b.Build());
+  originals.push_back(b.Build());
   b.bits = 4;
   b.compression = BI_RLE4;
   b.data = {6, 0x12, 0, 0, 0, 4, 0x12, 0x30, 0, 2, 1, 0, 1, 0x33, 0, 1};
-  seeds.push_back(b.Build());
+  originals.push_back(b.Build());
 
   uint32_t state = 12345;
   auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
   int decoded = 0;
-  for (const Bytes& seed : seeds) {
-    ASSERT_NE(plat::gdi::ReadBmp(seed.data(), seed.size()), nullptr);
+  for (const Bytes& original : originals) {
+    ASSERT_NE(plat::gdi::ReadBmp(original.data(), original.size()), nullptr);
     for (int round = 0; round < 400; ++round) {
-      Bytes v = seed;
+      Bytes v = original;
       for (int e = 1 + next() % 4; e > 0; --e) {
         size_t at = next() % v.size();
         switch (next() % 3) {

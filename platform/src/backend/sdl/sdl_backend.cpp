@@ -65,8 +65,8 @@ class SdlBackend : public Backend {
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
-    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The backend is SDL's one user in the process: all of SDL goes, its D-Bus link included.
+    SDL_Quit();
   }
 
   void WindowChanged(HWND window, const char* title, int clientWidth, int clientHeight,
@@ -277,14 +277,17 @@ class SdlBackend : public Backend {
     QV_LSAN_PAUSE();
     window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-    QV_LSAN_RESUME();
     if (!window_) {
+      QV_LSAN_RESUME();
       std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
       return false;
     }
     // No vsync: flips are paced to the emulated display's 60 Hz, not the monitor's rate.
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    // The window system's and the GL driver's start-up keep some memory for the life of the
+    // process.
+    QV_LSAN_RESUME();
     if (!renderer_) {
       std::fprintf(stderr, "SDL renderer: %s\n", SDL_GetError());
       SDL_DestroyWindow(window_);

@@ -25,11 +25,14 @@ void GameFolder::SetUp() {
     fs::copy_file(fs::path(assets_) / name, fs::path(folder_) / name);
   }
   fs::current_path(folder_);
+  qvhost::Reset();
   qvhost::UseHeadless();
   qvhost::UseManualClock();
 }
 
 void GameFolder::TearDown() {
+  qvhost::OnFrame(nullptr);
+  ReleaseGame();
   if (!previous_.empty()) fs::current_path(previous_);
   if (!folder_.empty()) {
     std::error_code ignored;
@@ -61,11 +64,6 @@ void GameObjects::SetUp() {
   instance = GetModuleHandleA(nullptr);
   ASSERT_TRUE(InitWindow(SW_SHOW));
   ASSERT_TRUE(InitGame());
-}
-
-void GameObjects::TearDown() {
-  ReleaseGame();
-  GameFolder::TearDown();
 }
 
 void GameObjects::LoadLevel(const std::vector<std::string>& lines) {

@@ -34,11 +34,11 @@ class GameFolder : public ::testing::Test {
 };
 
 // The game's objects made by its own start-up (window, screen, ball, paddle, wall, input), for
-// tests of the rules. The level is empty unless a test loads another.
+// tests of the rules. The level is empty unless a test loads another. Whatever a test started
+// is released when it ends.
 class GameObjects : public GameFolder {
  protected:
   void SetUp() override;
-  void TearDown() override;
   // Writes a level file and loads it into the wall.
   void LoadLevel(const std::vector<std::string>& lines);
 };

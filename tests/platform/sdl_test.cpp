@@ -226,7 +226,9 @@ TEST(SdlSmokeTest, WaitedFlipsFollowTheEmulated60HzDisplay) {
     EXPECT_NEAR(timing.mean, kRefreshMs, 0.4);
     // On a busy machine a late flip is followed by an early one (the clock keeps its
     // deadlines), so the spread says something only where presenting is quick.
-    if (timing.present < 0.3 * kRefreshMs) EXPECT_LT(timing.spread, 3.0);
+    if (timing.present < 0.3 * kRefreshMs) {
+      EXPECT_LT(timing.spread, 3.0);
+    }
   } else {
     EXPECT_LT(timing.mean, timing.present * 1.5 + kRefreshMs);
   }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app.h"
@@ -197,14 +199,14 @@ TEST_F(ProgramTest, ScriptedPlayerClearsTheShippedLevel) {
 TEST_F(ProgramTest, SameInputGivesTheSameFrames) {
   UseShippedLevel();
   auto none = [](int) { return false; };
-  PlayResult first = Play(none, 1500);
+  PlayResult first = Play(none, 800);
   ReleaseGame();
   qvhost::Reset();
   qvhost::UseHeadless();
   qvhost::UseManualClock();
-  PlayResult second = Play(none, 1500);
+  PlayResult second = Play(none, 800);
   EXPECT_EQ(first.exitCode, 0);
-  EXPECT_EQ(first.frames, 1500);
+  EXPECT_EQ(first.frames, 800);
   EXPECT_EQ(first.hashes, second.hashes);
   // Something happened on the way: the frames changed.
   EXPECT_NE(first.hashes.front(), first.hashes.back());
@@ -216,19 +218,32 @@ TEST_F(ProgramTest, PlayGoesOnAfterTheFocusComesBack) {
   const int points[2][2] = {{20, 400}, {125, 35}};
   uint32_t before[2] = {0, 0};
   int focusFrame = -1, framesAfter = 0;
+  long restores = 0;
+  std::set<int> paddlePlaces;  // the mouse still moves the paddle
   bool checked = false;
   PlayResult run = Play([&](int frame) {
     const qvhost::Frame& shown = qvhost::LastFrame();
     if (frame == 100) {
       for (int i = 0; i < 2; ++i) before[i] = shown.At(points[i][0], points[i][1]);
+      qvhost::EnableCallLog(true);
       qvhost::FocusLost();
       qvhost::FocusRegained();
       focusFrame = frame;
       return false;
     }
-    if (focusFrame >= 0 && ++framesAfter == 30) {
+    if (focusFrame >= 0) {
+      ++framesAfter;
+      paddlePlaces.insert(paddle->x);
+    }
+    if (framesAfter == 30) {
+      // The lost surfaces were restored and the pictures drawn again from their files.
       for (int i = 0; i < 2; ++i)
         EXPECT_EQ(shown.At(points[i][0], points[i][1]), before[i]) << "point " << i;
+      restores = std::count_if(qvhost::CallLog().begin(), qvhost::CallLog().end(),
+                               [](const std::string& line) {
+                                 return line.rfind("IDirectDrawSurface4::Restore", 0) == 0;
+                               });
+      qvhost::EnableCallLog(false);
       checked = true;
     }
     if (framesAfter == 40) {
@@ -238,6 +253,8 @@ TEST_F(ProgramTest, PlayGoesOnAfterTheFocusComesBack) {
     return false;
   });
   EXPECT_TRUE(checked);
+  EXPECT_GE(restores, 1);
+  EXPECT_GT(paddlePlaces.size(), 3u);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.frames, 101 + 40);
 }

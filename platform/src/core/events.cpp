@@ -14,20 +14,6 @@ InputState& Input() {
 
 void ResetInput() { Input() = InputState(); }
 
-// Weak defaults: a service that is linked in replaces them.
-namespace user {
-__attribute__((weak)) void OnKey(uint8_t, uint8_t, bool) {}
-__attribute__((weak)) void OnCloseRequested() {}
-__attribute__((weak)) void OnFocusChanged(bool) {}
-}  // namespace user
-namespace ddraw {
-__attribute__((weak)) void OnFocusChanged(bool) {}
-__attribute__((weak)) void LoseAllSurfaces() {}
-}  // namespace ddraw
-namespace dinput {
-__attribute__((weak)) void OnFocusChanged(bool) {}
-}  // namespace dinput
-
 namespace events {
 
 void Key(uint8_t scanCode, uint8_t virtualKey, bool down) {

@@ -1,5 +1,4 @@
-// Hooks by which the core reaches each service. Every service implements its own; the core
-// holds weak do-nothing defaults so that the library links while a service is absent.
+// Hooks by which the core reaches each service; each service implements its own.
 #ifndef QV_PLATFORM_CORE_SERVICES_H
 #define QV_PLATFORM_CORE_SERVICES_H
 

@@ -396,4 +396,10 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
   }
 }
 
+// The key's state as of the last key message taken from the queue: bit 15 while it is down.
+SHORT WINAPI GetKeyState(int nVirtKey) {
+  if (nVirtKey < 0 || nVirtKey > 255) return 0;
+  return syncDown[nVirtKey] ? static_cast<SHORT>(0x8000) : 0;
+}
+
 }  // extern "C"

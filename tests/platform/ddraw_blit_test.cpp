@@ -164,6 +164,31 @@ TEST_F(Blits, KeyedCopiesSkipExactlyTheKeyedPixels) {
   EXPECT_EQ(dst->GetColorKey(DDCKEY_SRCBLT, &got), DDERR_NOCOLORKEY);
 }
 
+TEST_F(Blits, RepeatedKeyedCopiesFollowChangesToTheSprite) {
+  IDirectDrawSurface4* sprite = Make(5, 2);
+  IDirectDrawSurface4* dst = Make(6, 2);
+  Write(sprite, {0, 1, 0, 2, 3, 4, 0, 0, 5, 0});
+  DDCOLORKEY key = {0, 0};
+  ASSERT_EQ(sprite->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+  RECT part = {1, 0, 4, 2};
+  for (int i = 0; i < 3; ++i) {  // later copies of an unchanged sprite reuse what was found
+    ASSERT_EQ(FillAll(dst, 9), DD_OK);
+    ASSERT_EQ(dst->BltFast(1, 0, sprite, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    EXPECT_EQ(Read(dst), (std::vector<uint32_t>{9, 1, 9, 2, 9, 9, 9, 9, 9, 5, 9, 9}));
+  }
+  Write(sprite, {7, 7, 7, 7, 7, 0, 0, 0, 0, 0});  // written through a lock
+  ASSERT_EQ(dst->BltFast(1, 0, sprite, &part, DDBLTFAST_SRCCOLORKEY), DD_OK);
+  EXPECT_EQ(Read(dst), (std::vector<uint32_t>{9, 7, 7, 7, 9, 9, 9, 9, 9, 5, 9, 9}));
+  key = {7, 7};
+  ASSERT_EQ(sprite->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(FillAll(dst, 9), DD_OK);
+    ASSERT_EQ(dst->Blt(nullptr, sprite, nullptr, DDBLT_KEYSRC, nullptr), DD_OK);
+  }
+  EXPECT_EQ(Read(dst)[0], 9u);
+  EXPECT_EQ(Read(dst)[6], 0u);
+}
+
 TEST_F(Blits, StretchIsNearestNeighbourAndMirrorsOnRequest) {
   IDirectDrawSurface4* src = Make(2, 2);
   IDirectDrawSurface4* dst = Make(4, 4);

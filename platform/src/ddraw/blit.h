@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace plat::ddraw {
 
@@ -36,6 +37,24 @@ void Fill(const View& dst, const RECT& rect, uint32_t raw);
 // `dstKey` writes only over destination pixels that match it. The two views must not overlap.
 void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, const Key& srcKey,
           const Key& dstKey);
+
+// The opaque runs of a keyed source, row by row: what a keyed copy of a sprite that is drawn
+// often and rarely changed needs to copy.
+struct KeyedRuns {
+  struct Run {
+    uint16_t x;
+    uint16_t length;
+  };
+  std::vector<uint32_t> rowStart;  // height + 1 indexes into `runs`
+  std::vector<Run> runs;
+};
+
+// Finds the runs of pixels of `src` that the key does not remove.
+void BuildRuns(const View& src, const Key& key, KeyedRuns* out);
+
+// Keyed copy through the runs of the whole source surface `runs` was built from.
+void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRect,
+              const KeyedRuns& runs);
 
 // Scales `srcRect` onto the destination rectangle `dstFull` by nearest neighbour, drawing only
 // the part inside `dstClip` (which lies inside `dstFull`). Mirroring flips the source

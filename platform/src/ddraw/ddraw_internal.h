@@ -221,6 +221,15 @@ class SurfaceObject : public IDirectDrawSurface4 {
   PaletteObject* palette_ = nullptr;
   ClipperObject* clipper_ = nullptr;
   DWORD uniqueness_ = 1;
+  // The opaque runs of this surface as a keyed source, kept while the pixels and the key stay
+  // as they were when they were found. They are found on the second keyed use of unchanged
+  // pixels, so that a surface written between uses never pays for them.
+  const KeyedRuns* RunsFor(const Key& key);
+  KeyedRuns runs_;
+  bool runsValid_ = false;
+  DWORD runsUniqueness_ = 0;
+  Key runsKey_;
+  DWORD lastKeyedUse_ = 0;
   // Flipping chain: the front buffer lists its back buffers; each back buffer points to it.
   std::vector<SurfaceObject*> backs_;
   SurfaceObject* front_ = nullptr;

@@ -190,6 +190,21 @@ void SurfaceObject::FillRestorePattern() {
   }
 }
 
+const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
+  if (!key.enabled) return nullptr;
+  const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
+  if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return &runs_;
+  if (lastKeyedUse_ != uniqueness_) {
+    lastKeyedUse_ = uniqueness_;
+    return nullptr;
+  }
+  BuildRuns(Pixels(), key, &runs_);
+  runsValid_ = true;
+  runsUniqueness_ = uniqueness_;
+  runsKey_ = key;
+  return &runs_;
+}
+
 void SurfaceObject::PresentIfVisible() {
   if (!IsPrimary() || front_) return;
   HWND window = nullptr;
@@ -494,7 +509,12 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
     } else if (!scaled && !mirrorLeftRight && !mirrorUpDown) {
       const RECT part = {s.left + (c.left - d.left), s.top + (c.top - d.top),
                          s.left + (c.right - d.left), s.top + (c.bottom - d.top)};
-      Copy(dst, c.left, c.top, from, part, srcKey, dstKey);
+      const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
+      if (runs) {
+        CopyRuns(dst, c.left, c.top, from, part, *runs);
+      } else {
+        Copy(dst, c.left, c.top, from, part, srcKey, dstKey);
+      }
     } else {
       Stretch(dst, d, c, from, s, mirrorLeftRight, mirrorUpDown, srcKey, dstKey);
     }
@@ -558,7 +578,12 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
     from = tmp;
     s = {0, 0, tmp.width, tmp.height};
   }
-  Copy(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, srcKey, dstKey);
+  const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
+  if (runs) {
+    CopyRuns(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, *runs);
+  } else {
+    Copy(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, srcKey, dstKey);
+  }
   Changed();
   PresentIfVisible();
   return DD_OK;

@@ -1,6 +1,5 @@
 // Shared set-up of the software drawing tests: a full-screen 16-bit Screen on the headless
-// backend, and system-memory Surfaces in any of the formats the blitters handle, read and
-// written through Surface::Lock.
+// backend, and system-memory Surfaces in any format, read and written through Surface::Lock.
 #ifndef QV_TESTS_BLEND_FIXTURE_H
 #define QV_TESTS_BLEND_FIXTURE_H
 
@@ -9,7 +8,6 @@
 #include <windows.h>
 #include <ddraw.h>
 
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -34,15 +32,9 @@ class BlitTest : public ::testing::Test {
     ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
   }
 
-  void TearDown() override {
-    screen.reset();
-    if (window) DestroyWindow(window);
-  }
-
-  // A w x h system-memory surface of depth 8, 15 (5-5-5), 16 (5-6-5), 24 or 32, filled with 0.
-  std::unique_ptr<Surface> Make(int w, int h, int depth) {
-    DDSURFACEDESC2 d;
-    std::memset(&d, 0, sizeof(d));
+  // A w x h surface of depth 8, 15 (5-5-5), 16 (5-6-5), 24 or 32 with every byte `fill`.
+  std::unique_ptr<Surface> Make(int w, int h, int depth, BYTE fill = 0) {
+    DDSURFACEDESC2 d = {};
     d.dwSize = sizeof(d);
     d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
     d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
@@ -50,12 +42,12 @@ class BlitTest : public ::testing::Test {
     d.dwHeight = h;
     DDPIXELFORMAT& f = d.ddpfPixelFormat;
     f.dwSize = sizeof(f);
-    f.dwFlags = DDPF_RGB;
+    f.dwFlags = DDPF_RGB | (depth == 8 ? DDPF_PALETTEINDEXED8 : 0);
     f.dwRGBBitCount = depth == 15 ? 16 : depth;
-    if (depth == 8) f.dwFlags |= DDPF_PALETTEINDEXED8;
-    if (depth == 15) f.dwRBitMask = 0x7C00, f.dwGBitMask = 0x03E0, f.dwBBitMask = 0x001F;
-    if (depth == 16) f.dwRBitMask = 0xF800, f.dwGBitMask = 0x07E0, f.dwBBitMask = 0x001F;
-    if (depth >= 24) f.dwRBitMask = 0xFF0000, f.dwGBitMask = 0xFF00, f.dwBBitMask = 0xFF;
+    const DWORD masks[3][3] = {
+        {0x7C00, 0x3E0, 0x1F}, {0xF800, 0x7E0, 0x1F}, {0xFF0000, 0xFF00, 0xFF}};
+    const DWORD* m = masks[depth == 15 ? 0 : depth == 16 ? 1 : 2];
+    if (depth > 8) f.dwRBitMask = m[0], f.dwGBitMask = m[1], f.dwBBitMask = m[2];
     auto s = std::make_unique<Surface>();
     EXPECT_EQ(screen->directDraw->CreateSurface(&d, &s->surface, nullptr), DD_OK);
     s->width = w;
@@ -63,60 +55,42 @@ class BlitTest : public ::testing::Test {
     s->screen = screen.get();
     s->sourceRect = s->destRect = s->clipRect = RECT{0, 0, w, h};
     GetPixelFormatInfo(s->surface, &s->pixelFormat);
-    Fill(*s, 0);
+    if (s->Lock() == DD_OK) {
+      for (int y = 0; y < h; ++y) std::memset(Row(*s, y), fill, Bytes(*s) * w);
+      s->Unlock();
+    }
     return s;
   }
 
-  static int Bytes(const Surface& s) {
-    const DWORD bits = s.desc.ddpfPixelFormat.dwRGBBitCount;
-    return static_cast<int>(bits / 8);
+  static int Bytes(const Surface& s) { return s.desc.ddpfPixelFormat.dwRGBBitCount / 8; }
+  static BYTE* Row(Surface& s, int y) {
+    return static_cast<BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
   }
 
-  // Raw pixel values, all bytes of each pixel (the fourth byte of a 32-bit pixel included).
-  static DWORD Get(Surface& s, int x, int y) {
-    DWORD value = 0xDEADBEEF;
-    if (SUCCEEDED(s.Lock())) {
-      value = 0;
-      const BYTE* p = static_cast<const BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-      std::memcpy(&value, p + x * Bytes(s), Bytes(s));
-      s.Unlock();
-    }
-    return value;
-  }
-
-  static void Set(Surface& s, int x, int y, DWORD value) {
-    ASSERT_EQ(s.Lock(), DD_OK);
-    BYTE* p = static_cast<BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-    std::memcpy(p + x * Bytes(s), &value, Bytes(s));
-    s.Unlock();
-  }
-
-  static void Fill(Surface& s, DWORD value) {
-    ASSERT_EQ(s.Lock(), DD_OK);
-    for (int y = 0; y < s.height; ++y) {
-      BYTE* p = static_cast<BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-      for (int x = 0; x < s.width; ++x) std::memcpy(p + x * Bytes(s), &value, Bytes(s));
-    }
-    s.Unlock();
-  }
-
-  // Every pixel, row by row, read under one lock.
+  // Every pixel with all its bytes, row by row; Write stores them back.
   static std::vector<DWORD> Read(Surface& s) {
-    std::vector<DWORD> pixels;
-    if (FAILED(s.Lock())) return pixels;
-    for (int y = 0; y < s.height; ++y) {
-      const BYTE* p = static_cast<const BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-      for (int x = 0; x < s.width; ++x) {
-        DWORD value = 0;
-        std::memcpy(&value, p + x * Bytes(s), Bytes(s));
-        pixels.push_back(value);
-      }
-    }
+    std::vector<DWORD> pixels(s.width * s.height, 0);
+    if (s.Lock() != DD_OK) return pixels;
+    for (int i = 0; i < s.width * s.height; ++i)
+      std::memcpy(&pixels[i], Row(s, i / s.width) + (i % s.width) * Bytes(s), Bytes(s));
     s.Unlock();
     return pixels;
   }
-
-  // Number of pixels that differ from `value`.
+  static void Write(Surface& s, const std::vector<DWORD>& pixels) {
+    ASSERT_EQ(s.Lock(), DD_OK);
+    for (int i = 0; i < s.width * s.height; ++i)
+      std::memcpy(Row(s, i / s.width) + (i % s.width) * Bytes(s), &pixels[i], Bytes(s));
+    s.Unlock();
+  }
+  static DWORD Get(Surface& s, int x, int y) { return Read(s)[y * s.width + x]; }
+  static void Set(Surface& s, int x, int y, DWORD value) {
+    std::vector<DWORD> pixels = Read(s);
+    pixels[y * s.width + x] = value;
+    Write(s, pixels);
+  }
+  static void Fill(Surface& s, DWORD value) {
+    Write(s, std::vector<DWORD>(s.width * s.height, value));
+  }
   static int CountNot(Surface& s, DWORD value) {
     int count = 0;
     for (DWORD pixel : Read(s)) count += pixel != value;

@@ -306,6 +306,9 @@ class SdlBackend : public Backend {
     // Shown first: a hidden window only notes the wish for full screen, which a desktop
     // without a window manager never carries out.
     if (programFullScreen_) SDL_ShowWindow(window_);
+    // A desktop without a window manager leaves the window where it was made: put it at the
+    // desktop's origin first, which a window manager's full-screen state overrides anyway.
+    if (fullScreen) SDL_SetWindowPosition(window_, 0, 0);
     SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!fullScreen) {
       int w = programFullScreen_ ? modeWidth_ : clientWidth_;

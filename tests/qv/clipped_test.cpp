@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <limits>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,14 @@
 
 namespace {
 
+// The log lines of one surface method, with surface serials written as "src"; clears the log.
 std::vector<std::string> Calls(const std::string& method) {
   std::vector<std::string> found;
-  for (const std::string& line : qvhost::CallLog()) {
-    if (line.rfind("IDirectDrawSurface4::" + method + "(", 0) == 0)
-      found.push_back(std::regex_replace(line, std::regex("surface#[0-9]+"), "src"));
+  for (std::string line : qvhost::CallLog()) {
+    if (line.rfind("IDirectDrawSurface4::" + method + "(", 0) != 0) continue;
+    for (size_t at; (at = line.find("surface#")) != std::string::npos;)
+      line.replace(at, line.find_first_not_of("0123456789", at + 8) - at, "src");
+    found.push_back(line);
   }
   qvhost::ClearCallLog();
   return found;

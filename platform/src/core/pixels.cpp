@@ -66,45 +66,13 @@ bool operator==(const PixelFormat& a, const PixelFormat& b) {
 }
 
 uint32_t PixelBuffer::GetRaw(int x, int y) const {
-  const uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel();
-  switch (format.BytesPerPixel()) {
-    case 1:
-      return p[0];
-    case 2: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case 3:
-      return p[0] | (p[1] << 8) | (p[2] << 16);
-    default: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-  }
+  return LoadPixel(Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel(),
+                   format.BytesPerPixel());
 }
 
 void PixelBuffer::PutRaw(int x, int y, uint32_t value) const {
-  uint8_t* p = Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel();
-  switch (format.BytesPerPixel()) {
-    case 1:
-      p[0] = static_cast<uint8_t>(value);
-      break;
-    case 2: {
-      uint16_t v = static_cast<uint16_t>(value);
-      std::memcpy(p, &v, 2);
-      break;
-    }
-    case 3:
-      p[0] = static_cast<uint8_t>(value);
-      p[1] = static_cast<uint8_t>(value >> 8);
-      p[2] = static_cast<uint8_t>(value >> 16);
-      break;
-    default:
-      std::memcpy(p, &value, 4);
-      break;
-  }
+  StorePixel(Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel(), format.BytesPerPixel(),
+             value);
 }
 
 uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, uint8_t r, uint8_t g, uint8_t b) {
@@ -157,7 +125,8 @@ void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst) {
         uint16_t p;
         std::memcpy(&p, row + 2 * x, 2);
         uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-        *dst++ = (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+        *dst++ =
+            (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
       }
     }
     return;

@@ -45,6 +45,28 @@ struct PixelBuffer {
   void PutRaw(int x, int y, uint32_t value) const;
 };
 
+// One raw pixel of 1 to 4 bytes at `p`, little-endian as the formats store them.
+inline uint32_t LoadPixel(const uint8_t* p, uint32_t bytes) {
+  switch (bytes) {
+    case 1:
+      return p[0];
+    case 2:
+      return static_cast<uint32_t>(p[0] | (p[1] << 8));
+    case 3:
+      return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
+    default:
+      return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+             (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  }
+}
+
+inline void StorePixel(uint8_t* p, uint32_t bytes, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  if (bytes >= 2) p[1] = static_cast<uint8_t>(v >> 8);
+  if (bytes >= 3) p[2] = static_cast<uint8_t>(v >> 16);
+  if (bytes >= 4) p[3] = static_cast<uint8_t>(v >> 24);
+}
+
 // Colour conversion between 8-bit channels and raw pixel values of a format. For 8-bit formats
 // the raw value is a palette index: RgbToRaw picks the nearest palette entry.
 uint32_t RgbToRaw(const PixelFormat& f, const PALETTEENTRY* palette, uint8_t r, uint8_t g,

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/pixels.h"
+
 namespace plat::ddraw {
 
 namespace {
@@ -9,46 +11,6 @@ namespace {
 // 16 bytes of pixels as one value; the compiler turns operations on it into SIMD instructions.
 typedef uint16_t Vec16x8 __attribute__((vector_size(16)));
 typedef uint32_t Vec32x4 __attribute__((vector_size(16)));
-
-uint32_t Load(const uint8_t* p, int bytes) {
-  switch (bytes) {
-    case 1:
-      return p[0];
-    case 2: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case 3:
-      return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
-    default: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-  }
-}
-
-void Store(uint8_t* p, int bytes, uint32_t v) {
-  switch (bytes) {
-    case 1:
-      p[0] = static_cast<uint8_t>(v);
-      break;
-    case 2: {
-      uint16_t w = static_cast<uint16_t>(v);
-      std::memcpy(p, &w, 2);
-      break;
-    }
-    case 3:
-      p[0] = static_cast<uint8_t>(v);
-      p[1] = static_cast<uint8_t>(v >> 8);
-      p[2] = static_cast<uint8_t>(v >> 16);
-      break;
-    default:
-      std::memcpy(p, &v, 4);
-      break;
-  }
-}
 
 bool Keyed(const Key& key, uint32_t v) { return key.enabled && v >= key.low && v <= key.high; }
 
@@ -229,8 +191,8 @@ void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, c
           break;
         default:
           for (int i = 0; i < width; ++i) {
-            uint32_t v = Load(s + i * 3, 3);
-            if (v != srcKey.low) Store(d + i * 3, 3, v);
+            uint32_t v = LoadPixel(s + i * 3, 3);
+            if (v != srcKey.low) StorePixel(d + i * 3, 3, v);
           }
           break;
       }
@@ -242,10 +204,10 @@ void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, c
     uint8_t* d = dst.At(x, y + row);
     const uint8_t* s = src.At(srcRect.left, srcRect.top + row);
     for (int i = 0; i < width; ++i, d += bpp, s += bpp) {
-      uint32_t v = Load(s, bpp);
+      uint32_t v = LoadPixel(s, bpp);
       if (Keyed(srcKey, v)) continue;
-      if (dstKey.enabled && !Keyed(dstKey, Load(d, bpp))) continue;
-      Store(d, bpp, v);
+      if (dstKey.enabled && !Keyed(dstKey, LoadPixel(d, bpp))) continue;
+      StorePixel(d, bpp, v);
     }
   }
 }
@@ -258,9 +220,9 @@ void BuildRuns(const View& src, const Key& key, KeyedRuns* out) {
     const uint8_t* row = src.At(0, y);
     int x = 0;
     while (x < src.width) {
-      while (x < src.width && Keyed(key, Load(row + x * bpp, bpp))) ++x;
+      while (x < src.width && Keyed(key, LoadPixel(row + x * bpp, bpp))) ++x;
       const int start = x;
-      while (x < src.width && !Keyed(key, Load(row + x * bpp, bpp))) ++x;
+      while (x < src.width && !Keyed(key, LoadPixel(row + x * bpp, bpp))) ++x;
       if (x > start) {
         out->runs.push_back({static_cast<uint16_t>(start), static_cast<uint16_t>(x - start)});
       }
@@ -327,10 +289,10 @@ void Stretch(const View& dst, const RECT& dstFull, const RECT& dstClip, const Vi
       continue;
     }
     for (int i = 0; i < clipWidth; ++i, d += bpp) {
-      uint32_t value = Load(srow + static_cast<ptrdiff_t>(columns[i]) * bpp, bpp);
+      uint32_t value = LoadPixel(srow + static_cast<ptrdiff_t>(columns[i]) * bpp, bpp);
       if (Keyed(srcKey, value)) continue;
-      if (dstKey.enabled && !Keyed(dstKey, Load(d, bpp))) continue;
-      Store(d, bpp, value);
+      if (dstKey.enabled && !Keyed(dstKey, LoadPixel(d, bpp))) continue;
+      StorePixel(d, bpp, value);
     }
   }
   delete[] heapColumns;

@@ -99,46 +99,6 @@ bool SamePalette(const PALETTEENTRY* a, const PALETTEENTRY* b) {
   return true;
 }
 
-inline uint32_t Load(const uint8_t* p, uint32_t bytes) {
-  switch (bytes) {
-    case 1:
-      return p[0];
-    case 2: {
-      uint16_t v;
-      std::memcpy(&v, p, 2);
-      return v;
-    }
-    case 3:
-      return p[0] | (p[1] << 8) | (p[2] << 16);
-    default: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-  }
-}
-
-inline void Store(uint8_t* p, uint32_t bytes, uint32_t v) {
-  switch (bytes) {
-    case 1:
-      p[0] = static_cast<uint8_t>(v);
-      break;
-    case 2: {
-      uint16_t w = static_cast<uint16_t>(v);
-      std::memcpy(p, &w, 2);
-      break;
-    }
-    case 3:
-      p[0] = static_cast<uint8_t>(v);
-      p[1] = static_cast<uint8_t>(v >> 8);
-      p[2] = static_cast<uint8_t>(v >> 16);
-      break;
-    default:
-      std::memcpy(p, &v, 4);
-      break;
-  }
-}
-
 bool NeedsSource(DWORD rop) { return rop != BLACKNESS && rop != WHITENESS && rop != DSTINVERT; }
 
 bool Supported(DWORD rop) {
@@ -221,7 +181,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
       uint8_t* row = dst.Row(static_cast<int>(y));
       for (int64_t x = cx0; x < cx1; ++x) {
         uint8_t* p = row + x * dBytes;
-        Store(p, dBytes, rop == DSTINVERT ? (~Load(p, dBytes) & dMask) : value);
+        StorePixel(p, dBytes, rop == DSTINVERT ? (~LoadPixel(p, dBytes) & dMask) : value);
       }
     }
     return true;
@@ -326,7 +286,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
     for (size_t i = 0; i < spanLen; ++i) {
       const int32_t sx = xmap[i];
       if (sx < 0) continue;
-      uint32_t s = Load(srow + static_cast<size_t>(sx) * sBytes, sBytes);
+      uint32_t s = LoadPixel(srow + static_cast<size_t>(sx) * sBytes, sBytes);
       switch (mode) {
         case Mode::Raw:
           break;
@@ -341,7 +301,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
           break;
       }
       uint8_t* p = drow + i * dBytes;
-      Store(p, dBytes, rop == SRCCOPY ? s : (Combine(rop, Load(p, dBytes), s) & dMask));
+      StorePixel(p, dBytes, rop == SRCCOPY ? s : (Combine(rop, LoadPixel(p, dBytes), s) & dMask));
     }
   }
   return true;

@@ -440,8 +440,8 @@ Picture MakeBall() {
       Color col = Scale(Rgb(206, 220, 244), 0.2 + 0.9 * lambert);
       double hx = lx, hy = ly, hz = lz + 1.0;
       double hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-      double spec = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), 18.0);
-      col = Mix(col, Rgb(255, 255, 255), Clamp01(spec * 1.2));
+      double shine = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), 18.0);
+      col = Mix(col, Rgb(255, 255, 255), Clamp01(shine * 1.2));
       double rim = std::pow(1.0 - nz, 3.0);
       col = Add(col, Scale(Rgb(60, 120, 255), rim * 0.6));
       if (d > r - 0.8) col = Mix(col, Rgb(30, 40, 70), 0.5);

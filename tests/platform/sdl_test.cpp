@@ -5,6 +5,7 @@
 #include <ddraw.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -41,34 +42,43 @@ bool Exists(const std::string& path) {
 // A private X server for one test, ended with the test.
 class Xvfb {
  public:
+  // Xvfb picks a free display itself and writes its number to a pipe once it accepts
+  // connections, so tests running side by side never share (or kill) each other's server.
   bool Start() {
-    for (int n = 90; n < 140; ++n) {
-      if (Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      display_ = ":" + std::to_string(n);
-      pid_ = fork();
-      if (pid_ == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);  // no stray server if the test is killed
-        int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
-        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      if (pid_ < 0) return false;
-      std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      for (int i = 0; i < 100; ++i) {
-        if (Exists(socket)) {
-          setenv("DISPLAY", display_.c_str(), 1);
-          return true;
-        }
-        int status;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) break;  // that display was taken
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-      Stop();
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);  // no stray server if the test is killed
+      close(fds[0]);
+      int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten",
+             "tcp", static_cast<char*>(nullptr));
+      _exit(127);
     }
-    return false;
+    close(fds[1]);
+    if (pid_ < 0) {
+      close(fds[0]);
+      return false;
+    }
+    std::string number;
+    pollfd ready = {fds[0], POLLIN, 0};
+    while (poll(&ready, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) {
+      Stop();
+      return false;
+    }
+    display_ = ":" + number;
+    setenv("DISPLAY", display_.c_str(), 1);
+    return true;
   }
   void Stop() {
     if (pid_ > 0) {

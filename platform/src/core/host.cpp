@@ -28,7 +28,6 @@ struct HostState {
   uint32_t manualNow = 0;
   std::map<std::string, ArmedFault> faults;
   bool withdrawn[4] = {};
-  bool callLogEnabled = false;
   std::vector<std::string> callLog;
   std::vector<std::string> debugOutput;
   std::vector<int> answers;
@@ -82,13 +81,16 @@ void SleepMs(uint32_t ms) {
 bool ManualClock() { return State().manualClock; }
 void AdvanceManualClock(uint32_t ms) { State().manualNow += ms; }
 
-HRESULT TakeFault(const char* name) {
+bool faultsArmed = false;
+bool callLogEnabled = false;
+
+HRESULT TakeArmedFault(const char* name) {
   auto& faults = State().faults;
-  if (faults.empty()) return S_OK;
   auto it = faults.find(name);
   if (it == faults.end()) return S_OK;
   HRESULT result = it->second.result;
   if (it->second.remaining > 0 && --it->second.remaining == 0) faults.erase(it);
+  faultsArmed = !faults.empty();
   return result;
 }
 
@@ -96,10 +98,8 @@ bool Withdrawn(qvhost::Capability capability) {
   return State().withdrawn[static_cast<int>(capability)];
 }
 
-bool CallLogEnabled() { return State().callLogEnabled; }
-
 void LogCall(std::string line) {
-  if (State().callLogEnabled) State().callLog.push_back(std::move(line));
+  if (callLogEnabled) State().callLog.push_back(std::move(line));
 }
 
 void DebugLine(const char* text) { State().debugOutput.emplace_back(text ? text : ""); }
@@ -151,6 +151,8 @@ void Reset() {
   bool headless = State().headless;
   bool pace = State().paceFlips;
   State() = HostState();
+  plat::host::faultsArmed = false;
+  plat::host::callLogEnabled = false;
   State().headless = headless;
   State().paceFlips = pace;
   plat::ResetInput();
@@ -192,15 +194,19 @@ void CaptureFrames(bool enabled) { State().captureFrames = enabled; }
 void FailCall(const std::string& name, HRESULT result, int times) {
   if (times == 0) return;
   State().faults[name] = {result, times};
+  plat::host::faultsArmed = true;
 }
-void ClearFaults() { State().faults.clear(); }
+void ClearFaults() {
+  State().faults.clear();
+  plat::host::faultsArmed = false;
+}
 void LoseSurfaces() { plat::ddraw::LoseAllSurfaces(); }
 
 void Withdraw(Capability capability) { State().withdrawn[static_cast<int>(capability)] = true; }
 void Restore(Capability capability) { State().withdrawn[static_cast<int>(capability)] = false; }
 bool Has(Capability capability) { return !State().withdrawn[static_cast<int>(capability)]; }
 
-void EnableCallLog(bool enabled) { State().callLogEnabled = enabled; }
+void EnableCallLog(bool enabled) { plat::host::callLogEnabled = enabled; }
 const std::vector<std::string>& CallLog() { return State().callLog; }
 void ClearCallLog() { State().callLog.clear(); }
 const std::vector<std::string>& DebugOutput() { return State().debugOutput; }

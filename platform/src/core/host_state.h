@@ -21,12 +21,19 @@ void SleepMs(uint32_t ms);
 bool ManualClock();
 void AdvanceManualClock(uint32_t ms);
 
+// Checked on every call of every service: plain flags, so that the common case (no fault armed,
+// no log) costs a load and a branch.
+extern bool faultsArmed;
+extern bool callLogEnabled;
+
+HRESULT TakeArmedFault(const char* name);
+
 // The result a call must fail with, or S_OK (0) when no fault is armed for it. Each armed
 // fault is used up by the calls it answers.
-HRESULT TakeFault(const char* name);
+inline HRESULT TakeFault(const char* name) { return faultsArmed ? TakeArmedFault(name) : S_OK; }
 bool Withdrawn(qvhost::Capability capability);
 
-bool CallLogEnabled();
+inline bool CallLogEnabled() { return callLogEnabled; }
 void LogCall(std::string line);
 void DebugLine(const char* text);
 

@@ -237,19 +237,28 @@ __attribute__((target_clones("avx2", "default")))
 #endif
 void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRect,
               const KeyedRuns& runs) {
-  const int bpp = dst.bytesPerPixel;
-  for (int sy = srcRect.top; sy < srcRect.bottom; ++sy) {
-    const int dy = y + (sy - srcRect.top);
-    const uint8_t* srow = src.At(0, sy);
-    const KeyedRuns::Run* run = runs.runs.data() + runs.rowStart[sy];
-    const KeyedRuns::Run* end = runs.runs.data() + runs.rowStart[sy + 1];
+  // Everything the loop needs lives in locals: the byte stores may alias any memory, so
+  // fields read through the references would be reloaded after every span.
+  const ptrdiff_t bpp = dst.bytesPerPixel;
+  uint8_t* const dstBits = dst.bits;
+  const ptrdiff_t dstPitch = dst.pitch;
+  const uint8_t* srcRow = src.bits + static_cast<ptrdiff_t>(srcRect.top) * src.pitch;
+  const ptrdiff_t srcPitch = src.pitch;
+  const KeyedRuns::Run* const allRuns = runs.runs.data();
+  const uint32_t* const rowStart = runs.rowStart.data();
+  const int left = srcRect.left, right = srcRect.right;
+  // Offset of the destination pixel that source column 0 of the current row lands on; only
+  // offsets of pixels inside the destination are ever turned into pointers.
+  ptrdiff_t dstBase = static_cast<ptrdiff_t>(y) * dstPitch + (x - left) * bpp;
+  for (int sy = srcRect.top; sy < srcRect.bottom; ++sy, srcRow += srcPitch, dstBase += dstPitch) {
+    const KeyedRuns::Run* run = allRuns + rowStart[sy];
+    const KeyedRuns::Run* const end = allRuns + rowStart[sy + 1];
     for (; run != end; ++run) {
-      int from = run->x, to = run->x + run->length;
-      if (from < srcRect.left) from = srcRect.left;
-      if (to > srcRect.right) to = srcRect.right;
+      const int from = run->x < left ? left : run->x;
+      const int to = run->x + run->length > right ? right : run->x + run->length;
       if (from >= to) continue;
-      CopySpan(dst.At(x + (from - srcRect.left), dy), srow + static_cast<ptrdiff_t>(from) * bpp,
-               static_cast<size_t>(to - from) * bpp);
+      CopySpan(dstBits + (dstBase + from * bpp), srcRow + from * bpp,
+               static_cast<size_t>((to - from) * bpp));
     }
   }
 }

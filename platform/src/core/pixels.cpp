@@ -60,11 +60,6 @@ PixelFormat PixelFormat::ForDepth(int bits) {
   }
 }
 
-bool operator==(const PixelFormat& a, const PixelFormat& b) {
-  return a.bitsPerPixel == b.bitsPerPixel && a.redMask == b.redMask && a.greenMask == b.greenMask &&
-         a.blueMask == b.blueMask;
-}
-
 uint32_t PixelBuffer::GetRaw(int x, int y) const {
   return LoadPixel(Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel(),
                    format.BytesPerPixel());

@@ -28,7 +28,10 @@ struct PixelFormat {
   static PixelFormat ForDepth(int bits);
 };
 
-bool operator==(const PixelFormat& a, const PixelFormat& b);
+inline bool operator==(const PixelFormat& a, const PixelFormat& b) {
+  return a.bitsPerPixel == b.bitsPerPixel && a.redMask == b.redMask && a.greenMask == b.greenMask &&
+         a.blueMask == b.blueMask;
+}
 
 // Pixel memory owned elsewhere. `palette` gives the colours of 8-bit pixels (256 entries), or
 // null when the owner has none.

@@ -247,10 +247,11 @@ void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRec
   const KeyedRuns::Run* const allRuns = runs.runs.data();
   const uint32_t* const rowStart = runs.rowStart.data();
   const int left = srcRect.left, right = srcRect.right;
+  const int top = srcRect.top, bottom = srcRect.bottom;
   // Offset of the destination pixel that source column 0 of the current row lands on; only
   // offsets of pixels inside the destination are ever turned into pointers.
   ptrdiff_t dstBase = static_cast<ptrdiff_t>(y) * dstPitch + (x - left) * bpp;
-  for (int sy = srcRect.top; sy < srcRect.bottom; ++sy, srcRow += srcPitch, dstBase += dstPitch) {
+  for (int sy = top; sy < bottom; ++sy, srcRow += srcPitch, dstBase += dstPitch) {
     const KeyedRuns::Run* run = allRuns + rowStart[sy];
     const KeyedRuns::Run* const end = allRuns + rowStart[sy + 1];
     for (; run != end; ++run) {

@@ -5,45 +5,14 @@
 
 namespace plat {
 
-namespace {
-
-int LowestBit(uint32_t mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  return shift;
+ChannelLayout ChannelLayout::Of(uint32_t mask) {
+  ChannelLayout c;
+  c.mask = mask;
+  if (mask == 0) return c;
+  while (((mask >> c.shift) & 1u) == 0) ++c.shift;
+  for (uint32_t rest = mask >> c.shift; rest & 1u; rest >>= 1) ++c.bits;
+  return c;
 }
-
-int BitCount(uint32_t mask) {
-  int n = 0;
-  for (; mask; mask &= mask - 1) ++n;
-  return n;
-}
-
-// Scales a channel value of `bits` bits to 8 bits, replicating high bits into the low ones so
-// that full scale maps to 255.
-uint8_t Expand(uint32_t v, int bits) {
-  if (bits <= 0) return 0;
-  if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
-  uint32_t out = v << (8 - bits);
-  for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
-  return static_cast<uint8_t>(out);
-}
-
-uint32_t Pack(uint8_t c, uint32_t mask) {
-  if (mask == 0) return 0;
-  int shift = LowestBit(mask);
-  int bits = BitCount(mask);
-  uint32_t v = bits >= 8 ? (static_cast<uint32_t>(c) << (bits - 8)) : (c >> (8 - bits));
-  return (v << shift) & mask;
-}
-
-uint8_t Unpack(uint32_t raw, uint32_t mask) {
-  if (mask == 0) return 0;
-  return Expand((raw & mask) >> LowestBit(mask), BitCount(mask));
-}
-
-}  // namespace
 
 PixelFormat PixelFormat::ForDepth(int bits) {
   switch (bits) {
@@ -88,7 +57,8 @@ uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, uint8_t r, uint8_t g, u
 uint32_t RgbToRaw(const PixelFormat& f, const PALETTEENTRY* palette, uint8_t r, uint8_t g,
                   uint8_t b) {
   if (f.IsPalettized()) return palette ? NearestPaletteIndex(palette, r, g, b) : 0;
-  return Pack(r, f.redMask) | Pack(g, f.greenMask) | Pack(b, f.blueMask);
+  const RgbCodec codec(f);
+  return codec.red.Encode(r) | codec.green.Encode(g) | codec.blue.Encode(b);
 }
 
 void RawToRgb(const PixelFormat& f, const PALETTEENTRY* palette, uint32_t raw, uint8_t* r,
@@ -104,9 +74,10 @@ void RawToRgb(const PixelFormat& f, const PALETTEENTRY* palette, uint32_t raw, u
     }
     return;
   }
-  *r = Unpack(raw, f.redMask);
-  *g = Unpack(raw, f.greenMask);
-  *b = Unpack(raw, f.blueMask);
+  const RgbCodec codec(f);
+  *r = codec.red.Decode(raw);
+  *g = codec.green.Decode(raw);
+  *b = codec.blue.Decode(raw);
 }
 
 void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst) {
@@ -139,23 +110,10 @@ void ConvertToXrgb(const PixelBuffer& src, uint32_t* dst) {
     }
     return;
   }
-  // Any other RGB format: per channel shift and width, computed once.
-  struct Channel {
-    uint32_t mask;
-    int shift;
-    int bits;
-  } channels[3] = {{f.redMask, LowestBit(f.redMask), BitCount(f.redMask)},
-                   {f.greenMask, LowestBit(f.greenMask), BitCount(f.greenMask)},
-                   {f.blueMask, LowestBit(f.blueMask), BitCount(f.blueMask)}};
+  // Any other RGB format.
+  const RgbCodec codec(f);
   for (int y = 0; y < src.height; ++y) {
-    for (int x = 0; x < src.width; ++x) {
-      uint32_t raw = src.GetRaw(x, y);
-      uint32_t out = 0;
-      for (const Channel& c : channels) {
-        out = (out << 8) | (c.mask ? Expand((raw & c.mask) >> c.shift, c.bits) : 0);
-      }
-      *dst++ = out;
-    }
+    for (int x = 0; x < src.width; ++x) *dst++ = codec.ToXrgb(src.GetRaw(x, y));
   }
 }
 

@@ -70,6 +70,49 @@ inline void StorePixel(uint8_t* p, uint32_t bytes, uint32_t v) {
   if (bytes >= 4) p[3] = static_cast<uint8_t>(v >> 24);
 }
 
+// One colour channel of a direct-colour format: where its bits sit and how many there are.
+struct ChannelLayout {
+  uint32_t mask = 0;
+  int shift = 0;
+  int bits = 0;
+
+  static ChannelLayout Of(uint32_t mask);
+  // The channel's value in a raw pixel, scaled to 8 bits so that full scale gives 255.
+  uint8_t Decode(uint32_t raw) const {
+    if (bits == 0) return 0;
+    uint32_t v = (raw & mask) >> shift;
+    if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
+    uint32_t out = v << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
+    return static_cast<uint8_t>(out);
+  }
+  // An 8-bit channel value placed in the channel's bits.
+  uint32_t Encode(uint8_t c) const {
+    if (bits == 0) return 0;
+    uint32_t v = bits >= 8 ? static_cast<uint32_t>(c) << (bits - 8) : c >> (8 - bits);
+    return (v << shift) & mask;
+  }
+};
+
+// Raw values of a direct-colour format to and from 8-bit channels, with the channels' layouts
+// worked out once for a whole copy.
+struct RgbCodec {
+  explicit RgbCodec(const PixelFormat& f)
+      : red(ChannelLayout::Of(f.redMask)),
+        green(ChannelLayout::Of(f.greenMask)),
+        blue(ChannelLayout::Of(f.blueMask)) {}
+  uint32_t ToXrgb(uint32_t raw) const {
+    return (static_cast<uint32_t>(red.Decode(raw)) << 16) |
+           (static_cast<uint32_t>(green.Decode(raw)) << 8) | blue.Decode(raw);
+  }
+  uint32_t FromXrgb(uint32_t xrgb) const {
+    return red.Encode(static_cast<uint8_t>(xrgb >> 16)) |
+           green.Encode(static_cast<uint8_t>(xrgb >> 8)) | blue.Encode(static_cast<uint8_t>(xrgb));
+  }
+
+  ChannelLayout red, green, blue;
+};
+
 // Colour conversion between 8-bit channels and raw pixel values of a format. For 8-bit formats
 // the raw value is a palette index: RgbToRaw picks the nearest palette entry.
 uint32_t RgbToRaw(const PixelFormat& f, const PALETTEENTRY* palette, uint8_t r, uint8_t g,

@@ -16,53 +16,6 @@ namespace plat::gdi {
 
 namespace {
 
-struct Channel {
-  int shift = 0;
-  int bits = 0;
-};
-
-Channel ChannelOf(uint32_t mask) {
-  Channel c;
-  if (!mask) return c;
-  while (((mask >> c.shift) & 1u) == 0) ++c.shift;
-  while (c.shift + c.bits < 32 && ((mask >> (c.shift + c.bits)) & 1u)) ++c.bits;
-  return c;
-}
-
-inline uint32_t Expand(uint32_t v, int bits) {
-  if (bits <= 0) return 0;
-  if (bits >= 8) return (v >> (bits - 8)) & 0xFF;
-  uint32_t out = v << (8 - bits);
-  for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
-  return out & 0xFF;
-}
-
-// Raw values of a direct-colour format to 0x00RRGGBB and back.
-struct Decoder {
-  Channel r, g, b;
-  explicit Decoder(const PixelFormat& f)
-      : r(ChannelOf(f.redMask)), g(ChannelOf(f.greenMask)), b(ChannelOf(f.blueMask)) {}
-  uint32_t operator()(uint32_t raw) const {
-    return (Expand((raw >> r.shift) & ((1u << r.bits) - 1), r.bits) << 16) |
-           (Expand((raw >> g.shift) & ((1u << g.bits) - 1), g.bits) << 8) |
-           Expand((raw >> b.shift) & ((1u << b.bits) - 1), b.bits);
-  }
-};
-
-struct Encoder {
-  Channel r, g, b;
-  explicit Encoder(const PixelFormat& f)
-      : r(ChannelOf(f.redMask)), g(ChannelOf(f.greenMask)), b(ChannelOf(f.blueMask)) {}
-  static uint32_t Put(uint32_t c, const Channel& ch) {
-    if (ch.bits == 0) return 0;
-    uint32_t v = ch.bits >= 8 ? c << (ch.bits - 8) : c >> (8 - ch.bits);
-    return v << ch.shift;
-  }
-  uint32_t operator()(uint32_t xrgb) const {
-    return Put((xrgb >> 16) & 0xFF, r) | Put((xrgb >> 8) & 0xFF, g) | Put(xrgb & 0xFF, b);
-  }
-};
-
 // Nearest palette entries, remembered for the colours already seen in this copy.
 class PaletteMatcher {
  public:
@@ -233,8 +186,8 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
       PaletteMatcher match(dst.palette);
       for (uint32_t i = 0; i < 256; ++i) lut[i] = match(PaletteRgb(src.palette, i));
     } else {
-      Encoder enc(dst.format);
-      for (uint32_t i = 0; i < 256; ++i) lut[i] = enc(PaletteRgb(src.palette, i));
+      const RgbCodec to(dst.format);
+      for (uint32_t i = 0; i < 256; ++i) lut[i] = to.FromXrgb(PaletteRgb(src.palette, i));
     }
   } else if (dPal) {
     mode = Mode::Match;
@@ -243,8 +196,8 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
   } else {
     mode = Mode::Direct;
   }
-  const Decoder dec(src.format);
-  const Encoder enc(dst.format);
+  const RgbCodec from(src.format);
+  const RgbCodec to(dst.format);
   std::unique_ptr<PaletteMatcher> matcher;
   if (mode == Mode::Match) matcher = std::make_unique<PaletteMatcher>(dst.palette);
 
@@ -294,10 +247,10 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
           s = lut[s & 0xFF];
           break;
         case Mode::Match:
-          s = (*matcher)(dec(s));
+          s = (*matcher)(from.ToXrgb(s));
           break;
         case Mode::Direct:
-          s = enc(dec(s));
+          s = to.FromXrgb(from.ToXrgb(s));
           break;
       }
       uint8_t* p = drow + i * dBytes;

@@ -126,12 +126,7 @@ Screen::~Screen() {
   modeCount = 0;
   deviceCount = 0;
   if (directDraw) directDraw->RestoreDisplayMode();
-  delete back;
-  back = nullptr;
-  delete front;
-  front = nullptr;
-  ReleaseInterface(clipper);
-  ReleaseInterface(palette);
+  ReleaseDisplay();  // back, front, clipper, palette
   ReleaseInterface(directDraw);
 }
 

@@ -212,6 +212,28 @@ TEST_F(ProgramTest, SameInputGivesTheSameFrames) {
   EXPECT_NE(first.hashes.front(), first.hashes.back());
 }
 
+// Every frame of a scripted game (steering, a focus switch with its reloads, a key) folded into
+// one hash recorded from a known-good build: a change to the platform or the engine that alters
+// any pixel of any frame shows here.
+TEST_F(ProgramTest, RecordedGameGivesTheRecordedFrames) {
+  UseShippedLevel();
+  PlayResult run = Play(
+      [](int frame) {
+        if (frame == 700) {
+          qvhost::FocusLost();
+          qvhost::FocusRegained();
+        }
+        if (frame == 1500) qvhost::TapKey(DIK_SPACE);
+        return false;
+      },
+      3000);
+  uint64_t folded = 1469598103934665603ull;
+  for (uint64_t h : run.hashes) folded = (folded ^ h) * 1099511628211ull;
+  EXPECT_EQ(run.frames, 3000);
+  EXPECT_EQ(run.hashes.size(), 3000u);
+  EXPECT_EQ(folded, 5049488007028680429ull);
+}
+
 TEST_F(ProgramTest, PlayGoesOnAfterTheFocusComesBack) {
   UseShippedLevel();
   // Two points that show the background and a metal stud, which never changes.

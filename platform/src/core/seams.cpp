@@ -19,3 +19,12 @@ bool Enter(const char* name, const char* qualifier, std::initializer_list<Arg> a
 }
 
 }  // namespace plat::trace
+
+#include "core/hardware.h"
+
+namespace plat {
+Hardware& TheHardware() {
+  static Hardware hardware;
+  return hardware;
+}
+}  // namespace plat

@@ -113,6 +113,21 @@ TEST_F(GdiDraw, HandleMisuseIsRefused) {
   EXPECT_EQ(plat::gdi::CreateDCForPixels(plat::PixelBuffer()), nullptr);
 }
 
+// An armed fault answers the program's call in the call's own type; GDI's calls of itself
+// (BitBlt's stretch) are not the program's and stay unanswered.
+TEST_F(GdiDraw, ArmedFaultsAnswerTheProgramsCalls) {
+  qvhost::FailCall("CreateCompatibleDC", 0);
+  EXPECT_EQ(CreateCompatibleDC(nullptr), nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr) << "the fault is used up";
+  qvhost::FailCall("BitBlt", 0);
+  EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+  qvhost::FailCall("StretchBlt", 0);
+  EXPECT_TRUE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dc, 0, 0, 1, 1, dc, 0, 0, 1, 1, SRCCOPY));
+  DeleteDC(dc);
+}
+
 TEST_F(GdiDraw, ObjectDescriptionsAndDefaults) {
   LOGFONTA lf;
   HGDIOBJ system = GetStockObject(SYSTEM_FONT);

@@ -101,6 +101,13 @@ POINT CursorPosition();
 // Forgets which keys are down (the program lost the focus).
 void ResetKeyTracking();
 
+// What SendMessageA, DestroyWindow, GetFocus and SetFocus do, for USER's own use: a call USER
+// makes of itself is not the program's, so it is neither logged nor failed.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL Destroy(HWND hwnd);
+HWND FocusedWindow();
+HWND FocusOn(HWND hwnd);
+
 }  // namespace plat::user
 
 #endif

@@ -87,6 +87,8 @@ RECT FrameInsets(const Window& w);
 RECT ClientRectOf(const Window& w);
 POINT ClientOriginOnScreen(const Window& w);
 bool IsChildOf(HWND parent, HWND child);
+// The window itself or one of its descendants.
+bool InTree(HWND root, HWND hwnd);
 
 // Activation and focus, sending the messages Windows sends.
 void Activate(HWND hwnd);

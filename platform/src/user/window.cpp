@@ -1,5 +1,5 @@
 // Window classes and windows: creation and destruction with the messages Windows sends,
-// styles and window longs, position and size, visibility, activation and focus.
+// styles and window longs, position and size, visibility.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "core/backend.h"
-#include "core/input_state.h"
 #include "core/last_error.h"
 #include "core/trace.h"
 #include "user/user_internal.h"
@@ -31,7 +30,6 @@ constexpr DWORD kExStaticEdge = 0x00020000;
 constexpr DWORD kErrorInvalidMenuHandle = 1401;
 constexpr int kSwMax = 11;  // SW_FORCEMINIMIZE
 constexpr int kMaxExtraBytes = 4096;
-constexpr WPARAM kThreadId = 1;
 
 std::string Lower(const char* s) {
   std::string out(s);
@@ -95,30 +93,6 @@ WNDPROC LongToProc(LONG value) {
   return procs[v - kCookieBase - 1];
 }
 
-HWND TopLevelOf(HWND hwnd) {
-  Window* w = WindowFromQuiet(hwnd);
-  for (int depth = 0; w && !IsTopLevel(*w) && depth < 256; ++depth) {
-    Window* parent = WindowFromQuiet(w->parent);
-    if (!parent) break;
-    w = parent;
-  }
-  return w ? w->handle : nullptr;
-}
-
-bool InTree(HWND root, HWND hwnd) { return hwnd && (hwnd == root || IsChildOf(root, hwnd)); }
-
-// Moves the focus to `hwnd` (or nowhere), sending WM_KILLFOCUS and WM_SETFOCUS.
-void MoveFocus(HWND hwnd) {
-  UserState& st = State();
-  HWND previous = WindowFromQuiet(st.focus) ? st.focus : nullptr;
-  if (previous == hwnd) return;
-  st.focus = hwnd;
-  if (previous) Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-  if (hwnd && WindowFromQuiet(hwnd)) {
-    Send(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-  }
-}
-
 HWND NextMainWindow() {
   Window* best = nullptr;
   for (auto& entry : State().windows) {
@@ -156,11 +130,6 @@ BOOL AdjustForFrame(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
   lpRect->right = ClampToLong(right);
   lpRect->bottom = ClampToLong(bottom);
   return TRUE;
-}
-
-HWND ActiveWindow() {
-  HWND active = State().active;
-  return WindowFromQuiet(active) ? active : nullptr;
 }
 
 }  // namespace
@@ -232,29 +201,6 @@ void NotifyBackend() {
   } else {
     CurrentBackend().WindowChanged(nullptr, "", 0, 0, false);
   }
-}
-
-void Activate(HWND hwnd) {
-  UserState& st = State();
-  if (!Input().focus) {
-    // Another program has the focus: the window becomes active when ours gets it back.
-    st.lastActive = hwnd;
-    return;
-  }
-  if (st.active == hwnd) return;
-  HWND previous = WindowFromQuiet(st.active) ? st.active : nullptr;
-  st.active = hwnd;
-  st.lastActive = hwnd;
-  if (previous) {
-    Send(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
-  } else {
-    Send(hwnd, WM_ACTIVATEAPP, TRUE, kThreadId);
-  }
-  if (!WindowFromQuiet(hwnd)) return;
-  Send(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
-  // The default handling of WM_ACTIVATE gives the window the focus; a procedure that keeps
-  // WM_ACTIVATE to itself still gets the keys of its own window.
-  if (st.active == hwnd && WindowFromQuiet(hwnd) && !InTree(hwnd, st.focus)) MoveFocus(hwnd);
 }
 
 BOOL Destroy(HWND hWnd) {
@@ -356,26 +302,6 @@ BOOL Show(HWND hWnd, int nCmdShow) {
 }
 
 }  // namespace
-
-HWND FocusedWindow() {
-  HWND focus = State().focus;
-  return WindowFromQuiet(focus) ? focus : nullptr;
-}
-
-HWND FocusOn(HWND hWnd) {
-  UserState& st = State();
-  HWND previous = FocusedWindow();
-  if (!hWnd) {
-    MoveFocus(nullptr);
-    return previous;
-  }
-  Window* w = WindowFrom(hWnd);
-  if (!w || w->destroying) return nullptr;
-  HWND top = TopLevelOf(hWnd);
-  if (top && st.active != top) Activate(top);
-  if (WindowFromQuiet(hWnd) && st.focus != hWnd) MoveFocus(hWnd);
-  return previous;
-}
 
 }  // namespace plat::user
 
@@ -812,28 +738,6 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
   w->title = lpString ? lpString : "";
   if (State().main == hWnd) NotifyBackend();
   return TRUE;
-}
-
-// ---- Activation and focus --------------------------------------------------------------------
-
-HWND WINAPI GetForegroundWindow(void) {
-  QV_ENTRY("GetForegroundWindow");
-  return ActiveWindow();
-}
-
-HWND WINAPI GetActiveWindow(void) {
-  QV_ENTRY("GetActiveWindow");
-  return ActiveWindow();
-}
-
-HWND WINAPI GetFocus(void) {
-  QV_ENTRY("GetFocus");
-  return FocusedWindow();
-}
-
-HWND WINAPI SetFocus(HWND hWnd) {
-  QV_ENTRY("SetFocus", trace::Wnd(hWnd));
-  return FocusOn(hWnd);
 }
 
 }  // extern "C"

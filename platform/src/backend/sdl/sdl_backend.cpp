@@ -470,6 +470,17 @@ std::unique_ptr<Backend> CreateSdlBackend() {
     std::fprintf(stderr, "SDL video unavailable, no display: %s\n", SDL_GetError());
     return nullptr;
   }
+  // Without a display SDL falls back to its off-screen driver, which shows nothing to anyone:
+  // that is no display, unless the user asked for that driver by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool chosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+  if (!chosen && driver &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    std::fprintf(stderr,
+                 "SDL video unavailable, no display (DISPLAY and WAYLAND_DISPLAY reach none)\n");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
   return std::make_unique<SdlBackend>();
 }
 

@@ -60,5 +60,7 @@ void JoystickButton(int button, bool down) {
   if (button >= 0 && button < 32) Input().joystickButtons[button] = down ? 0x80 : 0;
 }
 
+void VideoMemoryLost() { ddraw::LoseAllSurfaces(); }
+
 }  // namespace events
 }  // namespace plat

@@ -41,7 +41,7 @@ const char* KindName(Kind kind) {
 }
 
 bool JoystickPresent() {
-  return plat::Input().joystickAttached && !plat::host::Withdrawn(qvhost::Capability::Joystick);
+  return plat::Input().joystickAttached && plat::TheHardware().joystick;
 }
 
 // An armed fault for a device call: the plain "IDirectInputDevice::Method", or one for a kind
@@ -792,7 +792,7 @@ HRESULT Device::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LP
     }
   }
   bool overflow = false;
-  DWORD stamp = plat::host::NowMs();
+  DWORD stamp = timeGetTime();
   for (const Mapping& m : format_.mappings) {
     const DeviceObject& o = objects_[m.object];
     bool relative = o.kind == ObjectKind::MouseAxis && !absoluteMouse_;

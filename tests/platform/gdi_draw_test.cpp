@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/backend.h"
@@ -125,6 +126,12 @@ TEST_F(GdiDraw, ArmedFaultsAnswerTheProgramsCalls) {
   qvhost::FailCall("StretchBlt", 0);
   EXPECT_TRUE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dc, 0, 0, 1, 1, dc, 0, 0, 1, 1, SRCCOPY));
+  // The log shows a counted string as far as its count, though it runs on unterminated.
+  const char text[4] = {'a', 'b', 'c', 'd'};
+  qvhost::EnableCallLog(true, qvhost::LogScope::Everything);
+  TextOutA(dc, 1, 2, text, 3);
+  qvhost::EnableCallLog(false);
+  EXPECT_EQ(qvhost::CallLog(), std::vector<std::string>{"TextOutA(ptr, 1, 2, abc, 3)"});
   DeleteDC(dc);
 }
 

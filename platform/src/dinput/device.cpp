@@ -3,6 +3,7 @@
 #include "dinput/device.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "core/input_state.h"
@@ -19,6 +20,19 @@ ComNames DeviceNames(const DeviceKind& kind) {
 }
 
 }  // namespace
+
+void FillInstance(DIDEVICEINSTANCEA* info, const GUID& instance, const GUID& product, DWORD devType,
+                  const char* name, WORD usage) {
+  std::memset(info, 0, sizeof *info);
+  info->dwSize = sizeof *info;
+  info->guidInstance = instance;
+  info->guidProduct = product;
+  info->dwDevType = devType;
+  std::snprintf(info->tszInstanceName, MAX_PATH, "%s", name);
+  std::snprintf(info->tszProductName, MAX_PATH, "%s", name);
+  info->wUsagePage = 1;
+  info->wUsage = usage;
+}
 
 Device::Device(DirectInputBase* parent, const DeviceKind& kind)
     : ComObject(DeviceNames(kind)),

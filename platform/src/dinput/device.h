@@ -60,7 +60,6 @@ class Device final : public ComObject<IDirectInputDevice2A> {
   // Every device in existence, for the focus, the input events and exclusive acquisition.
   static std::vector<Device*>& All();
 
-  const DeviceKind& Kind() const { return *kind_; }
   const std::vector<DeviceObject>& Objects() const { return objects_; }
   KindState& State() { return state_; }
 

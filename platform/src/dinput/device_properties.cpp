@@ -12,6 +12,22 @@ namespace {
 // A program can't ask for more buffered records than this.
 constexpr DWORD kMaxBufferSize = 1 << 16;
 
+bool IsDeviceDword(uintptr_t id) { return id == kPropBufferSize || id == kPropAxisMode; }
+
+// A header fit for the property: its sizes, and the whole device for the device's own ones.
+HRESULT CheckHeader(uintptr_t id, LPCDIPROPHEADER header) {
+  if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
+  if (!IsDeviceDword(id) && id != kPropRange && id != kPropDeadZone && id != kPropSaturation) {
+    return DIERR_UNSUPPORTED;
+  }
+  const DWORD expected = id == kPropRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD);
+  if (header->dwSize != expected) return DIERR_INVALIDPARAM;
+  if (IsDeviceDword(id) && (header->dwHow != DIPH_DEVICE || header->dwObj != 0)) {
+    return DIERR_INVALIDPARAM;
+  }
+  return DI_OK;
+}
+
 }  // namespace
 
 uintptr_t PropertyId(REFGUID prop) {
@@ -22,25 +38,14 @@ uintptr_t PropertyId(REFGUID prop) {
 }
 
 HRESULT Device::SetProperty(REFGUID prop, LPCDIPROPHEADER header) {
-  QV_ENTRY_AS("IDirectInputDevice::SetProperty", kind_->name, trace::Text(kind_->name),
-              trace::Dec(PropertyId(prop)), trace::Dec(header ? header->dwObj : 0),
-              trace::Dec(header ? header->dwHow : 0));
-  if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
   const uintptr_t id = PropertyId(prop);
-  switch (id) {
-    case kPropBufferSize:
-    case kPropAxisMode:
-      if (header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
-      if (header->dwHow != DIPH_DEVICE || header->dwObj != 0) return DIERR_INVALIDPARAM;
-      if (acquired_) return DIERR_ACQUIRED;
-      return SetDeviceDword(id, reinterpret_cast<const DIPROPDWORD*>(header)->dwData);
-    case kPropRange:
-    case kPropDeadZone:
-    case kPropSaturation:
-      return SetAxisSetting(id, header);
-    default:
-      return DIERR_UNSUPPORTED;
-  }
+  QV_ENTRY_AS("IDirectInputDevice::SetProperty", kind_->name, trace::Text(kind_->name),
+              trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
+              trace::Dec(header ? header->dwHow : 0));
+  if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
+  if (!IsDeviceDword(id)) return SetAxisSetting(id, header);
+  if (acquired_) return DIERR_ACQUIRED;
+  return SetDeviceDword(id, reinterpret_cast<const DIPROPDWORD*>(header)->dwData);
 }
 
 HRESULT Device::SetDeviceDword(uintptr_t id, DWORD value) {
@@ -63,8 +68,6 @@ HRESULT Device::SetDeviceDword(uintptr_t id, DWORD value) {
 // Only absolute axes have a range, a dead zone and a saturation; the axis number is the index
 // of the axis's settings.
 HRESULT Device::SetAxisSetting(uintptr_t id, LPCDIPROPHEADER header) {
-  DWORD expected = id == kPropRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD);
-  if (header->dwSize != expected) return DIERR_INVALIDPARAM;
   LONG min = 0, max = 0;
   DWORD value = 0;
   if (id == kPropRange) {
@@ -103,49 +106,36 @@ HRESULT Device::SetAxisSetting(uintptr_t id, LPCDIPROPHEADER header) {
 }
 
 HRESULT Device::GetProperty(REFGUID prop, LPDIPROPHEADER header) {
-  QV_ENTRY_AS("IDirectInputDevice::GetProperty", kind_->name, trace::Text(kind_->name),
-              trace::Dec(PropertyId(prop)), trace::Dec(header ? header->dwObj : 0),
-              trace::Dec(header ? header->dwHow : 0));
-  if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
   const uintptr_t id = PropertyId(prop);
-  switch (id) {
-    case kPropBufferSize:
-    case kPropAxisMode: {
-      if (header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
-      if (header->dwHow != DIPH_DEVICE || header->dwObj != 0) return DIERR_INVALIDPARAM;
-      DWORD value = queue_.Capacity();
-      if (id == kPropAxisMode) {
-        if (kind_->axisModes == AxisModes::None) return DIERR_UNSUPPORTED;
-        bool absolute = kind_->axisModes == AxisModes::AbsoluteOnly || state_.absoluteAxes;
-        value = absolute ? DIPROPAXISMODE_ABS : DIPROPAXISMODE_REL;
-      }
-      reinterpret_cast<DIPROPDWORD*>(header)->dwData = value;
-      return DI_OK;
-    }
-    case kPropRange:
-    case kPropDeadZone:
-    case kPropSaturation: {
-      DWORD expected = id == kPropRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD);
-      if (header->dwSize != expected) return DIERR_INVALIDPARAM;
-      // These belong to one axis: the device as a whole has none.
-      if (header->dwHow == DIPH_DEVICE) return DIERR_INVALIDPARAM;
-      size_t index;
-      HRESULT hr = FindObject(header->dwObj, header->dwHow, &index);
-      if (FAILED(hr)) return hr;
-      if (!(objects_[index].id & DIDFT_ABSAXIS)) return DIERR_UNSUPPORTED;
-      const KindState::AxisSettings& s = state_.axes[objects_[index].index];
-      if (id == kPropRange) {
-        reinterpret_cast<DIPROPRANGE*>(header)->lMin = s.min;
-        reinterpret_cast<DIPROPRANGE*>(header)->lMax = s.max;
-      } else {
-        reinterpret_cast<DIPROPDWORD*>(header)->dwData =
-            id == kPropDeadZone ? s.deadZone : s.saturation;
-      }
-      return DI_OK;
-    }
-    default:
-      return DIERR_UNSUPPORTED;
+  QV_ENTRY_AS("IDirectInputDevice::GetProperty", kind_->name, trace::Text(kind_->name),
+              trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
+              trace::Dec(header ? header->dwHow : 0));
+  if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
+  if (id == kPropBufferSize) {
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData = queue_.Capacity();
+    return DI_OK;
   }
+  if (id == kPropAxisMode) {
+    if (kind_->axisModes == AxisModes::None) return DIERR_UNSUPPORTED;
+    const bool absolute = kind_->axisModes == AxisModes::AbsoluteOnly || state_.absoluteAxes;
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData =
+        absolute ? DIPROPAXISMODE_ABS : DIPROPAXISMODE_REL;
+    return DI_OK;
+  }
+  // These belong to one axis: the device as a whole has none.
+  if (header->dwHow == DIPH_DEVICE) return DIERR_INVALIDPARAM;
+  size_t index;
+  if (HRESULT hr = FindObject(header->dwObj, header->dwHow, &index); FAILED(hr)) return hr;
+  if (!(objects_[index].id & DIDFT_ABSAXIS)) return DIERR_UNSUPPORTED;
+  const KindState::AxisSettings& s = state_.axes[objects_[index].index];
+  if (id == kPropRange) {
+    reinterpret_cast<DIPROPRANGE*>(header)->lMin = s.min;
+    reinterpret_cast<DIPROPRANGE*>(header)->lMax = s.max;
+  } else {
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData =
+        id == kPropDeadZone ? s.deadZone : s.saturation;
+  }
+  return DI_OK;
 }
 
 }  // namespace plat::dinput

@@ -2,8 +2,6 @@
 // the range the program set, with its dead zone and saturation, and up to 32 buttons.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "core/hardware.h"
@@ -41,17 +39,11 @@ std::vector<DeviceObject> JoystickObjects() {
 }
 
 void DescribeJoystick(DIDEVICEINSTANCEA* info) {
-  std::memset(info, 0, sizeof *info);
-  info->dwSize = sizeof *info;
-  info->guidInstance = kJoystickInstance;
-  info->guidProduct = GUID_Joystick;
-  // Today's controllers are game pads; DirectInput reads them through HID.
-  info->dwDevType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_GAMEPAD << 8) | DIDEVTYPE_HID;
   const std::string& name = Input().joystickName;
-  std::snprintf(info->tszInstanceName, MAX_PATH, "%s", name.empty() ? "Joystick" : name.c_str());
-  std::memcpy(info->tszProductName, info->tszInstanceName, MAX_PATH);
-  info->wUsagePage = 1;
-  info->wUsage = 5;
+  // Today's controllers are game pads; DirectInput reads them through HID.
+  FillInstance(info, kJoystickInstance, GUID_Joystick,
+               DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_GAMEPAD << 8) | DIDEVTYPE_HID,
+               name.empty() ? "Joystick" : name.c_str(), 5);
 }
 
 LONG AxisValue(const KindState::AxisSettings& s, int32_t raw) {
@@ -110,9 +102,16 @@ size_t TranslateJoystick(Device& device, const InputEvent& event, ObjectChange c
 }  // namespace
 
 const DeviceKind kJoystick = {
-    "Joystick",      &kJoystickInstance, AxisModes::AbsoluteOnly, false,
-    JoystickPresent, JoystickObjects,    DescribeJoystick,        StartAxes,
-    SampleJoystick,  TranslateJoystick,
+    "Joystick",               // name
+    &kJoystickInstance,       // instance
+    AxisModes::AbsoluteOnly,  // axisModes
+    false,                    // exclusiveNeedsForeground
+    JoystickPresent,          // present
+    JoystickObjects,          // makeObjects
+    DescribeJoystick,         // describe
+    StartAxes,                // startReading
+    SampleJoystick,           // sample
+    TranslateJoystick,        // translate
 };
 
 }  // namespace plat::dinput

@@ -1,7 +1,4 @@
 // The system keyboard: one button object per scan code, read from the window system's keys.
-#include <cstdio>
-#include <cstring>
-
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "dinput/device.h"
@@ -9,8 +6,6 @@
 namespace plat::dinput {
 
 namespace {
-
-bool Always() { return true; }
 
 std::vector<DeviceObject> KeyboardObjects() {
   std::vector<DeviceObject> objects;
@@ -25,15 +20,8 @@ std::vector<DeviceObject> KeyboardObjects() {
 }
 
 void DescribeKeyboard(DIDEVICEINSTANCEA* info) {
-  std::memset(info, 0, sizeof *info);
-  info->dwSize = sizeof *info;
-  info->guidInstance = GUID_SysKeyboard;
-  info->guidProduct = GUID_SysKeyboard;
-  info->dwDevType = DIDEVTYPE_KEYBOARD | (DIDEVTYPEKEYBOARD_PCENH << 8);
-  std::snprintf(info->tszInstanceName, MAX_PATH, "Keyboard");
-  std::snprintf(info->tszProductName, MAX_PATH, "Keyboard");
-  info->wUsagePage = 1;
-  info->wUsage = 6;
+  FillInstance(info, GUID_SysKeyboard, GUID_SysKeyboard,
+               DIDEVTYPE_KEYBOARD | (DIDEVTYPEKEYBOARD_PCENH << 8), "Keyboard", 6);
 }
 
 void NothingToStart(Device&) {}
@@ -51,8 +39,16 @@ size_t TranslateKey(Device&, const InputEvent& event, ObjectChange changes[2]) {
 }  // namespace
 
 const DeviceKind kKeyboard = {
-    "Keyboard",      &GUID_SysKeyboard, AxisModes::None, true,       Always,
-    KeyboardObjects, DescribeKeyboard,  NothingToStart,  SampleKeys, TranslateKey,
+    "Keyboard",         // name
+    &GUID_SysKeyboard,  // instance
+    AxisModes::None,    // axisModes
+    true,               // exclusiveNeedsForeground
+    AlwaysPresent,      // present
+    KeyboardObjects,    // makeObjects
+    DescribeKeyboard,   // describe
+    NothingToStart,     // startReading
+    SampleKeys,         // sample
+    TranslateKey,       // translate
 };
 
 }  // namespace plat::dinput

@@ -58,6 +58,13 @@ struct DeviceKind {
   size_t (*translate)(Device& device, const InputEvent& event, ObjectChange changes[2]);
 };
 
+// For `present`: the system keyboard and mouse are always there.
+inline bool AlwaysPresent() { return true; }
+
+// A kind's instance record: usage page 1 (generic desktop) with `usage`, named `name`.
+void FillInstance(DIDEVICEINSTANCEA* info, const GUID& instance, const GUID& product, DWORD devType,
+                  const char* name, WORD usage);
+
 extern const DeviceKind kKeyboard;
 extern const DeviceKind kMouse;
 extern const DeviceKind kJoystick;

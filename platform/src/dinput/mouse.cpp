@@ -1,8 +1,6 @@
 // The system mouse: X and Y as motion since the previous read (or as the position, in absolute
 // mode), a wheel that never turns, and three buttons.
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 #include "core/input_state.h"
 #include "dinput/device.h"
@@ -10,8 +8,6 @@
 namespace plat::dinput {
 
 namespace {
-
-bool Always() { return true; }
 
 std::vector<DeviceObject> MouseObjects() {
   std::vector<DeviceObject> objects;
@@ -31,15 +27,8 @@ std::vector<DeviceObject> MouseObjects() {
 constexpr size_t kFirstButton = 3;
 
 void DescribeMouse(DIDEVICEINSTANCEA* info) {
-  std::memset(info, 0, sizeof *info);
-  info->dwSize = sizeof *info;
-  info->guidInstance = GUID_SysMouse;
-  info->guidProduct = GUID_SysMouse;
-  info->dwDevType = DIDEVTYPE_MOUSE | (DIDEVTYPEMOUSE_TRADITIONAL << 8);
-  std::snprintf(info->tszInstanceName, MAX_PATH, "Mouse");
-  std::snprintf(info->tszProductName, MAX_PATH, "Mouse");
-  info->wUsagePage = 1;
-  info->wUsage = 2;
+  FillInstance(info, GUID_SysMouse, GUID_SysMouse,
+               DIDEVTYPE_MOUSE | (DIDEVTYPEMOUSE_TRADITIONAL << 8), "Mouse", 2);
 }
 
 LONG Clamped(int64_t value) {
@@ -85,8 +74,16 @@ size_t TranslateMouse(Device& device, const InputEvent& event, ObjectChange chan
 }  // namespace
 
 const DeviceKind kMouse = {
-    "Mouse",      &GUID_SysMouse, AxisModes::Switchable, false,       Always,
-    MouseObjects, DescribeMouse,  StartMotion,           SampleMouse, TranslateMouse,
+    "Mouse",                // name
+    &GUID_SysMouse,         // instance
+    AxisModes::Switchable,  // axisModes
+    false,                  // exclusiveNeedsForeground
+    AlwaysPresent,          // present
+    MouseObjects,           // makeObjects
+    DescribeMouse,          // describe
+    StartMotion,            // startReading
+    SampleMouse,            // sample
+    TranslateMouse,         // translate
 };
 
 }  // namespace plat::dinput

@@ -71,5 +71,7 @@ void JoystickButton(int button, bool down) {
   if (changed) dinput::OnJoystickButton(button, down);
 }
 
+void VideoMemoryLost() { ddraw::LoseAllSurfaces(); }
+
 }  // namespace events
 }  // namespace plat

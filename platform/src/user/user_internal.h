@@ -23,6 +23,7 @@ constexpr DWORD kErrorClassDoesNotExist = 1411;
 constexpr DWORD kErrorClassHasWindows = 1412;
 constexpr DWORD kErrorInvalidIndex = 1413;
 constexpr DWORD kErrorNotEnoughQuota = 1816;
+constexpr DWORD kErrorAccessDenied = 5;  // also a session without a desktop
 
 constexpr int kGwlHwndParent = -8;
 constexpr UINT kSizeRestored = 0;
@@ -87,6 +88,8 @@ RECT FrameInsets(const Window& w);
 RECT ClientRectOf(const Window& w);
 POINT ClientOriginOnScreen(const Window& w);
 bool IsChildOf(HWND parent, HWND child);
+// The window itself or one of its descendants.
+bool InTree(HWND root, HWND hwnd);
 
 // Activation and focus, sending the messages Windows sends.
 void Activate(HWND hwnd);
@@ -100,6 +103,13 @@ bool Enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool front =
 POINT CursorPosition();
 // Forgets which keys are down (the program lost the focus).
 void ResetKeyTracking();
+
+// What SendMessageA, DestroyWindow, GetFocus and SetFocus do, for USER's own use: a call USER
+// makes of itself is not the program's, so it is neither logged nor failed.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL Destroy(HWND hwnd);
+HWND FocusedWindow();
+HWND FocusOn(HWND hwnd);
 
 }  // namespace plat::user
 

@@ -85,20 +85,6 @@ bool IsDirectX(const char* name) {
   return std::strncmp(name, "IDirect", 7) == 0 || std::strncmp(name, "Direct", 6) == 0;
 }
 
-int DefaultAnswer(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    case MB_ABORTRETRYIGNORE:
-      return IDABORT;
-    case MB_RETRYCANCEL:
-      return IDRETRY;
-    default:
-      return IDOK;
-  }
-}
-
 const char* TextArg(const plat::trace::Call& call, size_t index) {
   if (index >= call.count) return "";
   const char* text = static_cast<const char*>(call.args[index].pointer);
@@ -136,7 +122,9 @@ bool OnCall(const plat::trace::Call& call, HRESULT* answer) {
     const UINT type = call.count > 3 ? static_cast<UINT>(call.args[3].number) : 0;
     s.boxes.push_back({static_cast<HWND>(const_cast<void*>(call.args[0].pointer)), TextArg(call, 1),
                        TextArg(call, 2), type});
-    *answer = s.nextAnswer < s.answers.size() ? s.answers[s.nextAnswer++] : DefaultAnswer(type);
+    // Without a prepared answer the box goes on to the backend, which presses its default.
+    if (s.nextAnswer >= s.answers.size()) return false;
+    *answer = s.answers[s.nextAnswer++];
     return true;
   }
   if (call.name[0] == 'O' && Named(call, "OutputDebugStringA")) {

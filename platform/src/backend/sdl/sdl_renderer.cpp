@@ -29,7 +29,8 @@ bool OpenGlRunsInSoftware(SDL_Renderer* renderer) {
 SDL_Renderer* CreateCheapRenderer(SDL_Window* window) {
   // No vsync: flips are paced to the emulated display's 60 Hz, not the monitor's rate.
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-  if (renderer && !SDL_getenv("SDL_RENDER_DRIVER") && OpenGlRunsInSoftware(renderer)) {
+  const char* chosen = SDL_getenv("SDL_RENDER_DRIVER");
+  if (renderer && !(chosen && *chosen) && OpenGlRunsInSoftware(renderer)) {
     SDL_DestroyRenderer(renderer);
     renderer = nullptr;
   }

@@ -200,6 +200,15 @@ std::string DemoPath() {
   if (!Exists(DemoPath())) GTEST_SKIP() << "sdl_demo is not built: " << DemoPath(); \
   static_cast<void>(0)
 
+// The demo program running full screen under its own X server, set up and ready.
+struct RunningDemo {
+  Xvfb x;
+  Child demo;
+  bool Start(const char* screen = "800x600x24") {
+    return x.Start(screen) && demo.Exec(DemoPath()) && demo.WaitFor("ready");
+  }
+};
+
 // The demo window's geometry as xwininfo prints it, e.g. "800x600+112+84".
 std::string DemoGeometry() {
   return Capture(
@@ -290,11 +299,9 @@ TEST(SdlSmokeTest, WaitedFlipsNeverRunAheadOfTheDisplay) {
 
 TEST(SdlSmokeTest, EscapeClosesTheDemoWindow) {
   SKIP_WITHOUT_X_TOOLS();
-  Xvfb x;
-  ASSERT_TRUE(x.Start());
-  Child demo;
-  ASSERT_TRUE(demo.Exec(DemoPath()));
-  ASSERT_TRUE(demo.WaitFor("ready"));
+  RunningDemo run;
+  ASSERT_TRUE(run.Start());
+  Child& demo = run.demo;
   // A key typed before the window has the focus goes nowhere: type Escape again every half
   // second until the program ends.
   int tries = 0;
@@ -309,11 +316,9 @@ TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
   SKIP_WITHOUT_X_TOOLS();
   // SIGINT closes the program as the close button does.
   {
-    Xvfb x;
-    ASSERT_TRUE(x.Start());
-    Child demo;
-    ASSERT_TRUE(demo.Exec(DemoPath()));
-    ASSERT_TRUE(demo.WaitFor("ready"));
+    RunningDemo run;
+    ASSERT_TRUE(run.Start());
+    Child& demo = run.demo;
     demo.Signal(SIGINT);
     EXPECT_TRUE(demo.EndsWithZero()) << "SIGINT";
     EXPECT_NE(demo.Output().find("flips "), std::string::npos) << "no orderly close";
@@ -345,12 +350,10 @@ TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
   }
   // The X server goes away under a running program.
   {
-    Xvfb x;
-    ASSERT_TRUE(x.Start());
-    Child demo;
-    ASSERT_TRUE(demo.Exec(DemoPath()));
-    ASSERT_TRUE(demo.WaitFor("ready"));
-    x.Stop();
+    RunningDemo run;
+    ASSERT_TRUE(run.Start());
+    Child& demo = run.demo;
+    run.x.Stop();
     EXPECT_TRUE(demo.EndsWithZero()) << "lost display";
   }
 }
@@ -360,11 +363,9 @@ TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
 // until Ctrl+Alt lets it go, and a click takes it back.
 TEST(SdlSmokeTest, WithoutWindowManagerFullScreenCoversTheDisplayAndCtrlAltFreesThePointer) {
   SKIP_WITHOUT_X_TOOLS();
-  Xvfb x;
-  ASSERT_TRUE(x.Start("1024x768x24"));
-  Child demo;
-  ASSERT_TRUE(demo.Exec(DemoPath()));
-  ASSERT_TRUE(demo.WaitFor("ready"));
+  RunningDemo run;
+  ASSERT_TRUE(run.Start("1024x768x24"));
+  Child& demo = run.demo;
   const std::string kFull = "1024x768+0+0", kWindow = "800x600+112+84";
   EXPECT_TRUE(Eventually([&] { return DemoGeometry() == kFull; })) << DemoGeometry();
 
@@ -387,11 +388,9 @@ TEST(SdlSmokeTest, WithoutWindowManagerFullScreenCoversTheDisplayAndCtrlAltFrees
 // the display: the paddle would move slower the larger the monitor.
 TEST(SdlSmokeTest, MouseCountsReachDirectInputUnscaledOnALargeDesktop) {
   SKIP_WITHOUT_X_TOOLS();
-  Xvfb x;
-  ASSERT_TRUE(x.Start("1920x1080x24"));
-  Child demo;
-  ASSERT_TRUE(demo.Exec(DemoPath()));
-  ASSERT_TRUE(demo.WaitFor("ready"));
+  RunningDemo run;
+  ASSERT_TRUE(run.Start("1920x1080x24"));
+  Child& demo = run.demo;
   ASSERT_EQ(std::system("xdotool mousemove_relative -- 100 0"), 0);
   ASSERT_EQ(std::system("xdotool mousemove_relative -- -30 40"), 0);
   demo.Signal(SIGTERM);

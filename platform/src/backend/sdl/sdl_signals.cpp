@@ -9,6 +9,7 @@ namespace {
 
 volatile sig_atomic_t gCloseAsked = 0;
 volatile sig_atomic_t gPending = 0;
+bool gAlarmIsOurs = false;  // set before the close signals are caught, never after
 
 // Only async-signal-safe calls here: write and _exit.
 void EndNow(const char* why, size_t length) {
@@ -29,23 +30,26 @@ void OnCloseSignal(int) {
   }
   gCloseAsked = 1;
   gPending = 1;
-  alarm(kCloseGraceSeconds);
+  if (gAlarmIsOurs) alarm(kCloseGraceSeconds);
 }
 
-void CatchWhereDefault(int signal, void (*handler)(int)) {
+bool CatchWhereDefault(int signal, void (*handler)(int)) {
   struct sigaction current = {};
-  if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  if (sigaction(signal, nullptr, &current) != 0) return false;
+  if (current.sa_handler == handler) return true;
+  if (current.sa_handler != SIG_DFL) return false;
   struct sigaction action = {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(signal, &action, nullptr);
+  return sigaction(signal, &action, nullptr) == 0;
 }
 
 }  // namespace
 
 void CatchCloseSignals() {
-  CatchWhereDefault(SIGALRM, OnGraceOver);
+  // Another user of SIGALRM keeps it: the close then has no time limit.
+  gAlarmIsOurs = CatchWhereDefault(SIGALRM, OnGraceOver);
   CatchWhereDefault(SIGINT, OnCloseSignal);
   CatchWhereDefault(SIGTERM, OnCloseSignal);
 }

@@ -8,11 +8,16 @@
 
 namespace plat {
 
-// CreateSdlBackend is defined by backend/sdl/. It must not have a weak default here: in the
-// static library a weak default satisfies the reference, the SDL backend's object is never
-// linked, and every program silently runs headless.
+// CreateSdlBackend is defined by backend/sdl/, CreateWebBackend by backend/web/; the build
+// compiles the one for its system. Neither may have a weak default here: in the static library a
+// weak default satisfies the reference, the backend's object is never linked, and every program
+// silently runs headless.
 const BackendEntry kBackends[] = {
+#ifdef __EMSCRIPTEN__
+    {"web", CreateWebBackend},
+#else
     {"sdl", CreateSdlBackend},
+#endif
     {"headless", [] { return CreateHeadlessBackend(true); }},
 };
 const size_t kBackendCount = sizeof kBackends / sizeof kBackends[0];

@@ -1,5 +1,6 @@
 // The one small interface behind which a display backend sits: the SDL2 window for players,
-// the headless backend for tests, tools and benchmarks.
+// the browser page's canvas for players on the web, the headless backend for tests, tools and
+// benchmarks.
 #ifndef QV_PLATFORM_CORE_BACKEND_H
 #define QV_PLATFORM_CORE_BACKEND_H
 
@@ -57,7 +58,7 @@ class Backend {
 };
 
 // The backends, one row each, chosen by name with the QV_BACKEND environment variable
-// ("sdl", the default, or "headless"). `create` returns null when the backend cannot start
+// ("sdl" or, in the browser, "web", the default, or "headless"). `create` returns null when the backend cannot start
 // (no display); it has then said why on stderr.
 struct BackendEntry {
   const char* name;
@@ -80,6 +81,8 @@ std::unique_ptr<Backend> CreateHeadlessBackend(bool paceFlips = true);
 std::unique_ptr<Backend> CreateNoDisplayBackend();
 // Null when no display can be opened.
 std::unique_ptr<Backend> CreateSdlBackend();
+// The browser page's canvas (WebAssembly builds only).
+std::unique_ptr<Backend> CreateWebBackend();
 
 }  // namespace plat
 

@@ -1,25 +1,13 @@
-// Fonts through fontconfig and FreeType, measured the way GDI measures TrueType fonts: the cell
+// Fonts through FreeType, found by gdi/font_lookup.h, measured the way GDI measures TrueType fonts: the cell
 // is the face's Windows ascent plus descent (the OS/2 usWinAscent and usWinDescent), a positive
 // LOGFONTA height asks for that cell, a negative one for the em square.
 #include "gdi/font.h"
+#include "gdi/font_lookup.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QV_HAS_ASAN 1
-#endif
-#endif
-#ifndef QV_HAS_ASAN
-#define QV_HAS_ASAN 0
-#endif
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-#include <sanitizer/lsan_interface.h>
-#endif
 
 #include <algorithm>
 #include <cctype>
@@ -38,22 +26,6 @@ FT_Library Library() {
     return FT_Init_FreeType(&lib) == 0 ? lib : nullptr;
   }();
   return library;
-}
-
-bool FontconfigReady() {
-  static bool ready = [] {
-  // Some fontconfig versions lose a few bytes while parsing their configuration; under the
-  // leak checker that would fail every program that draws text, so it looks away here.
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-    __lsan_disable();
-#endif
-    bool ok = FcInit() == FcTrue;
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-    __lsan_enable();
-#endif
-    return ok;
-  }();
-  return ready;
 }
 
 int64_t RoundDiv(int64_t a, int64_t b) {
@@ -132,60 +104,8 @@ Generic GenericFromPitchAndFamily(BYTE pitchAndFamily) {
   return Generic::Sans;
 }
 
-struct Match {
-  bool ok = false;
-  std::string file;
-  int index = 0;
-  std::string family;
-  bool bold = false;    // the file itself is bold
-  bool italic = false;  // the file itself is slanted
-};
-
-// Asks fontconfig for the best face of a family. With `exact`, only a face whose family is the
-// one asked for counts.
-Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
-  Match result;
-  if (!FontconfigReady()) return result;
-  FcPattern* pattern = FcPatternCreate();
-  if (!pattern) return result;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult res = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &res);
-  FcPatternDestroy(pattern);
-  if (!match) return result;
-
-  FcChar8* file = nullptr;
-  FcChar8* fam = nullptr;
-  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    bool familyMatches = !exact;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
-      const char* f = reinterpret_cast<const char*>(fam);
-      if (i == 0) result.family = f;
-      if (Lower(f, std::strlen(f)) == Lower(family.c_str(), family.size())) familyMatches = true;
-    }
-    if (familyMatches) {
-      result.ok = true;
-      result.file = reinterpret_cast<const char*>(file);
-      result.index = index;
-      result.bold = weight >= FC_WEIGHT_DEMIBOLD;
-      result.italic = slant != FC_SLANT_ROMAN;
-    }
-  }
-  FcPatternDestroy(match);
-  return result;
-}
-
-// The face a LOGFONTA's name, weight and slant come to; fontconfig answers are kept, as a match
-// takes far longer than drawing a line of text.
+// The face a LOGFONTA's name, weight and slant come to; the answers are kept, as a lookup
+// through fontconfig takes far longer than drawing a line of text.
 Match Resolve(const LOGFONTA& log) {
   std::string name = Lower(log.lfFaceName, LF_FACESIZE);
   bool bold = log.lfWeight >= FW_BOLD;

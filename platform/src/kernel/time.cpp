@@ -5,9 +5,9 @@
 
 #include <chrono>
 #include <map>
-#include <thread>
 
 #include "core/seams.h"
+#include "core/system_sleep.h"
 
 namespace {
 
@@ -40,10 +40,8 @@ extern "C" {
 void WINAPI Sleep(DWORD dwMilliseconds) {
   if (const plat::seams::Clock* clock = plat::seams::clock) {
     clock->sleepMs(dwMilliseconds);
-  } else if (dwMilliseconds == 0) {
-    std::this_thread::yield();
   } else {
-    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+    plat::SystemSleep(dwMilliseconds);
   }
 }
 

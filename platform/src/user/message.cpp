@@ -2,15 +2,13 @@
 // system's events (keys, the close button, focus) turned into window messages.
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/backend.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "core/last_error.h"
 #include "core/trace.h"
 #include "core/services.h"
+#include "core/system_sleep.h"
 #include "user/user_internal.h"
 
 namespace plat::user {
@@ -113,7 +111,7 @@ bool ValidFilter(HWND filter) {
 
 bool NoEventsCanArrive() { return !CurrentBackend().Traits().deliversEvents; }
 
-void Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void Nap() { SystemSleep(1); }
 
 // The character a key gives on a US keyboard, or 0. With Ctrl, letters give the control codes
 // 1..26 and Enter, Backspace, Esc, Space and Break their own; other keys give none.

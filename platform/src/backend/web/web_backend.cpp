@@ -1,0 +1,299 @@
+// The browser backend: frames drawn to the page's canvas, the page's keys, mouse and focus
+// turned into the platform's events, flips paced at the emulated display's 60 Hz on the page's
+// clock. The program runs under Asyncify: a waited flip sleeps, which hands the thread back to
+// the browser until the flip's deadline, so the page draws and delivers events meanwhile.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "backend/web/web_frame.h"
+#include "backend/web/web_keys.h"
+#include "backend/web/web_page.h"
+#include "core/backend.h"
+#include "core/events.h"
+#include "core/keymap.h"
+#include "core/seams.h"
+
+namespace plat {
+
+namespace {
+
+constexpr double kPeriodMs = 1000.0 / 60;
+// A flip later than this after its refresh starts the ticks again from now instead of hurrying
+// through the missed ones (a hidden tab, a message box, a stalled machine).
+constexpr double kLongStallMs = 4 * kPeriodMs;
+// Paced frames shown before a timing asked for by the page starts.
+constexpr int kBenchWarmUpFrames = 30;
+
+const BackendTraits kWebTraits = {"web", true, true, true};
+
+class WebBackend;
+// The backend the page's Quit control reaches.
+WebBackend* theWebBackend = nullptr;
+
+// An event from the page, kept until the program pumps its events: the browser delivers them
+// while the program sleeps inside a flip, in the middle of its frame.
+struct PageEvent {
+  enum Kind { kKey, kMotion, kButton, kFocus } kind;
+  int a;  // scan code, dx, button
+  int b;  // dy
+  bool on;
+};
+
+class WebBackend : public Backend {
+ public:
+  WebBackend() {
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
+    emscripten_set_keydown_callback(window, this, true, OnKey);
+    emscripten_set_keyup_callback(window, this, true, OnKey);
+    emscripten_set_mousemove_callback(document, this, true, OnMouse);
+    emscripten_set_mousedown_callback(document, this, true, OnMouse);
+    emscripten_set_mouseup_callback(document, this, true, OnMouse);
+    emscripten_set_pointerlockchange_callback(document, this, true, OnPointerLock);
+    emscripten_set_visibilitychange_callback(this, true, OnVisibility);
+    emscripten_set_blur_callback(window, this, false, OnWindowFocus);
+    emscripten_set_focus_callback(window, this, false, OnWindowFocus);
+    EmscriptenVisibilityChangeEvent visibility;
+    if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS) {
+      visible_ = !visibility.hidden;
+    }
+    benchFrames_ = web::BenchFramesWanted();
+    // A page opened in a hidden tab starts without the focus.
+    FocusMayHaveChanged();
+    theWebBackend = this;
+  }
+
+  ~WebBackend() override {
+    emscripten_html5_remove_all_event_listeners();
+    if (theWebBackend == this) theWebBackend = nullptr;
+  }
+
+  const BackendTraits& Traits() const override { return kWebTraits; }
+
+  // The page is the window: it keeps its own title and size.
+  void WindowChanged(HWND, const char*, int, int, bool) override {}
+  void DisplayModeChanged(int, int, int, bool) override {}
+
+  void DesktopMode(int* width, int* height, int* bitsPerPixel) override {
+    int w = 0, h = 0;
+    web::ScreenSize(&w, &h);
+    if (width) *width = w > 0 ? w : 1024;
+    if (height) *height = h > 0 ? h : 768;
+    if (bitsPerPixel) *bitsPerPixel = 32;
+  }
+
+  void Present(const PixelBuffer& frame) override {
+    if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
+    if (seams::FrameSink sink = seams::frameSink) sink(frame);
+    const double start = emscripten_get_now();
+    if (benching_) drawMs_ += start - lastPresentEnd_;
+    web::FrameToRgba(frame, &rgba_);
+    web::ShowFrame(rgba_.data(), frame.width, frame.height);
+    lastPresentEnd_ = emscripten_get_now();
+    ++framesShown_;
+    if (benching_) {
+      presentMs_ += lastPresentEnd_ - start;
+      if (++benchDone_ == benchFrames_) {
+        benching_ = false;
+        web::ReportBench(benchDone_, drawMs_, presentMs_);
+      }
+    } else if (benchFrames_ > 0 && benchDone_ == 0 && framesShown_ == kBenchWarmUpFrames) {
+      benching_ = true;
+    }
+  }
+
+  void WaitForVerticalBlank() override {
+    // While the page times frames, flips do not wait (nor hand the thread to the browser).
+    if (benching_) return;
+    const double now = emscripten_get_now();
+    if (!started_ || now - next_ > kLongStallMs) next_ = now + kPeriodMs;
+    started_ = true;
+    // Always through the browser, even when late, so that the page draws and takes events.
+    // Deadlines are absolute, one period apart: a wake-up that comes late does not move the
+    // ones after it, and the display's own rate (60, 120 or 144 Hz) plays no part.
+    const double wait = next_ - now;
+    emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait + 0.5) : 0);
+    last_ = next_;
+    next_ += kPeriodMs;
+  }
+
+  bool InVerticalBlank() override {
+    if (!started_) return false;
+    double phase = emscripten_get_now() - last_;
+    phase -= kPeriodMs * static_cast<int64_t>(phase / kPeriodMs);
+    return phase >= 0 && phase < kPeriodMs / 16;
+  }
+
+  void PumpEvents() override {
+    // Swapped out first: an event the browser delivers while these are handled (a message box
+    // takes the focus) waits for the next pump.
+    std::vector<PageEvent> pending;
+    pending.swap(pending_);
+    for (const PageEvent& e : pending) {
+      switch (e.kind) {
+        case PageEvent::kKey:
+          events::Key(static_cast<uint8_t>(e.a), VirtualKeyFromScanCode(static_cast<uint8_t>(e.a)),
+                      e.on);
+          break;
+        case PageEvent::kMotion:
+          events::MouseMotion(e.a, e.b);
+          break;
+        case PageEvent::kButton:
+          events::MouseButton(e.a, e.on);
+          break;
+        case PageEvent::kFocus:
+          events::FocusChanged(e.on);
+          break;
+      }
+    }
+  }
+
+  int MessageBox(HWND, const char* text, const char* caption, UINT type) override {
+    std::fprintf(stderr, "[message box] %s: %s\n", caption ? caption : "", text ? text : "");
+    UINT buttons = type & MB_TYPEMASK;
+    bool accepted = web::AskPlayer(text ? text : "", caption ? caption : "", buttons != MB_OK);
+    switch (buttons) {
+      case MB_OKCANCEL:
+        return accepted ? IDOK : IDCANCEL;
+      case MB_YESNO:
+      case MB_YESNOCANCEL:
+        return accepted ? IDYES : IDNO;
+      case MB_RETRYCANCEL:
+        return accepted ? IDRETRY : IDCANCEL;
+      case MB_ABORTRETRYIGNORE:
+        return accepted ? IDRETRY : IDIGNORE;
+      default:
+        return IDOK;
+    }
+  }
+
+  void SetRelativeMouse(bool enabled) override { web::WantPointer(enabled); }
+
+  // The page's Quit control: Escape pressed and let go, as the key would, for when the browser
+  // keeps Escape for itself (it ends the pointer capture and full screen).
+  void PressEscape() {
+    pending_.push_back({PageEvent::kKey, kEscape, 0, true});
+    pending_.push_back({PageEvent::kKey, kEscape, 0, false});
+  }
+
+ private:
+  static constexpr uint8_t kEscape = 0x01;
+
+  static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* self) {
+    auto* backend = static_cast<WebBackend*>(self);
+    uint8_t dik = web::DikFromKeyCode(e->code);
+    if (!dik) return EM_FALSE;
+    bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    backend->keysDown_[dik] = down;
+    backend->pending_.push_back({PageEvent::kKey, dik, 0, down});
+    // The browser's own shortcuts (reload, developer tools, full screen) keep working; other
+    // keys are the game's and do not scroll the page.
+    bool browsers = e->ctrlKey || e->metaKey || std::strcmp(e->code, "F5") == 0 ||
+                    std::strcmp(e->code, "F11") == 0 || std::strcmp(e->code, "F12") == 0;
+    return browsers ? EM_FALSE : EM_TRUE;
+  }
+
+  // The mouse is the program's only while the pointer is captured: the click that captures it
+  // and anything done on the page's controls are not.
+  static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void* self) {
+    auto* backend = static_cast<WebBackend*>(self);
+    if (!backend->pointerLocked_) return EM_FALSE;
+    if (type == EMSCRIPTEN_EVENT_MOUSEMOVE) {
+      if (e->movementX || e->movementY) {
+        backend->pending_.push_back({PageEvent::kMotion, static_cast<int>(e->movementX),
+                                     static_cast<int>(e->movementY), false});
+      }
+      return EM_TRUE;
+    }
+    // The page numbers left, middle, right; the platform left, right, middle.
+    static const int kButtons[] = {0, 2, 1};
+    if (e->button < 0 || e->button > 2) return EM_FALSE;
+    int button = kButtons[e->button];
+    bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    backend->buttonsDown_[button] = down;
+    backend->pending_.push_back({PageEvent::kButton, button, 0, down});
+    return EM_TRUE;
+  }
+
+  static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* e, void* self) {
+    auto* backend = static_cast<WebBackend*>(self);
+    backend->pointerLocked_ = e->isActive;
+    // Buttons held when the capture ends would never see their release.
+    if (!e->isActive) backend->ReleaseButtons();
+    return EM_FALSE;
+  }
+
+  static EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* e, void* self) {
+    auto* backend = static_cast<WebBackend*>(self);
+    backend->visible_ = !e->hidden;
+    backend->FocusMayHaveChanged();
+    return EM_FALSE;
+  }
+
+  static EM_BOOL OnWindowFocus(int type, const EmscriptenFocusEvent*, void* self) {
+    auto* backend = static_cast<WebBackend*>(self);
+    backend->focused_ = type == EMSCRIPTEN_EVENT_FOCUS;
+    backend->FocusMayHaveChanged();
+    return EM_FALSE;
+  }
+
+  // The program has the focus while the tab is shown and its window has the focus. On a loss,
+  // keys and buttons still held are let go: their releases go to whatever has the focus now.
+  void FocusMayHaveChanged() {
+    bool active = visible_ && focused_;
+    if (active == active_) return;
+    active_ = active;
+    if (!active) {
+      for (int dik = 0; dik < 256; ++dik) {
+        if (keysDown_[dik]) pending_.push_back({PageEvent::kKey, dik, 0, false});
+        keysDown_[dik] = false;
+      }
+      ReleaseButtons();
+    }
+    pending_.push_back({PageEvent::kFocus, 0, 0, active});
+  }
+
+  void ReleaseButtons() {
+    for (int button = 0; button < 3; ++button) {
+      if (buttonsDown_[button]) pending_.push_back({PageEvent::kButton, button, 0, false});
+      buttonsDown_[button] = false;
+    }
+  }
+
+  std::vector<PageEvent> pending_;
+  bool keysDown_[256] = {};
+  bool buttonsDown_[3] = {};
+  bool pointerLocked_ = false;
+  bool visible_ = true;
+  bool focused_ = true;  // a page starts with the focus it was opened with
+  bool active_ = true;
+
+  std::vector<uint8_t> rgba_;
+  int framesShown_ = 0;
+
+  bool started_ = false;
+  double next_ = 0;  // the next refresh, on emscripten_get_now's milliseconds
+  double last_ = 0;  // the refresh the last waited flip woke at
+
+  int benchFrames_ = 0;
+  int benchDone_ = 0;
+  bool benching_ = false;
+  double drawMs_ = 0;
+  double presentMs_ = 0;
+  double lastPresentEnd_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateWebBackend() { return std::make_unique<WebBackend>(); }
+
+}  // namespace plat
+
+// Called by the page's Quit control.
+extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_quit() {
+  if (plat::theWebBackend) plat::theWebBackend->PressEscape();
+}

@@ -1,0 +1,17 @@
+// Frames as the canvas takes them: 8-bit red, green, blue and alpha bytes per pixel.
+#ifndef QV_PLATFORM_BACKEND_WEB_WEB_FRAME_H
+#define QV_PLATFORM_BACKEND_WEB_WEB_FRAME_H
+
+#include <cstdint>
+#include <vector>
+
+#include "core/pixels.h"
+
+namespace plat::web {
+
+// Converts the frame into `rgba` (resized to width * height * 4 bytes), opaque.
+void FrameToRgba(const PixelBuffer& frame, std::vector<uint8_t>* rgba);
+
+}  // namespace plat::web
+
+#endif

@@ -1,0 +1,92 @@
+// The font lookup through fontconfig.
+#include <fontconfig/fontconfig.h>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QV_HAS_ASAN 1
+#endif
+#endif
+#ifndef QV_HAS_ASAN
+#define QV_HAS_ASAN 0
+#endif
+#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#include <cctype>
+#include <cstring>
+
+#include "gdi/font_lookup.h"
+
+namespace plat::gdi {
+
+namespace {
+
+bool FontconfigReady() {
+  static bool ready = [] {
+  // Some fontconfig versions lose a few bytes while parsing their configuration; under the
+  // leak checker that would fail every program that draws text, so it looks away here.
+#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
+    __lsan_disable();
+#endif
+    bool ok = FcInit() == FcTrue;
+#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
+    __lsan_enable();
+#endif
+    return ok;
+  }();
+  return ready;
+}
+
+std::string Lower(const char* s) {
+  std::string out;
+  for (; *s; ++s) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*s))));
+  return out;
+}
+
+// Asks fontconfig for the best face of a family. With `exact`, only a face whose family is the
+// one asked for counts.
+}  // namespace
+
+Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
+  Match result;
+  if (!FontconfigReady()) return result;
+  FcPattern* pattern = FcPatternCreate();
+  if (!pattern) return result;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult res = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &res);
+  FcPatternDestroy(pattern);
+  if (!match) return result;
+
+  FcChar8* file = nullptr;
+  FcChar8* fam = nullptr;
+  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+    bool familyMatches = !exact;
+    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
+      const char* f = reinterpret_cast<const char*>(fam);
+      if (i == 0) result.family = f;
+      if (Lower(f) == Lower(family.c_str())) familyMatches = true;
+    }
+    if (familyMatches) {
+      result.ok = true;
+      result.file = reinterpret_cast<const char*>(file);
+      result.index = index;
+      result.bold = weight >= FC_WEIGHT_DEMIBOLD;
+      result.italic = slant != FC_SLANT_ROMAN;
+    }
+  }
+  FcPatternDestroy(match);
+  return result;
+}
+
+}  // namespace plat::gdi

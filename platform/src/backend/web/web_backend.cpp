@@ -117,6 +117,7 @@ class WebBackend : public Backend {
     // ones after it, and the display's own rate (60, 120 or 144 Hz) plays no part.
     const double wait = next_ - now;
     emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait + 0.5) : 0);
+    lastYield_ = emscripten_get_now();
     last_ = next_;
     next_ += kPeriodMs;
   }
@@ -129,6 +130,13 @@ class WebBackend : public Backend {
   }
 
   void PumpEvents() override {
+    // A program that polls without flipping (its surfaces are lost while the page is hidden)
+    // would hold the thread, and the page would freeze: after a refresh without handing the
+    // thread to the browser, the pump does, for a whole refresh while the program is inactive.
+    if (!benching_ && emscripten_get_now() - lastYield_ > kPeriodMs) {
+      emscripten_sleep(active_ ? 0 : static_cast<unsigned>(kPeriodMs));
+      lastYield_ = emscripten_get_now();
+    }
     // Swapped out first: an event the browser delivers while these are handled (a message box
     // takes the focus) waits for the next pump.
     std::vector<PageEvent> pending;
@@ -278,6 +286,7 @@ class WebBackend : public Backend {
   bool started_ = false;
   double next_ = 0;  // the next refresh, on emscripten_get_now's milliseconds
   double last_ = 0;  // the refresh the last waited flip woke at
+  double lastYield_ = 0;  // when the program last handed the thread to the browser
 
   int benchFrames_ = 0;
   int benchDone_ = 0;

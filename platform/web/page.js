@@ -2,7 +2,8 @@
 // pointer capture, full screen, the Quit control and the end of the game.
 //
 // URL parameters: level=NAME plays levels/NAME.txt in place of the game's level;
-// bench=N times N frames drawn without pacing (on a wall of metal bricks, which never breaks)
+// bench=N times N frames drawn without pacing (on a wall of 192 bricks that never breaks: metal,
+// with one plain brick out of the ball's reach)
 // and shows the figures.
 'use strict';
 

@@ -82,7 +82,7 @@ class Browser:
     """Headless Chromium with a fresh profile, and one page driven through the protocol."""
 
     def __init__(self, chromium="chromium"):
-        self.profile = tempfile.TemporaryDirectory(prefix="qv-chromium-")
+        self.profile = tempfile.TemporaryDirectory(prefix="qv-chromium-", ignore_cleanup_errors=True)
         self.process = subprocess.Popen(
             [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
              "--no-first-run", "--disable-background-networking", "--disable-component-update",

@@ -21,6 +21,14 @@ struct Match {
 // counts; otherwise the lookup may answer with a stand-in.
 Match FindFace(const std::string& family, bool bold, bool italic, bool exact);
 
+// The lookup without fontconfig: the Liberation faces, which stand in for Arial, Times New Roman
+// and Courier New, as files in `folder` (LiberationSans-Bold.ttf). Their own names and the
+// generic ones ("sans-serif", "serif", "monospace") are known; other families come to the sans
+// face unless `exact`. A style whose file is missing comes from the regular face, to be made
+// bold or slanted by GDI.
+Match FindFaceInFolder(const std::string& folder, const std::string& family, bool bold,
+                       bool italic, bool exact);
+
 }  // namespace plat::gdi
 
 #endif

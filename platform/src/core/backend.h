@@ -58,8 +58,8 @@ class Backend {
 };
 
 // The backends, one row each, chosen by name with the QV_BACKEND environment variable
-// ("sdl" or, in the browser, "web", the default, or "headless"). `create` returns null when the backend cannot start
-// (no display); it has then said why on stderr.
+// ("sdl" or, in the browser, "web", the default, or "headless"). `create` returns null when the
+// backend cannot start (no display); it has then said why on stderr.
 struct BackendEntry {
   const char* name;
   std::unique_ptr<Backend> (*create)();

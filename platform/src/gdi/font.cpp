@@ -1,6 +1,6 @@
-// Fonts through FreeType, found by gdi/font_lookup.h, measured the way GDI measures TrueType fonts: the cell
-// is the face's Windows ascent plus descent (the OS/2 usWinAscent and usWinDescent), a positive
-// LOGFONTA height asks for that cell, a negative one for the em square.
+// Fonts through FreeType, found by gdi/font_lookup.h, measured the way GDI measures TrueType fonts:
+// the cell is the face's Windows ascent plus descent (the OS/2 usWinAscent and usWinDescent), a
+// positive LOGFONTA height asks for that cell, a negative one for the em square.
 #include "gdi/font.h"
 #include "gdi/font_lookup.h"
 

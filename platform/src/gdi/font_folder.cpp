@@ -43,10 +43,11 @@ Match FaceOf(const std::string& folder, const KnownFamily& known, bool bold, boo
 
 }  // namespace
 
-Match FindFaceInFolder(const std::string& folder, const std::string& family, bool bold,
-                       bool italic, bool exact) {
+Match FindFaceInFolder(const std::string& folder, const std::string& family, bool bold, bool italic,
+                       bool exact) {
   std::string name;
-  for (char c : family) name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (char c : family)
+    name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   for (const KnownFamily& known : kFamilies) {
     if (name == known.names[0] || name == known.names[1]) {
       Match m = FaceOf(folder, known, bold, italic);

@@ -26,8 +26,8 @@ Match FindFace(const std::string& family, bool bold, bool italic, bool exact);
 // generic ones ("sans-serif", "serif", "monospace") are known; other families come to the sans
 // face unless `exact`. A style whose file is missing comes from the regular face, to be made
 // bold or slanted by GDI.
-Match FindFaceInFolder(const std::string& folder, const std::string& family, bool bold,
-                       bool italic, bool exact);
+Match FindFaceInFolder(const std::string& folder, const std::string& family, bool bold, bool italic,
+                       bool exact);
 
 }  // namespace plat::gdi
 

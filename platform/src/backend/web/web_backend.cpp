@@ -284,8 +284,8 @@ class WebBackend : public Backend {
   int framesShown_ = 0;
 
   bool started_ = false;
-  double next_ = 0;  // the next refresh, on emscripten_get_now's milliseconds
-  double last_ = 0;  // the refresh the last waited flip woke at
+  double next_ = 0;       // the next refresh, on emscripten_get_now's milliseconds
+  double last_ = 0;       // the refresh the last waited flip woke at
   double lastYield_ = 0;  // when the program last handed the thread to the browser
 
   int benchFrames_ = 0;

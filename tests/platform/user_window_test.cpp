@@ -278,6 +278,10 @@ TEST_F(WindowTest, MessageBoxesAreRecordedAndAnswered) {
 // A backend that only records what USER tells it about the main window.
 class RecordingBackend : public plat::Backend {
  public:
+  const plat::BackendTraits& Traits() const override {
+    static const plat::BackendTraits traits = {"recording", false, false, true};
+    return traits;
+  }
   struct Change {
     HWND window;
     std::string title;

@@ -1,25 +1,57 @@
 #include "core/backend.h"
 
-#include "core/host_state.h"
+#include <errno.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace plat {
-
-namespace {
-std::unique_ptr<Backend>& Slot() {
-  static std::unique_ptr<Backend> backend;
-  return backend;
-}
-}  // namespace
 
 // CreateSdlBackend is defined by backend/sdl/. It must not have a weak default here: in the
 // static library a weak default satisfies the reference, the SDL backend's object is never
 // linked, and every program silently runs headless.
+const BackendEntry kBackends[] = {
+    {"sdl", CreateSdlBackend},
+    {"headless", [] { return CreateHeadlessBackend(true); }},
+};
+const size_t kBackendCount = sizeof kBackends / sizeof kBackends[0];
+
+namespace {
+
+std::unique_ptr<Backend>& Slot() {
+  static std::unique_ptr<Backend> backend;
+  return backend;
+}
+
+std::unique_ptr<Backend> CreateNamed(const char* name) {
+  for (const BackendEntry& entry : kBackends) {
+    if (std::strcmp(entry.name, name) == 0) {
+      std::unique_ptr<Backend> backend = entry.create();
+      if (!backend) {
+        std::fprintf(stderr,
+                     "%s: the %s backend could not start; this program needs a display "
+                     "(QV_BACKEND=headless runs it without one)\n",
+                     program_invocation_short_name, name);
+      }
+      return backend;
+    }
+  }
+  std::fprintf(stderr, "%s: QV_BACKEND names no backend: \"%s\" (choose",
+               program_invocation_short_name, name);
+  for (const BackendEntry& entry : kBackends) std::fprintf(stderr, " %s", entry.name);
+  std::fprintf(stderr, ")\n");
+  return nullptr;
+}
+
+}  // namespace
 
 Backend& CurrentBackend() {
   std::unique_ptr<Backend>& backend = Slot();
   if (!backend) {
-    if (!host::HeadlessRequested()) backend = CreateSdlBackend();
-    if (!backend) backend = CreateHeadlessBackend();
+    const char* wanted = std::getenv("QV_BACKEND");
+    backend = CreateNamed(wanted && *wanted ? wanted : kBackends[0].name);
+    if (!backend) backend = CreateNoDisplayBackend();
   }
   return *backend;
 }

@@ -11,9 +11,22 @@
 
 namespace plat {
 
+// What a backend is, as the services need to know it.
+struct BackendTraits {
+  const char* name;
+  // Window-system events can arrive by themselves, so waiting for one may block.
+  bool deliversEvents;
+  // Frames are shown to a person.
+  bool hasDisplay;
+  // Windows can be made. False only for the stand-in of a backend that could not start.
+  bool opensWindows;
+};
+
 class Backend {
  public:
   virtual ~Backend() = default;
+
+  virtual const BackendTraits& Traits() const = 0;
 
   // The program's main window appeared, changed its title or size, or went away. The backend
   // shows one window at most; a null window means none.
@@ -43,13 +56,28 @@ class Backend {
   virtual void SetRelativeMouse(bool enabled) = 0;
 };
 
-// The backend in use. The first call creates it: headless when the test host asked for it or
-// no display can be opened, SDL2 otherwise.
+// The backends, one row each, chosen by name with the QV_BACKEND environment variable
+// ("sdl", the default, or "headless"). `create` returns null when the backend cannot start
+// (no display); it has then said why on stderr.
+struct BackendEntry {
+  const char* name;
+  std::unique_ptr<Backend> (*create)();
+};
+extern const BackendEntry kBackends[];
+extern const size_t kBackendCount;
+
+// The backend in use. The first call creates the one QV_BACKEND names. When it cannot start,
+// the program goes on with a headless backend whose traits say it has no display, so that
+// window creation fails and the program ends by its own error path.
 Backend& CurrentBackend();
-// Replaces the backend (the test host's choice); null goes back to choosing on first use.
+// Replaces the backend (a test host's or tool's choice); null goes back to choosing on first use.
 void SetBackend(std::unique_ptr<Backend> backend);
 
-std::unique_ptr<Backend> CreateHeadlessBackend();
+// No display and no window-system events. Frames go to the frame sink only. Waited flips sleep
+// to the next 60 Hz tick of the platform clock when `paceFlips` is set, else return at once.
+std::unique_ptr<Backend> CreateHeadlessBackend(bool paceFlips = true);
+// The stand-in for a backend that could not start: headless, unpaced, and without a display.
+std::unique_ptr<Backend> CreateNoDisplayBackend();
 // Null when no display can be opened.
 std::unique_ptr<Backend> CreateSdlBackend();
 

@@ -19,6 +19,9 @@ void MouseButton(int button, bool down);
 void CloseRequested();
 // The program's window gained or lost the focus.
 void FocusChanged(bool active);
+// Another program changed the display mode: every surface that lives in video memory (primary,
+// back buffers, video-memory surfaces) loses it.
+void VideoMemoryLost();
 
 // Joystick state, axes in device units (-32768..32767), buttons 0..31.
 void JoystickAttached(bool attached, const char* name, int buttons);

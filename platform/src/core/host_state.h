@@ -1,5 +1,5 @@
-// What the platform's services ask of the test host: the clock, injected faults, withdrawn
-// capabilities, the call log, debugger output, message-box answers and presented frames.
+// Transitional: what DirectDraw and DirectInput still ask of a test host directly, until their
+// entry lines go through the call hook. The host fills in the two functions when it attaches.
 #ifndef QV_PLATFORM_CORE_HOST_STATE_H
 #define QV_PLATFORM_CORE_HOST_STATE_H
 
@@ -7,41 +7,19 @@
 
 #include <string>
 
-#include "core/pixels.h"
-#include "host.h"
+#include "core/hardware.h"
 
 namespace plat::host {
 
-bool HeadlessRequested();
-bool PaceFlips();
-
-// Clock: milliseconds since an arbitrary start, wrapping at 2^32.
-uint32_t NowMs();
-void SleepMs(uint32_t ms);
-bool ManualClock();
-void AdvanceManualClock(uint32_t ms);
-
-// Checked on every call of every service: plain flags, so that the common case (no fault armed,
-// no log) costs a load and a branch.
 extern bool faultsArmed;
 extern bool callLogEnabled;
-
-HRESULT TakeArmedFault(const char* name);
-
-// The result a call must fail with, or S_OK (0) when no fault is armed for it. Each armed
-// fault is used up by the calls it answers.
-inline HRESULT TakeFault(const char* name) { return faultsArmed ? TakeArmedFault(name) : S_OK; }
-bool Withdrawn(qvhost::Capability capability);
-
+extern HRESULT (*takeArmedFault)(const char* name);
+extern void (*logCall)(std::string line);
+inline HRESULT TakeFault(const char* name) { return faultsArmed ? takeArmedFault(name) : S_OK; }
 inline bool CallLogEnabled() { return callLogEnabled; }
-void LogCall(std::string line);
-void DebugLine(const char* text);
-
-// Records the box and returns the answer to give.
-int AnswerMessageBox(HWND owner, const char* text, const char* caption, UINT type);
-
-// Called by a backend for each presented frame.
-void RecordFrame(const PixelBuffer& frame);
+inline void LogCall(std::string line) {
+  if (callLogEnabled) logCall(std::move(line));
+}
 
 }  // namespace plat::host
 

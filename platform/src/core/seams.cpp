@@ -28,3 +28,12 @@ Hardware& TheHardware() {
   return hardware;
 }
 }  // namespace plat
+
+#include "core/host_state.h"
+
+namespace plat::host {
+bool faultsArmed = false;
+bool callLogEnabled = false;
+HRESULT (*takeArmedFault)(const char* name) = nullptr;
+void (*logCall)(std::string line) = nullptr;
+}  // namespace plat::host

@@ -440,8 +440,8 @@ HRESULT DirectDrawObject::DoGetCaps(const char* iface, LPDDCAPS hal, LPDDCAPS he
   if ((hal && hal->dwSize != sizeof(DDCAPS)) || (hel && hel->dwSize != sizeof(DDCAPS))) {
     return DDERR_INVALIDPARAMS;
   }
-  const bool mirror = !host::Withdrawn(qvhost::Capability::Mirroring);
-  const bool video = !host::Withdrawn(qvhost::Capability::VideoMemory);
+  const bool mirror = plat::TheHardware().mirroring;
+  const bool video = plat::TheHardware().videoMemory;
   DDCAPS caps;
   std::memset(&caps, 0, sizeof caps);
   caps.dwSize = sizeof caps;
@@ -750,7 +750,7 @@ HRESULT DirectDrawObject::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPD
   HRESULT fault;
   if (CheckFault("IDirectDraw4::GetAvailableVidMem", &fault)) return fault;
   if (!caps || (!total && !free)) return DDERR_INVALIDPARAMS;
-  const DWORD bytes = host::Withdrawn(qvhost::Capability::VideoMemory) ? 0 : kVideoMemoryBytes;
+  const DWORD bytes = !plat::TheHardware().videoMemory ? 0 : kVideoMemoryBytes;
   if (total) *total = bytes;
   if (free) *free = bytes;
   return DD_OK;

@@ -259,7 +259,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   if (caps & DDSCAPS_ZBUFFER) return DDERR_NOZBUFFERHW;
   if (caps & DDSCAPS_MIPMAP) return DDERR_NOMIPMAPHW;
   if (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER)) return DDERR_INVALIDCAPS;
-  const bool videoAvailable = !host::Withdrawn(qvhost::Capability::VideoMemory);
+  const bool videoAvailable = plat::TheHardware().videoMemory;
   if (wantVideo && !videoAvailable) return DDERR_OUTOFVIDEOMEMORY;
   // "Any memory" is video memory while there is some.
   const bool inVideo = wantVideo || (!wantSystem && videoAvailable);
@@ -286,7 +286,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
       }
       if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
       if (desc->dwBackBufferCount > 3) return DDERR_OUTOFVIDEOMEMORY;
-      if (desc->dwBackBufferCount >= 2 && host::Withdrawn(qvhost::Capability::SecondBackBuffer)) {
+      if (desc->dwBackBufferCount >= 2 && !plat::TheHardware().secondBackBuffer) {
         return DDERR_OUTOFVIDEOMEMORY;
       }
       backCount = static_cast<int>(desc->dwBackBufferCount);
@@ -430,7 +430,7 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
     if (effects & (DDBLTFX_ZBUFFERRANGE | DDBLTFX_ZBUFFERBASEDEST)) return DDERR_NOZBUFFERHW;
     mirrorLeftRight = (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0;
     mirrorUpDown = (effects & DDBLTFX_MIRRORUPDOWN) != 0;
-    if ((mirrorLeftRight || mirrorUpDown) && host::Withdrawn(qvhost::Capability::Mirroring)) {
+    if ((mirrorLeftRight || mirrorUpDown) && !plat::TheHardware().mirroring) {
       return DDERR_NOMIRRORHW;
     }
   }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/host_state.h"
+#include "core/trace.h"
 
 namespace {
 
@@ -30,8 +30,9 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
 }
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
+  QV_ENTRY_VOID("OutputDebugStringA", plat::trace::Text(lpOutputString));
   if (!lpOutputString) return;
-  plat::host::DebugLine(lpOutputString);
+  // Without a debugger the text goes nowhere, as on Windows, unless asked for on stderr.
   const char* echo = std::getenv("QV_DEBUG_OUTPUT");
   if (echo) {
     std::fputs(lpOutputString, stderr);

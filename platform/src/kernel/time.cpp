@@ -1,14 +1,28 @@
-// Sleep, the millisecond timers and the performance counter. All of them follow the host's
-// clock, so a test's manual clock drives the program's sense of time.
+// Sleep, the millisecond timers and the performance counter. All of them follow the clock
+// source when one is attached (core/seams.h), so a test's manual clock drives the program's
+// sense of time; otherwise the system's monotonic clock.
 #include <windows.h>
 
 #include <chrono>
 #include <map>
 #include <thread>
 
-#include "core/host_state.h"
+#include "core/seams.h"
 
 namespace {
+
+const std::chrono::steady_clock::time_point kStart = std::chrono::steady_clock::now();
+
+uint32_t SystemNowMs() {
+  auto elapsed = std::chrono::steady_clock::now() - kStart;
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+uint32_t NowMs() {
+  const plat::seams::Clock* clock = plat::seams::clock;
+  return clock ? clock->nowMs() : SystemNowMs();
+}
 
 constexpr UINT kMinPeriod = 1;
 constexpr UINT kMaxPeriod = 1000000;
@@ -24,16 +38,18 @@ std::map<UINT, int>& ActivePeriods() {
 extern "C" {
 
 void WINAPI Sleep(DWORD dwMilliseconds) {
-  if (dwMilliseconds == 0 && !plat::host::ManualClock()) {
+  if (const plat::seams::Clock* clock = plat::seams::clock) {
+    clock->sleepMs(dwMilliseconds);
+  } else if (dwMilliseconds == 0) {
     std::this_thread::yield();
-    return;
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
   }
-  plat::host::SleepMs(dwMilliseconds);
 }
 
-DWORD WINAPI timeGetTime(void) { return plat::host::NowMs(); }
+DWORD WINAPI timeGetTime(void) { return NowMs(); }
 
-DWORD WINAPI GetTickCount(void) { return plat::host::NowMs(); }
+DWORD WINAPI GetTickCount(void) { return NowMs(); }
 
 MMRESULT WINAPI timeBeginPeriod(UINT uPeriod) {
   if (uPeriod < kMinPeriod || uPeriod > kMaxPeriod) return TIMERR_NOCANDO;
@@ -64,8 +80,8 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (plat::host::ManualClock()) {
-    lpPerformanceCount->QuadPart = static_cast<LONGLONG>(plat::host::NowMs()) * 1000;
+  if (const plat::seams::Clock* clock = plat::seams::clock) {
+    lpPerformanceCount->QuadPart = static_cast<LONGLONG>(clock->nowMs()) * 1000;
   } else {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
     lpPerformanceCount->QuadPart =

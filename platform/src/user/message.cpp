@@ -5,7 +5,6 @@
 #include <chrono>
 #include <thread>
 
-#include "backend/headless/headless.h"
 #include "core/backend.h"
 #include "core/input_state.h"
 #include "core/services.h"
@@ -109,7 +108,7 @@ bool ValidFilter(HWND filter) {
   return !filter || filter == kThreadMessagesOnly || WindowFrom(filter) != nullptr;
 }
 
-bool HeadlessInUse() { return IsHeadlessBackend(CurrentBackend()); }
+bool NoEventsCanArrive() { return !CurrentBackend().Traits().deliversEvents; }
 
 void Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
@@ -289,7 +288,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     if (TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) {
       return lpMsg->message == WM_QUIT ? 0 : 1;
     }
-    if (HeadlessInUse()) {
+    if (NoEventsCanArrive()) {
       // Nothing can ever arrive: waiting would never end.
       SetLastError(ERROR_INVALID_PARAMETER);
       return -1;
@@ -303,7 +302,7 @@ BOOL WINAPI WaitMessage(void) {
   for (;;) {
     plat::CurrentBackend().PumpEvents();
     if (TakeMessage(&m, nullptr, 0, 0, false)) return TRUE;
-    if (HeadlessInUse()) return FALSE;
+    if (NoEventsCanArrive()) return FALSE;
     Nap();
   }
 }

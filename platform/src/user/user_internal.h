@@ -23,6 +23,7 @@ constexpr DWORD kErrorClassDoesNotExist = 1411;
 constexpr DWORD kErrorClassHasWindows = 1412;
 constexpr DWORD kErrorInvalidIndex = 1413;
 constexpr DWORD kErrorNotEnoughQuota = 1816;
+constexpr DWORD kErrorAccessDenied = 5;  // also a session without a desktop
 
 constexpr int kGwlHwndParent = -8;
 constexpr UINT kSizeRestored = 0;

@@ -297,6 +297,12 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     return nullptr;
   }
   if (hWndParent && !WindowFrom(hWndParent)) return nullptr;
+  // Without a display there is nowhere to put a window: Windows answers a process without a
+  // desktop the same way.
+  if (!plat::CurrentBackend().Traits().opensWindows) {
+    SetLastError(kErrorAccessDenied);
+    return nullptr;
+  }
   bool child = (dwStyle & WS_CHILD) != 0;
   if (child && !hWndParent) {
     SetLastError(kErrorTlwWithWsChild);

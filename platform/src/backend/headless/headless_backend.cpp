@@ -1,12 +1,12 @@
-// The headless backend: no display and no window-system events. Frames go to the test host,
-// message boxes are answered by it, and waited flips follow a 60 Hz display.
-#include <chrono>
-#include <cstdio>
-#include <thread>
+// The headless backend: no display and no window-system events. Presented frames go to the
+// frame sink, when one is attached; message boxes are written to stderr and answered with their
+// default button; waited flips follow a 60 Hz display on the platform clock.
+#include <windows.h>
 
-#include "backend/headless/headless.h"
+#include <cstdio>
+
 #include "core/backend.h"
-#include "core/host_state.h"
+#include "core/seams.h"
 
 namespace plat {
 
@@ -22,8 +22,27 @@ uint32_t MsToNextTick(uint32_t now) {
   return static_cast<uint32_t>(at - now);
 }
 
+// The button a box's default answer presses.
+int DefaultAnswer(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDYES;
+    case MB_ABORTRETRYIGNORE:
+      return IDABORT;
+    case MB_RETRYCANCEL:
+      return IDRETRY;
+    default:
+      return IDOK;
+  }
+}
+
 class HeadlessBackend : public Backend {
  public:
+  HeadlessBackend(bool paceFlips, const BackendTraits& traits)
+      : paceFlips_(paceFlips), traits_(traits) {}
+
+  const BackendTraits& Traits() const override { return traits_; }
   void WindowChanged(HWND, const char*, int, int, bool) override {}
   void DisplayModeChanged(int, int, int, bool) override {}
 
@@ -36,43 +55,44 @@ class HeadlessBackend : public Backend {
 
   void Present(const PixelBuffer& frame) override {
     if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
-    host::RecordFrame(frame);
+    if (seams::FrameSink sink = seams::frameSink) sink(frame);
   }
 
   void WaitForVerticalBlank() override {
-    if (!host::PaceFlips()) return;
-    uint32_t wait = MsToNextTick(host::NowMs());
-    if (host::ManualClock()) {
-      host::AdvanceManualClock(wait);
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-    }
+    if (paceFlips_) Sleep(MsToNextTick(timeGetTime()));
   }
 
   bool InVerticalBlank() override {
     // The first millisecond of each refresh counts as the blank.
-    uint64_t phase = static_cast<uint64_t>(host::NowMs()) * kRefreshHz % 1000;
+    uint64_t phase = static_cast<uint64_t>(timeGetTime()) * kRefreshHz % 1000;
     return phase < kRefreshHz;
   }
 
   void PumpEvents() override {}
 
-  int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override {
-    const char* shownText = text ? text : "";
-    const char* shownCaption = caption ? caption : "";
-    std::fprintf(stderr, "[message box] %s: %s\n", shownCaption, shownText);
-    return host::AnswerMessageBox(owner, shownText, shownCaption, type);
+  int MessageBox(HWND, const char* text, const char* caption, UINT type) override {
+    std::fprintf(stderr, "[message box] %s: %s\n", caption ? caption : "", text ? text : "");
+    return DefaultAnswer(type);
   }
 
   void SetRelativeMouse(bool) override {}
+
+ private:
+  bool paceFlips_;
+  const BackendTraits& traits_;
 };
+
+const BackendTraits kHeadless = {"headless", false, false, true};
+const BackendTraits kNoDisplay = {"none", false, false, false};
 
 }  // namespace
 
-bool IsHeadlessBackend(const Backend& backend) {
-  return dynamic_cast<const HeadlessBackend*>(&backend) != nullptr;
+std::unique_ptr<Backend> CreateHeadlessBackend(bool paceFlips) {
+  return std::make_unique<HeadlessBackend>(paceFlips, kHeadless);
 }
 
-std::unique_ptr<Backend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+std::unique_ptr<Backend> CreateNoDisplayBackend() {
+  return std::make_unique<HeadlessBackend>(false, kNoDisplay);
+}
 
 }  // namespace plat

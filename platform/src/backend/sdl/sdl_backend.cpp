@@ -22,6 +22,7 @@
 
 #include "backend/sdl/sdl_keys.h"
 #include "core/backend.h"
+#include "core/seams.h"
 #include "core/events.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
@@ -47,8 +48,11 @@ Uint32 DirectTextureFormat(const PixelFormat& f) {
   return 0;
 }
 
+const BackendTraits kSdlTraits = {"sdl", true, true, true};
+
 class SdlBackend : public Backend {
  public:
+  const BackendTraits& Traits() const override { return kSdlTraits; }
   SdlBackend() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
@@ -119,6 +123,7 @@ class SdlBackend : public Backend {
 
   void Present(const PixelBuffer& frame) override {
     if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
+    if (seams::FrameSink sink = seams::frameSink) sink(frame);
     if (!EnsureWindow(frame.width, frame.height)) return;
     Uint32 format = DirectTextureFormat(frame.format);
     const void* pixels = frame.bits;
@@ -463,6 +468,17 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   QV_LSAN_RESUME();
   if (started != 0) {
     std::fprintf(stderr, "SDL video unavailable, no display: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  // Without a display SDL falls back to its off-screen driver, which shows nothing to anyone:
+  // that is no display, unless the user asked for that driver by name.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool chosen = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+  if (!chosen && driver &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    std::fprintf(stderr,
+                 "SDL video unavailable, no display (DISPLAY and WAYLAND_DISPLAY reach none)\n");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
   return std::make_unique<SdlBackend>();

@@ -1,0 +1,271 @@
+// The test host's state, and the hooks it attaches to the platform's seams: a manual clock, a
+// frame sink that keeps and hashes frames, and a call hook that logs calls, answers armed
+// faults, records message boxes and collects debugger output.
+#include "host.h"
+
+#include <cstring>
+#include <map>
+
+#include "call_format.h"
+#include "core/backend.h"
+#include "core/events.h"
+#include "core/hardware.h"
+#include "core/host_state.h"
+#include "core/input_state.h"
+#include "core/keymap.h"
+#include "core/pixels.h"
+#include "core/seams.h"
+#include "core/trace.h"
+
+namespace {
+
+struct ArmedFault {
+  HRESULT result;
+  int remaining;  // -1: every call
+};
+
+struct HostState {
+  bool headless = false;
+  bool paceFlips = false;
+  uint32_t manualNow = 0;
+  std::map<std::string, ArmedFault> faults;
+  bool callLog = false;
+  qvhost::LogScope logScope = qvhost::LogScope::DirectX;
+  std::vector<std::string> callLogLines;
+  std::vector<std::string> debugOutput;
+  std::vector<int> answers;
+  size_t nextAnswer = 0;
+  std::vector<qvhost::MessageBoxRecord> boxes;
+  int frameCount = 0;
+  qvhost::Frame lastFrame;
+  std::vector<uint64_t> frameHashes;
+  std::function<void(int)> onFrame;
+  bool captureFrames = true;
+};
+
+HostState& State() {
+  static HostState state;
+  return state;
+}
+
+uint64_t HashPixels(const std::vector<uint32_t>& pixels) {
+  uint64_t h = 1469598103934665603ull;  // FNV-1a
+  for (uint32_t p : pixels) {
+    h ^= p;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// ---- Clock -------------------------------------------------------------------------------------
+uint32_t ManualNow() { return State().manualNow; }
+void ManualSleep(uint32_t ms) { State().manualNow += ms; }
+const plat::seams::Clock kManualClock = {ManualNow, ManualSleep};
+
+// ---- Frames ------------------------------------------------------------------------------------
+void RecordFrame(const plat::PixelBuffer& frame) {
+  HostState& s = State();
+  if (s.captureFrames) {
+    s.lastFrame.width = frame.width;
+    s.lastFrame.height = frame.height;
+    s.lastFrame.pixels.resize(static_cast<size_t>(frame.width) * frame.height);
+    ConvertToXrgb(frame, s.lastFrame.pixels.data());
+    s.frameHashes.push_back(HashPixels(s.lastFrame.pixels));
+  }
+  int index = s.frameCount++;
+  if (s.onFrame) s.onFrame(index);
+}
+
+// ---- Calls -------------------------------------------------------------------------------------
+bool Named(const plat::trace::Call& call, const char* name) {
+  return std::strcmp(call.name, name) == 0;
+}
+
+// The DirectX call log holds the COM methods and DirectX's own functions.
+bool IsDirectX(const char* name) {
+  return std::strncmp(name, "IDirect", 7) == 0 || std::strncmp(name, "Direct", 6) == 0;
+}
+
+int DefaultAnswer(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDYES;
+    case MB_ABORTRETRYIGNORE:
+      return IDABORT;
+    case MB_RETRYCANCEL:
+      return IDRETRY;
+    default:
+      return IDOK;
+  }
+}
+
+const char* TextArg(const plat::trace::Call& call, size_t index) {
+  if (index >= call.count) return "";
+  const char* text = static_cast<const char*>(call.args[index].pointer);
+  return text ? text : "";
+}
+
+// Finds and uses up a fault armed on `name`.
+bool TakeFault(const std::string& name, HRESULT* answer) {
+  auto& faults = State().faults;
+  auto it = faults.find(name);
+  if (it == faults.end()) return false;
+  *answer = it->second.result;
+  if (it->second.remaining > 0 && --it->second.remaining == 0) faults.erase(it);
+  return true;
+}
+
+// A qualified name puts the qualifier after the interface: "IDirectInputDevice(Mouse)::Acquire".
+std::string Qualified(const char* name, const char* qualifier) {
+  std::string qualified = name;
+  size_t at = qualified.find("::");
+  if (at == std::string::npos) at = qualified.size();
+  return qualified.insert(at, std::string("(") + qualifier + ")");
+}
+
+bool OnCall(const plat::trace::Call& call, HRESULT* answer) {
+  HostState& s = State();
+  if (s.callLog && (s.logScope == qvhost::LogScope::Everything || IsDirectX(call.name))) {
+    s.callLogLines.push_back(qvhost::FormatCall(call));
+  }
+  if (!s.faults.empty()) {
+    if (TakeFault(call.name, answer)) return true;
+    if (call.qualifier && TakeFault(Qualified(call.name, call.qualifier), answer)) return true;
+  }
+  if (call.name[0] == 'M' && Named(call, "MessageBoxA")) {
+    const UINT type = call.count > 3 ? static_cast<UINT>(call.args[3].number) : 0;
+    s.boxes.push_back({static_cast<HWND>(const_cast<void*>(call.args[0].pointer)),
+                       TextArg(call, 1), TextArg(call, 2), type});
+    *answer = s.nextAnswer < s.answers.size() ? s.answers[s.nextAnswer++] : DefaultAnswer(type);
+    return true;
+  }
+  if (call.name[0] == 'O' && Named(call, "OutputDebugStringA")) {
+    if (call.count > 0 && call.args[0].pointer) s.debugOutput.emplace_back(TextArg(call, 0));
+  }
+  return false;
+}
+
+// Transitional: the direct checks DirectDraw and DirectInput still make.
+HRESULT TakeArmedFault(const char* name) {
+  HRESULT answer = S_OK;
+  TakeFault(name, &answer);
+  plat::host::faultsArmed = !State().faults.empty();
+  return answer;
+}
+void LogLine(std::string line) { State().callLogLines.push_back(std::move(line)); }
+
+void Attach() {
+  plat::seams::frameSink = RecordFrame;
+  plat::seams::callHook = OnCall;
+  plat::host::takeArmedFault = TakeArmedFault;
+  plat::host::logCall = LogLine;
+}
+
+}  // namespace
+
+
+namespace qvhost {
+
+void UseHeadless(bool paceFlips) {
+  State().headless = true;
+  State().paceFlips = paceFlips;
+  plat::SetBackend(plat::CreateHeadlessBackend(paceFlips));
+  Attach();
+}
+
+void ObserveCalls(bool enabled) { plat::seams::callHook = enabled ? OnCall : nullptr; }
+
+void Reset() {
+  bool headless = State().headless;
+  bool pace = State().paceFlips;
+  State() = HostState();
+  plat::host::faultsArmed = false;
+  plat::host::callLogEnabled = false;
+  plat::seams::clock = nullptr;
+  plat::TheHardware() = plat::Hardware();
+  State().headless = headless;
+  State().paceFlips = pace;
+  plat::ResetInput();
+}
+
+void UseManualClock(uint32_t startMs) {
+  State().manualNow = startMs;
+  plat::seams::clock = &kManualClock;
+}
+void AdvanceClock(uint32_t ms) { State().manualNow += ms; }
+uint32_t Now() { return timeGetTime(); }
+
+void MouseMotion(int dx, int dy) { plat::events::MouseMotion(dx, dy); }
+void MouseButton(int button, bool down) { plat::events::MouseButton(button, down); }
+void Key(uint8_t scanCode, bool down) {
+  plat::events::Key(scanCode, plat::VirtualKeyFromScanCode(scanCode), down);
+}
+void TapKey(uint8_t scanCode) {
+  Key(scanCode, true);
+  Key(scanCode, false);
+}
+void AltF4() {
+  const uint8_t kLeftAlt = 0x38, kF4 = 0x3E;
+  Key(kLeftAlt, true);
+  Key(kF4, true);
+  Key(kF4, false);
+  Key(kLeftAlt, false);
+}
+void CloseWindow() { plat::events::CloseRequested(); }
+void FocusLost() { plat::events::FocusChanged(false); }
+void FocusRegained() { plat::events::FocusChanged(true); }
+
+int FrameCount() { return State().frameCount; }
+const Frame& LastFrame() { return State().lastFrame; }
+const std::vector<uint64_t>& FrameHashes() { return State().frameHashes; }
+void OnFrame(std::function<void(int)> callback) { State().onFrame = std::move(callback); }
+void CaptureFrames(bool enabled) { State().captureFrames = enabled; }
+
+void FailCall(const std::string& name, HRESULT result, int times) {
+  if (times == 0) return;
+  State().faults[name] = {result, times};
+  plat::host::faultsArmed = true;
+}
+void ClearFaults() {
+  State().faults.clear();
+  plat::host::faultsArmed = false;
+}
+void LoseSurfaces() { plat::events::VideoMemoryLost(); }
+
+namespace {
+bool* Feature(Capability capability) {
+  plat::Hardware& hw = plat::TheHardware();
+  switch (capability) {
+    case Capability::Mirroring:
+      return &hw.mirroring;
+    case Capability::SecondBackBuffer:
+      return &hw.secondBackBuffer;
+    case Capability::VideoMemory:
+      return &hw.videoMemory;
+    default:
+      return &hw.joystick;
+  }
+}
+}  // namespace
+
+void Withdraw(Capability capability) { *Feature(capability) = false; }
+void Restore(Capability capability) { *Feature(capability) = true; }
+bool Has(Capability capability) { return *Feature(capability); }
+
+void EnableCallLog(bool enabled, LogScope scope) {
+  State().callLog = enabled;
+  State().logScope = scope;
+  plat::host::callLogEnabled = enabled;
+}
+const std::vector<std::string>& CallLog() { return State().callLogLines; }
+void ClearCallLog() { State().callLogLines.clear(); }
+const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
+
+void AnswerMessageBoxes(std::vector<int> answers) {
+  State().answers = std::move(answers);
+  State().nextAnswer = 0;
+}
+const std::vector<MessageBoxRecord>& MessageBoxes() { return State().boxes; }
+
+}  // namespace qvhost

@@ -30,11 +30,13 @@ PixelFormat PixelFormat::ForDepth(int bits) {
 }
 
 uint32_t PixelBuffer::GetRaw(int x, int y) const {
-  return LoadPixel(At(x, y), format.BytesPerPixel());
+  return LoadPixel(Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel(),
+                   format.BytesPerPixel());
 }
 
 void PixelBuffer::PutRaw(int x, int y, uint32_t value) const {
-  StorePixel(At(x, y), format.BytesPerPixel(), value);
+  StorePixel(Row(y) + static_cast<ptrdiff_t>(x) * format.BytesPerPixel(), format.BytesPerPixel(),
+             value);
 }
 
 uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, uint8_t r, uint8_t g, uint8_t b) {

@@ -13,20 +13,27 @@ namespace {
 void MapAxis(int64_t dstStart, int64_t dstLength, int64_t srcStart, int64_t srcLength, bool mirror,
              MirrorOrder order, int64_t from, int64_t to, int64_t limit, int32_t* first,
              std::vector<int32_t>* out) {
-  out->clear();
+  // i = iBase + iStep * d is the position within the destination span, reflected or not;
+  // s = sBase + sStep * j the source position for the scaled j, reflected or not.
+  const bool reflectDst = mirror && order == MirrorOrder::ReflectDestination;
+  const bool reflectSrc = mirror && order == MirrorOrder::ReflectSource;
+  const int64_t iStep = reflectDst ? -1 : 1;
+  const int64_t iBase = reflectDst ? dstStart + dstLength - 1 : -dstStart;
+  const int64_t sStep = reflectSrc ? -1 : 1;
+  const int64_t sBase = reflectSrc ? srcStart + srcLength - 1 : srcStart;
+  out->resize(static_cast<size_t>(to - from));
+  int32_t* const kept = out->data();
+  size_t count = 0;
   *first = static_cast<int32_t>(from);
   for (int64_t d = from; d < to; ++d) {
-    int64_t i = d - dstStart;
-    if (mirror && order == MirrorOrder::ReflectDestination) i = dstLength - 1 - i;
-    int64_t j = i * srcLength / dstLength;
-    if (mirror && order == MirrorOrder::ReflectSource) j = srcLength - 1 - j;
-    const int64_t s = srcStart + j;
+    const int64_t s = sBase + sStep * ((iBase + iStep * d) * srcLength / dstLength);
     if (s < 0 || s >= limit) {
-      if (out->empty()) *first = static_cast<int32_t>(d + 1);
+      if (count == 0) *first = static_cast<int32_t>(d + 1);
       continue;
     }
-    out->push_back(static_cast<int32_t>(s));
+    kept[count++] = static_cast<int32_t>(s);
   }
+  out->resize(count);
 }
 
 // 16-bit pixels through memcpy: no alignment is assumed, and the compiler makes plain moves.

@@ -74,18 +74,28 @@ void Row24(BYTE* d, const BYTE* s, const BYTE* alpha, int64_t n, uint32_t w, uin
   }
 }
 
+using RowLoop = void (*)(BYTE*, const BYTE*, const BYTE*, int64_t, uint32_t, uint32_t);
+
+template <RowLoop Row>
+void Rows(const BlendJob& job) {
+  for (int64_t y = 0; y < job.height; ++y) {
+    Row(job.dest + y * job.destPitch, job.source + y * job.sourcePitch,
+        job.alpha ? job.alpha + y * job.alphaPitch : nullptr, job.width, job.weight, job.key);
+  }
+}
+
 struct Portable {
   template <BlendRule R, bool Keyed>
-  static BlendRow For(DWORD format) {
+  static BlendRows For(DWORD format) {
     switch (format) {
       case 15:
-        return Row16<L555, R, Keyed>;
+        return Rows<Row16<L555, R, Keyed>>;
       case 16:
-        return Row16<L565, R, Keyed>;
+        return Rows<Row16<L565, R, Keyed>>;
       case 24:
-        return Row24<3, R, Keyed>;
+        return Rows<Row24<3, R, Keyed>>;
       default:
-        return Row24<4, R, Keyed>;
+        return Rows<Row24<4, R, Keyed>>;
     }
   }
 };
@@ -93,7 +103,7 @@ struct Portable {
 }  // namespace
 
 void BlendPortable(const BlendJob& job) {
-  RunBlendRows(job, SelectBlendRow<Portable>(job.rule, job.keyed, job.format));
+  SelectBlendRows<Portable>(job.rule, job.keyed, job.format)(job);
 }
 
 }  // namespace qvblit

@@ -21,12 +21,12 @@ using L555 = Layout<10, 5, 31, 31, 31, 0x3DEF>;
 using L565 = Layout<11, 5, 31, 63, 31, 0x7BEF>;
 using L888 = Layout<16, 8, 255, 255, 255, 0x7F7F7F>;
 
-// One row: destination, source, alpha weights (AlphaMap only), pixel count, weight, key.
-using BlendRow = void (*)(BYTE*, const BYTE*, const BYTE*, int64_t, uint32_t, uint32_t);
+// The loop over all rows of a job.
+using BlendRows = void (*)(const BlendJob&);
 
 // `Family::For<rule, keyed>(format)` answers the loop for a format, or null.
 template <class Family>
-BlendRow SelectBlendRow(BlendRule rule, bool keyed, DWORD format) {
+BlendRows SelectBlendRows(BlendRule rule, bool keyed, DWORD format) {
 #define QV_BLEND_RULE(R)                                            \
   case BlendRule::R:                                                \
     return keyed ? Family::template For<BlendRule::R, true>(format) \
@@ -41,14 +41,6 @@ BlendRow SelectBlendRow(BlendRule rule, bool keyed, DWORD format) {
   }
 #undef QV_BLEND_RULE
   return nullptr;
-}
-
-// Runs `row` over every row of the job.
-inline void RunBlendRows(const BlendJob& job, BlendRow row) {
-  for (int64_t y = 0; y < job.height; ++y) {
-    row(job.dest + y * job.destPitch, job.source + y * job.sourcePitch,
-        job.alpha ? job.alpha + y * job.alphaPitch : nullptr, job.width, job.weight, job.key);
-  }
 }
 
 }  // namespace qvblit

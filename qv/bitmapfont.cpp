@@ -69,24 +69,53 @@ class LockedGlyphs {
     // BltFast takes the position unsigned: a negative one lies far beyond the right edge.
     const int64_t left = static_cast<DWORD>(x), top = static_cast<DWORD>(y);
     if (left + w > to_.dwWidth || top + h > to_.dwHeight) return DDERR_INVALIDRECT;
+    // Whole 8-pixel groups stay inside both rows: the keyed copy may work on vectors.
+    const int64_t groups = (w + 7) / 8 * 8;
+    const bool wide =
+        keyLow_ == keyHigh_ && source.left + groups <= atlasWidth && left + groups <= to_.dwWidth;
     for (int64_t row = 0; row < h; ++row) {
       const BYTE* s = static_cast<const BYTE*>(from_.lpSurface) +
                       (source.top + row) * from_.lPitch + source.left * 2;
       BYTE* d = static_cast<BYTE*>(to_.lpSurface) + (top + row) * to_.lPitch + left * 2;
-      if (!keyed_) {
+      if (!keyed_)
         std::memcpy(d, s, static_cast<size_t>(w) * 2);
-        continue;
-      }
-      for (int64_t i = 0; i < w; ++i) {
-        uint16_t pixel;
-        std::memcpy(&pixel, s + 2 * i, 2);
-        if (pixel < keyLow_ || pixel > keyHigh_) std::memcpy(d + 2 * i, &pixel, 2);
-      }
+      else if (wide)
+        KeyedGroups(d, s, w);
+      else
+        KeyedPixels(d, s, w);
     }
     return DD_OK;
   }
 
  private:
+  void KeyedPixels(BYTE* d, const BYTE* s, int64_t w) const {
+    for (int64_t i = 0; i < w; ++i) {
+      uint16_t pixel;
+      std::memcpy(&pixel, s + 2 * i, 2);
+      if (pixel < keyLow_ || pixel > keyHigh_) std::memcpy(d + 2 * i, &pixel, 2);
+    }
+  }
+
+  // Groups of eight pixels, the pixels past w and those equal to the key kept as they are.
+  void KeyedGroups(BYTE* d, const BYTE* s, int64_t w) const {
+#if defined(__SSE2__)
+    typedef uint16_t Group __attribute__((vector_size(16)));
+    const Group lanes = {0, 1, 2, 3, 4, 5, 6, 7};
+    const Group key = Group{} + static_cast<uint16_t>(keyLow_);
+    for (int64_t i = 0; i < w; i += 8, d += 16, s += 16) {
+      Group from, to;
+      std::memcpy(&from, s, 16);
+      std::memcpy(&to, d, 16);
+      const Group take =
+          reinterpret_cast<Group>((from != key) & (lanes < static_cast<uint16_t>(w - i)));
+      to = (take & from) | (~take & to);
+      std::memcpy(d, &to, 16);
+    }
+#else
+    KeyedPixels(d, s, w);
+#endif
+  }
+
   IDirectDrawSurface4* atlas_;
   IDirectDrawSurface4* target_;
   DDSURFACEDESC2 from_ = {};

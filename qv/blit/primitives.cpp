@@ -166,18 +166,46 @@ void StepsInside(int64_t base, int64_t step, int64_t low, int64_t high, int64_t&
 
 // Straight line by a running double value that is truncated at every pixel. `major` runs
 // from a to b (a <= b) over the axis of the larger extent, the minor value starts at `minor`.
-template <typename Plot>
-void Walk(int64_t a, int64_t b, double minor, double slope, int64_t low, int64_t high, Plot plot) {
+// The minor value stays within the line's own ends, so it truncates without overflow.
+template <int Bytes, bool AlongX>
+void Walk(const Target& t, int64_t a, int64_t b, double minor, double slope, DWORD color) {
+  const int64_t low = AlongX ? t.left : t.top, high = AlongX ? t.right : t.bottom;
+  const int64_t minorLow = AlongX ? t.top : t.left, minorHigh = AlongX ? t.bottom : t.right;
   int64_t m = a;
   if (low - m > kExactSkip) {
     // Far outside: jump the running value forward rather than add the slope billions of times.
     minor += slope * static_cast<double>(low - m);
     m = low;
   }
+  for (; m < low && m <= b; ++m) minor += slope;
   const int64_t end = std::min(b, high - 1);
+  BYTE* const base = t.memory.pixels;
+  const int64_t pitch = t.memory.pitch;
   for (; m <= end; ++m) {
-    if (m >= low) plot(m, TruncToInt64(minor));
+    const int64_t n = static_cast<int64_t>(minor);
     minor += slope;
+    if (n < minorLow || n >= minorHigh) continue;
+    BYTE* p = AlongX ? base + n * pitch + m * Bytes : base + m * pitch + n * Bytes;
+    if (Bytes == 2) {
+      const uint16_t v = static_cast<uint16_t>(color);
+      std::memcpy(p, &v, 2);
+    } else {
+      t.Write(p, color);
+    }
+  }
+}
+
+template <bool AlongX>
+void WalkAny(const Target& t, int64_t a, int64_t b, double minor, double slope, DWORD color) {
+  switch (t.memory.bytes) {
+    case 1:
+      return Walk<1, AlongX>(t, a, b, minor, slope, color);
+    case 2:
+      return Walk<2, AlongX>(t, a, b, minor, slope, color);
+    case 3:
+      return Walk<3, AlongX>(t, a, b, minor, slope, color);
+    default:
+      return Walk<4, AlongX>(t, a, b, minor, slope, color);
   }
 }
 
@@ -228,7 +256,35 @@ void CircleSteps(const Target& target, int64_t radius, std::initializer_list<Ste
 
 }  // namespace
 
-void Surface::PutPixel(int x, int y, DWORD color) { TargetOf(*this).Put(x, y, color); }
+// One pixel, resolved without building the whole target: the clip rectangle first (most
+// pixels that miss, miss it), then the locked memory, as TargetOf bounds it.
+void Surface::PutPixel(int x, int y, DWORD color) {
+  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom ||
+      x < 0 || y < 0 || !desc.lpSurface || !(desc.dwFlags & DDSD_PITCH) || !screen)
+    return;
+  const int bytes = qvblit::BytesPerPixel(static_cast<DWORD>(screen->bitsPerPixel));
+  const int64_t w = (desc.dwFlags & DDSD_WIDTH) ? desc.dwWidth : width;
+  const int64_t h = (desc.dwFlags & DDSD_HEIGHT) ? desc.dwHeight : height;
+  const int64_t rowBytes = desc.lPitch < 0 ? -static_cast<int64_t>(desc.lPitch) : desc.lPitch;
+  if (bytes == 0 || x >= w || y >= h || (x + int64_t{1}) * bytes > rowBytes) return;
+  BYTE* p = static_cast<BYTE*>(desc.lpSurface) + y * static_cast<int64_t>(desc.lPitch) +
+            static_cast<int64_t>(x) * bytes;
+  switch (bytes) {
+    case 1:
+      *p = static_cast<BYTE>(color);
+      break;
+    case 2: {
+      const uint16_t v = static_cast<uint16_t>(color);
+      std::memcpy(p, &v, 2);
+      break;
+    }
+    default:
+      p[0] = static_cast<BYTE>(color);
+      p[1] = static_cast<BYTE>(color >> 8);
+      p[2] = static_cast<BYTE>(color >> 16);
+      break;
+  }
+}
 
 void Surface::PutPixelAlpha(int x, int y, DWORD color, DWORD weight) {
   TargetOf(*this).PutBlended(x, y, color, weight);
@@ -284,8 +340,7 @@ void Surface::DrawLine(int x1, int y1, int x2, int y2, DWORD color) {
       std::swap(ay, by);
     }
     const double slope = static_cast<double>(by - ay) / static_cast<double>(bx - ax);
-    Walk(ax, bx, static_cast<double>(ay), slope, target.left, target.right,
-         [&](int64_t x, int64_t y) { target.Put(x, y, color); });
+    WalkAny<true>(target, ax, bx, static_cast<double>(ay), slope, color);
   } else {
     // dy >= dx: exact diagonals step along y.
     if (ay > by) {
@@ -293,8 +348,7 @@ void Surface::DrawLine(int x1, int y1, int x2, int y2, DWORD color) {
       std::swap(ay, by);
     }
     const double slope = static_cast<double>(bx - ax) / static_cast<double>(by - ay);
-    Walk(ay, by, static_cast<double>(ax), slope, target.top, target.bottom,
-         [&](int64_t y, int64_t x) { target.Put(x, y, color); });
+    WalkAny<false>(target, ay, by, static_cast<double>(ax), slope, color);
   }
 }
 

@@ -262,27 +262,23 @@ void Surface::PutPixel(int x, int y, DWORD color) {
   if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom ||
       x < 0 || y < 0 || !desc.lpSurface || !(desc.dwFlags & DDSD_PITCH) || !screen)
     return;
-  const int bytes = qvblit::BytesPerPixel(static_cast<DWORD>(screen->bitsPerPixel));
+  const DWORD format = static_cast<DWORD>(screen->bitsPerPixel);
+  const int bytes = format == 16 || format == 15 ? 2 : qvblit::BytesPerPixel(format);
   const int64_t w = (desc.dwFlags & DDSD_WIDTH) ? desc.dwWidth : width;
   const int64_t h = (desc.dwFlags & DDSD_HEIGHT) ? desc.dwHeight : height;
   const int64_t rowBytes = desc.lPitch < 0 ? -static_cast<int64_t>(desc.lPitch) : desc.lPitch;
   if (bytes == 0 || x >= w || y >= h || (x + int64_t{1}) * bytes > rowBytes) return;
   BYTE* p = static_cast<BYTE*>(desc.lpSurface) + y * static_cast<int64_t>(desc.lPitch) +
             static_cast<int64_t>(x) * bytes;
-  switch (bytes) {
-    case 1:
-      *p = static_cast<BYTE>(color);
-      break;
-    case 2: {
-      const uint16_t v = static_cast<uint16_t>(color);
-      std::memcpy(p, &v, 2);
-      break;
-    }
-    default:
-      p[0] = static_cast<BYTE>(color);
-      p[1] = static_cast<BYTE>(color >> 8);
-      p[2] = static_cast<BYTE>(color >> 16);
-      break;
+  if (bytes == 2) {
+    const uint16_t v = static_cast<uint16_t>(color);
+    std::memcpy(p, &v, 2);
+  } else if (bytes == 1) {
+    *p = static_cast<BYTE>(color);
+  } else {
+    p[0] = static_cast<BYTE>(color);
+    p[1] = static_cast<BYTE>(color >> 8);
+    p[2] = static_cast<BYTE>(color >> 16);
   }
 }
 

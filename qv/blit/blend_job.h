@@ -1,6 +1,6 @@
 // One call of a blending blitter after clipping: the rule, its parameter and the rows of locked
 // memory it combines. The blitters in blend.cpp fill it in; the row loops run it. Each loop
-// exists in up to three builds (portable C++, SSE2, AVX2) that give the same pixels as the
+// exists in up to four builds (portable C++, SSE2, AVX2, AVX-512) that give the same pixels as the
 // pixel-by-pixel reference kept for the tests.
 #ifndef QV_BLIT_BLEND_JOB_H
 #define QV_BLIT_BLEND_JOB_H
@@ -37,15 +37,15 @@ struct BlendJob {
 };
 
 // The instruction sets a row loop can be built for, narrowest first.
-enum class Isa { Portable, Sse2, Avx2 };
+enum class Isa { Portable, Sse2, Avx2, Avx512 };
 
 // Whether this build and this processor can run loops built for `isa`.
 bool IsaAvailable(Isa isa);
 // The widest available one; what the blitters use.
 Isa BestIsa();
 
-// Runs the job with the loops built for `isa` (which must be available). The source and the
-// destination must not overlap.
+// Runs the job with the loops built for `isa` (which must be available), or a narrower set
+// for rows shorter than its vectors. The source and the destination must not overlap.
 void Blend(const BlendJob& job, Isa isa);
 
 namespace reference {
@@ -60,6 +60,9 @@ namespace sse2 {
 bool Blend(const BlendJob& job);
 }
 namespace avx2 {
+bool Blend(const BlendJob& job);
+}
+namespace avx512 {
 bool Blend(const BlendJob& job);
 }
 

@@ -1,7 +1,6 @@
 // The vector builds of the blending row loops (blend_vector.inc): SSE2, the floor of every
 // x86-64 processor, and AVX2 and AVX-512 (BW) where the processor has them, chosen at run
-// time. A build without
-// SSE2 (32-bit Windows) has only the portable loops.
+// time. A build without SSE2 (32-bit Windows) has only the portable loops.
 #include <cstdint>
 #include <cstring>
 
@@ -9,101 +8,52 @@
 #include "blit/blend_select.h"
 
 #if defined(__SSE2__)
-#include <immintrin.h>
 #define QV_BLEND_VECTORS 1
-// AVX2 and AVX-512 code is kept to 64-bit Unix builds, whose stacks keep 32-byte spills aligned.
+// The wider sets are kept to 64-bit Unix builds, whose stacks keep vector spills aligned.
 #if defined(__x86_64__) && !defined(_WIN32)
-#define QV_BLEND_AVX2 1
+#define QV_BLEND_WIDE 1
 #endif
 #endif
+
+// One build of the loops in its own namespace, for vectors of `bytes` bytes.
+#define QV_BLEND_BUILD(name, bytes) \
+  namespace name {                  \
+  namespace {                       \
+  constexpr int kVectorBytes = bytes;
+#define QV_BLEND_BUILD_END(name)                             \
+  }                                                          \
+  bool Blend(const BlendJob& job) { return RunVector(job); } \
+  }
 
 namespace qvblit {
 
 #if QV_BLEND_VECTORS
-namespace sse2 {
-namespace {
-constexpr int kVectorBytes = 16;
-typedef uint8_t Bytes __attribute__((vector_size(16)));
-typedef uint16_t Words __attribute__((vector_size(16)));
-inline Words WidenLow(Bytes v) {
-  return reinterpret_cast<Words>(_mm_unpacklo_epi8(reinterpret_cast<__m128i>(v), __m128i{}));
-}
-inline Words WidenHigh(Bytes v) {
-  return reinterpret_cast<Words>(_mm_unpackhi_epi8(reinterpret_cast<__m128i>(v), __m128i{}));
-}
-inline Bytes Narrow(Words low, Words high) {
-  return reinterpret_cast<Bytes>(
-      _mm_packus_epi16(reinterpret_cast<__m128i>(low), reinterpret_cast<__m128i>(high)));
-}
+QV_BLEND_BUILD(sse2, 16)
 #include "blit/blend_vector.inc"
-}  // namespace
-bool Blend(const BlendJob& job) { return RunVector(job); }
-}  // namespace sse2
+QV_BLEND_BUILD_END(sse2)
 #else
 namespace sse2 {
 bool Blend(const BlendJob&) { return false; }
 }  // namespace sse2
 #endif
 
-#if QV_BLEND_AVX2
+#if QV_BLEND_WIDE
 #pragma GCC push_options
 #pragma GCC target("avx2")
-namespace avx2 {
-namespace {
-constexpr int kVectorBytes = 32;
-typedef uint8_t Bytes __attribute__((vector_size(32)));
-typedef uint16_t Words __attribute__((vector_size(32)));
-// The 256-bit unpacks and packs work within each 128-bit half, the same way for both.
-inline Words WidenLow(Bytes v) {
-  return reinterpret_cast<Words>(
-      _mm256_unpacklo_epi8(reinterpret_cast<__m256i>(v), _mm256_setzero_si256()));
-}
-inline Words WidenHigh(Bytes v) {
-  return reinterpret_cast<Words>(
-      _mm256_unpackhi_epi8(reinterpret_cast<__m256i>(v), _mm256_setzero_si256()));
-}
-inline Bytes Narrow(Words low, Words high) {
-  return reinterpret_cast<Bytes>(
-      _mm256_packus_epi16(reinterpret_cast<__m256i>(low), reinterpret_cast<__m256i>(high)));
-}
+QV_BLEND_BUILD(avx2, 32)
 #include "blit/blend_vector.inc"
-}  // namespace
-bool Blend(const BlendJob& job) { return RunVector(job); }
-}  // namespace avx2
+QV_BLEND_BUILD_END(avx2)
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx512bw")
+QV_BLEND_BUILD(avx512, 64)
+#include "blit/blend_vector.inc"
+QV_BLEND_BUILD_END(avx512)
 #pragma GCC pop_options
 #else
 namespace avx2 {
 bool Blend(const BlendJob&) { return false; }
 }  // namespace avx2
-#endif
-
-#if QV_BLEND_AVX2
-#pragma GCC push_options
-#pragma GCC target("avx512bw")
-namespace avx512 {
-namespace {
-constexpr int kVectorBytes = 64;
-typedef uint8_t Bytes __attribute__((vector_size(64)));
-typedef uint16_t Words __attribute__((vector_size(64)));
-// As for AVX2: within each 128-bit quarter, the same way for both.
-inline Words WidenLow(Bytes v) {
-  return reinterpret_cast<Words>(
-      _mm512_unpacklo_epi8(reinterpret_cast<__m512i>(v), _mm512_setzero_si512()));
-}
-inline Words WidenHigh(Bytes v) {
-  return reinterpret_cast<Words>(
-      _mm512_unpackhi_epi8(reinterpret_cast<__m512i>(v), _mm512_setzero_si512()));
-}
-inline Bytes Narrow(Words low, Words high) {
-  return reinterpret_cast<Bytes>(
-      _mm512_packus_epi16(reinterpret_cast<__m512i>(low), reinterpret_cast<__m512i>(high)));
-}
-#include "blit/blend_vector.inc"
-}  // namespace
-bool Blend(const BlendJob& job) { return RunVector(job); }
-}  // namespace avx512
-#pragma GCC pop_options
-#else
 namespace avx512 {
 bool Blend(const BlendJob&) { return false; }
 }  // namespace avx512
@@ -120,13 +70,13 @@ bool IsaAvailable(Isa isa) {
       return false;
 #endif
     case Isa::Avx2:
-#if QV_BLEND_AVX2
+#if QV_BLEND_WIDE
       return __builtin_cpu_supports("avx2");
 #else
       return false;
 #endif
     case Isa::Avx512:
-#if QV_BLEND_AVX2
+#if QV_BLEND_WIDE
       return __builtin_cpu_supports("avx512bw");
 #else
       return false;

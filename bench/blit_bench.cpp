@@ -2,8 +2,9 @@
 // every iteration each contender runs once, in an order that rotates from one iteration to the
 // next, and the benchmark's time is Quorvane's. Counters: x_<contender> is Quorvane's time over
 // that contender's (below 1 means Quorvane is faster), us_<contender> its time per iteration.
-// Times are the thread's processor time. Contenders: SDL2 (surfaces and its software renderer), pixman, SDL2_gfx, cached FreeType
-// glyphs, and the floor: memcpy or memset of the same bytes, or the same loop written plainly.
+// Times are the thread's processor time. Contenders: SDL2 (surfaces and its software renderer),
+// pixman, SDL2_gfx, cached FreeType glyphs, and the floor: memcpy or memset of the same bytes, or
+// the same loop written plainly.
 //
 // Run with --benchmark_filter=Blit --benchmark_repetitions=5
 // --benchmark_report_aggregates_only=true and read the medians.
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "bitmapfont.h"
+#include "bench_window.h"
 #include "host.h"
 #include "qvscreen.h"
 #include "qvsurface.h"
@@ -81,19 +83,6 @@ void Race(benchmark::State& state, std::vector<Contender> contenders) {
 }
 
 // ---- Quorvane's side: a headless display and system-memory surfaces -------------------------
-
-HWND BenchWindow() {
-  static HWND window = nullptr;
-  if (window == nullptr) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "BlitBench";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "BlitBench", "BlitBench", WS_VISIBLE | WS_SYSMENU, 0, 0, kW, kH,
-                             nullptr, nullptr, nullptr, nullptr);
-  }
-  return window;
-}
 
 struct Display {
   Display() {

@@ -6,7 +6,8 @@
 // pixman, SDL2_gfx, cached FreeType glyphs, and the floor: memcpy or memset of the same bytes, or
 // the same loop written plainly.
 //
-// Run with --benchmark_filter=Blit --benchmark_repetitions=5
+// Each benchmark runs a fixed number of iterations, so that the slowest contenders bound the
+// time it takes. Run with --benchmark_filter=Blit --benchmark_repetitions=5
 // --benchmark_report_aggregates_only=true and read the medians.
 #include <SDL.h>
 #include <SDL2_gfxPrimitives.h>
@@ -278,12 +279,12 @@ void BM_BlitFade(benchmark::State& state) { FullSurface(state, kFade); }
 void BM_BlitShade(benchmark::State& state) { FullSurface(state, kShade); }
 void BM_BlitHalfShade(benchmark::State& state) { FullSurface(state, kHalfShade); }
 void BM_BlitAlphaMap(benchmark::State& state) { FullSurface(state, kAlphaMap); }
-BENCHMARK(BM_BlitHalfBlend)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitConstantAlpha)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitFade)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitShade)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitHalfShade)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitAlphaMap)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitHalfBlend)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_BlitConstantAlpha)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_BlitFade)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_BlitShade)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_BlitHalfShade)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_BlitAlphaMap)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
 
 // ---- Keyed sprites: the game's wall of 192 bricks of 50 x 30 -----------------------------------
 
@@ -360,10 +361,13 @@ void BM_BlitBricksHalfKeyed(benchmark::State& state) { KeyedBricks(state, kHalf)
 void BM_BlitBricksConstantKeyed(benchmark::State& state) { KeyedBricks(state, kConstant); }
 void BM_BlitBricksShadeKeyed(benchmark::State& state) { KeyedBricks(state, kShade); }
 void BM_BlitBricksAlphaMap(benchmark::State& state) { KeyedBricks(state, kAlphaMap); }
-BENCHMARK(BM_BlitBricksHalfKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitBricksConstantKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitBricksShadeKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlitBricksAlphaMap)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitBricksHalfKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_BlitBricksConstantKeyed)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200);
+BENCHMARK(BM_BlitBricksShadeKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_BlitBricksAlphaMap)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 // ---- Text: a line of 54 characters ------------------------------------------------------------
 
@@ -436,7 +440,7 @@ void BM_BlitFontLine(benchmark::State& state) {
   Race(state, {{"quorvane", [&] { font.DrawKeyed(10, 300, kLine, d, -1); }},
                {"freetype", [&] { freetype.Draw(10, 300, kLine, pixels.data(), kW); }}});
 }
-BENCHMARK(BM_BlitFontLine)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitFontLine)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(5000);
 
 // ---- Pixels and lines -------------------------------------------------------------------------
 
@@ -482,7 +486,7 @@ void BM_BlitPutPixel(benchmark::State& state) {
   d->Unlock();
   SDL_DestroyRenderer(renderer);
 }
-BENCHMARK(BM_BlitPutPixel)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitPutPixel)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 // Integer Bresenham into plain memory: the floor of a line.
 void Bresenham(uint16_t* p, int x0, int y0, int x1, int y1) {
@@ -538,7 +542,7 @@ void BM_BlitLines(benchmark::State& state) {
   d->Unlock();
   SDL_DestroyRenderer(renderer);
 }
-BENCHMARK(BM_BlitLines)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitLines)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
 
 // ---- A keyed sprite stretched twice, and the fill ----------------------------------------------
 
@@ -568,7 +572,7 @@ void BM_BlitStretchKeyed(benchmark::State& state) {
                                            0, 0, 200, 150, 400, 300);
                 }}});
 }
-BENCHMARK(BM_BlitStretchKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitStretchKeyed)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 void BM_BlitSurfaceFill(benchmark::State& state) {
   Display display;
@@ -579,6 +583,6 @@ void BM_BlitSurfaceFill(benchmark::State& state) {
        {{"quorvane", [&] { back->Fill(color++ & 0xFFFF); }},
         {"memset", [&] { std::memset(floorTo.data(), static_cast<int>(color & 0xFF), kBytes); }}});
 }
-BENCHMARK(BM_BlitSurfaceFill)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlitSurfaceFill)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 }  // namespace

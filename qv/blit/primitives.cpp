@@ -259,21 +259,30 @@ void CircleSteps(const Target& target, int64_t radius, std::initializer_list<Ste
 // One pixel, resolved without building the whole target: the clip rectangle first (most
 // pixels that miss, miss it), then the locked memory, as TargetOf bounds it.
 void Surface::PutPixel(int x, int y, DWORD color) {
-  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom ||
-      x < 0 || y < 0 || !desc.lpSurface || !(desc.dwFlags & DDSD_PITCH) || !screen)
-    return;
+  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
+  BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
+  const DWORD flags = desc.dwFlags;
+  if (!pixels || !(flags & DDSD_PITCH) || !screen) return;
+  // Unsigned, a negative coordinate lies beyond any width.
+  const uint64_t w =
+      (flags & DDSD_WIDTH) ? desc.dwWidth : static_cast<uint64_t>(std::max(width, 0));
+  const uint64_t h =
+      (flags & DDSD_HEIGHT) ? desc.dwHeight : static_cast<uint64_t>(std::max(height, 0));
+  const uint64_t column = static_cast<uint64_t>(static_cast<int64_t>(x));
+  if (column >= w || static_cast<uint64_t>(static_cast<int64_t>(y)) >= h) return;
+  const int64_t pitch = desc.lPitch;
+  const uint64_t rowBytes = static_cast<uint64_t>(pitch < 0 ? -pitch : pitch);
   const DWORD format = static_cast<DWORD>(screen->bitsPerPixel);
-  const int bytes = format == 16 || format == 15 ? 2 : qvblit::BytesPerPixel(format);
-  const int64_t w = (desc.dwFlags & DDSD_WIDTH) ? desc.dwWidth : width;
-  const int64_t h = (desc.dwFlags & DDSD_HEIGHT) ? desc.dwHeight : height;
-  const int64_t rowBytes = desc.lPitch < 0 ? -static_cast<int64_t>(desc.lPitch) : desc.lPitch;
-  if (bytes == 0 || x >= w || y >= h || (x + int64_t{1}) * bytes > rowBytes) return;
-  BYTE* p = static_cast<BYTE*>(desc.lpSurface) + y * static_cast<int64_t>(desc.lPitch) +
-            static_cast<int64_t>(x) * bytes;
-  if (bytes == 2) {
+  if (__builtin_expect(format == 16 || format == 15, 1)) {
+    if ((column + 1) * 2 > rowBytes) return;
     const uint16_t v = static_cast<uint16_t>(color);
-    std::memcpy(p, &v, 2);
-  } else if (bytes == 1) {
+    std::memcpy(pixels + y * pitch + x * int64_t{2}, &v, 2);
+    return;
+  }
+  const int bytes = qvblit::BytesPerPixel(format);
+  if (bytes == 0 || (column + 1) * bytes > rowBytes) return;
+  BYTE* p = pixels + y * pitch + x * int64_t{bytes};
+  if (bytes == 1) {
     *p = static_cast<BYTE>(color);
   } else {
     p[0] = static_cast<BYTE>(color);

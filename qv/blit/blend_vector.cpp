@@ -8,6 +8,7 @@
 #include "blit/blend_select.h"
 
 #if defined(__SSE2__)
+#include <immintrin.h>
 #define QV_BLEND_VECTORS 1
 // The wider sets are kept to 64-bit Unix builds, whose stacks keep vector spills aligned.
 #if defined(__x86_64__) && !defined(_WIN32)

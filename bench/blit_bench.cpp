@@ -178,48 +178,61 @@ Contender Memcpy(size_t bytes = kBytes) {
   return {"memcpy", [bytes] { std::memcpy(floorTo.data(), floorFrom.data(), bytes); }};
 }
 
+// SDL2's blend of a whole surface with a constant alpha.
+Contender SdlAlpha(Peer& from, Peer& to, Uint8 alpha) {
+  return {"sdl2", [&from, &to, alpha] {
+            SDL_SetSurfaceBlendMode(from.surface, SDL_BLENDMODE_BLEND);
+            SDL_SetSurfaceAlphaMod(from.surface, alpha);
+            SDL_BlitSurface(from.surface, nullptr, to.surface, nullptr);
+          }};
+}
+
+// pixman's composite of a whole image through a solid mask of the given alpha.
+Contender PixmanMasked(Peer& from, Peer& to, pixman_op_t op, uint16_t alpha) {
+  return {"pixman", [&from, &to, op, alpha] {
+            pixman_image_t* mask = Solid(alpha);
+            pixman_image_composite32(op, from.image, mask, to.image, 0, 0, 0, 0, 0, 0, kW, kH);
+            pixman_image_unref(mask);
+          }};
+}
+
+// A source picture of w x h blended onto an 800 x 600 destination, the same pixels on each
+// side: Quorvane's surfaces and the peers' images.
+struct Pictures {
+  Pictures(int w, int h, bool withKeys, uint32_t seed)
+      : from(w, h, withKeys, seed), to(kW, kH, false, 2) {
+    if (!display.screen) return;
+    source = MakeSurface(display.screen.get(), w, h, withKeys, seed);
+    dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
+  }
+  Display display;
+  std::unique_ptr<Surface> source, dest;
+  Peer from, to;
+};
+
 // ---- Full-surface blends --------------------------------------------------------------------
 
 enum Op { kHalf, kConstant, kFade, kShade, kHalfShade, kAlphaMap };
 
 void FullSurface(benchmark::State& state, Op op) {
-  Display display;
-  if (!display.screen) return state.SkipWithError("no display");
-  auto source = MakeSurface(display.screen.get(), kW, kH, false, 1);
-  auto dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
-  Peer from(kW, kH, false, 1), to(kW, kH, false, 2);
+  Pictures pictures(kW, kH, false, 1);
+  if (!pictures.source) return state.SkipWithError("no display");
+  Peer& from = pictures.from;
+  Peer& to = pictures.to;
   const RECT all = {0, 0, kW, kH};
   std::vector<Contender> c;
-  Surface* s = source.get();
-  Surface* d = dest.get();
+  Surface* s = pictures.source.get();
+  Surface* d = pictures.dest.get();
   switch (op) {
     case kHalf:
       c.push_back({"quorvane", [=] { s->BlitHalfBlend(d, 0, 0, all); }});
-      c.push_back({"sdl2", [&] {
-                     SDL_SetSurfaceBlendMode(from.surface, SDL_BLENDMODE_BLEND);
-                     SDL_SetSurfaceAlphaMod(from.surface, 128);
-                     SDL_BlitSurface(from.surface, nullptr, to.surface, nullptr);
-                   }});
-      c.push_back({"pixman", [&] {
-                     pixman_image_t* mask = Solid(0x8000);
-                     pixman_image_composite32(PIXMAN_OP_OVER, from.image, mask, to.image, 0, 0, 0,
-                                              0, 0, 0, kW, kH);
-                     pixman_image_unref(mask);
-                   }});
+      c.push_back(SdlAlpha(from, to, 128));
+      c.push_back(PixmanMasked(from, to, PIXMAN_OP_OVER, 0x8000));
       break;
     case kConstant:
       c.push_back({"quorvane", [=] { s->BlitAlpha(d, 0, 0, all, 77); }});
-      c.push_back({"sdl2", [&] {
-                     SDL_SetSurfaceBlendMode(from.surface, SDL_BLENDMODE_BLEND);
-                     SDL_SetSurfaceAlphaMod(from.surface, 179);
-                     SDL_BlitSurface(from.surface, nullptr, to.surface, nullptr);
-                   }});
-      c.push_back({"pixman", [&] {
-                     pixman_image_t* mask = Solid(179 * 257);
-                     pixman_image_composite32(PIXMAN_OP_OVER, from.image, mask, to.image, 0, 0, 0,
-                                              0, 0, 0, kW, kH);
-                     pixman_image_unref(mask);
-                   }});
+      c.push_back(SdlAlpha(from, to, 179));
+      c.push_back(PixmanMasked(from, to, PIXMAN_OP_OVER, 179 * 257));
       break;
     case kFade:
       c.push_back({"quorvane", [=] { s->BlitFade(d, 0, 0, all, 160); }});
@@ -229,12 +242,7 @@ void FullSurface(benchmark::State& state, Op op) {
                      SDL_BlitSurface(from.surface, nullptr, to.surface, nullptr);
                      SDL_SetSurfaceColorMod(from.surface, 255, 255, 255);
                    }});
-      c.push_back({"pixman", [&] {
-                     pixman_image_t* mask = Solid(160 * 257);
-                     pixman_image_composite32(PIXMAN_OP_SRC, from.image, mask, to.image, 0, 0, 0, 0,
-                                              0, 0, kW, kH);
-                     pixman_image_unref(mask);
-                   }});
+      c.push_back(PixmanMasked(from, to, PIXMAN_OP_SRC, 160 * 257));
       break;
     case kShade:
     case kHalfShade: {
@@ -296,14 +304,13 @@ void EachBrick(F f) {
 }
 
 void KeyedBricks(benchmark::State& state, Op op) {
-  Display display;
-  if (!display.screen) return state.SkipWithError("no display");
-  auto brick = MakeSurface(display.screen.get(), kBrickW, kBrickH, true, 3);
-  auto dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
-  Peer from(kBrickW, kBrickH, true, 3), to(kW, kH, false, 2);
+  Pictures pictures(kBrickW, kBrickH, true, 3);
+  if (!pictures.source) return state.SkipWithError("no display");
+  Peer& from = pictures.from;
+  Peer& to = pictures.to;
   const RECT all = {0, 0, kBrickW, kBrickH};
-  Surface* s = brick.get();
-  Surface* d = dest.get();
+  Surface* s = pictures.source.get();
+  Surface* d = pictures.dest.get();
   std::vector<Contender> c;
   c.push_back({"quorvane", [=] {
                  EachBrick([&](int x, int y) {
@@ -455,19 +462,36 @@ struct Points {
   std::vector<int> xs, ys;
 };
 
-void BM_BlitPutPixel(benchmark::State& state) {
+// A locked Quorvane surface, an SDL software renderer over a surface of the same size and
+// plain memory, for the pixel and line benchmarks.
+struct Canvases {
+  Canvases(Uint8 red, Uint8 green, Uint8 blue) : to(kW, kH, false, 2) {
+    if (!display.screen) return;
+    dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
+    dest->Lock();
+    renderer = SDL_CreateSoftwareRenderer(to.surface);
+    SDL_SetRenderDrawColor(renderer, red, green, blue, 255);
+  }
+  ~Canvases() {
+    if (dest) dest->Unlock();
+    if (renderer) SDL_DestroyRenderer(renderer);
+  }
   Display display;
-  if (!display.screen) return state.SkipWithError("no display");
-  auto dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
-  Peer to(kW, kH, false, 2);
-  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(to.surface);
-  SDL_SetRenderDrawColor(renderer, 255, 0, 0, 255);
+  std::unique_ptr<Surface> dest;
+  Peer to;
+  SDL_Renderer* renderer = nullptr;
+  std::vector<uint16_t> pixels = std::vector<uint16_t>(static_cast<size_t>(kW) * kH);
+};
+
+void BM_BlitPutPixel(benchmark::State& state) {
+  Canvases canvases(255, 0, 0);
+  if (!canvases.dest) return state.SkipWithError("no display");
+  SDL_Renderer* renderer = canvases.renderer;
+  std::vector<uint16_t>& pixels = canvases.pixels;
   const Points points(10000);
   std::vector<SDL_Point> sdlPoints;
   for (size_t i = 0; i < points.xs.size(); ++i) sdlPoints.push_back({points.xs[i], points.ys[i]});
-  Surface* d = dest.get();
-  d->Lock();
-  std::vector<uint16_t> pixels(static_cast<size_t>(kW) * kH);
+  Surface* d = canvases.dest.get();
   Race(state, {{"quorvane",
                 [&] {
                   for (size_t i = 0; i < points.xs.size(); ++i)
@@ -483,8 +507,6 @@ void BM_BlitPutPixel(benchmark::State& state) {
                     pixels[static_cast<size_t>(points.ys[i]) * kW + points.xs[i]] = 0xF800;
                   benchmark::DoNotOptimize(pixels.data());
                 }}});
-  d->Unlock();
-  SDL_DestroyRenderer(renderer);
 }
 BENCHMARK(BM_BlitPutPixel)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
@@ -503,16 +525,12 @@ void Bresenham(uint16_t* p, int x0, int y0, int x1, int y1) {
 }
 
 void BM_BlitLines(benchmark::State& state) {
-  Display display;
-  if (!display.screen) return state.SkipWithError("no display");
-  auto dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
-  Peer to(kW, kH, false, 2);
-  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(to.surface);
-  SDL_SetRenderDrawColor(renderer, 0, 255, 0, 255);
+  Canvases canvases(0, 255, 0);
+  if (!canvases.dest) return state.SkipWithError("no display");
+  SDL_Renderer* renderer = canvases.renderer;
+  std::vector<uint16_t>& pixels = canvases.pixels;
   const Points ends(2000);
-  Surface* d = dest.get();
-  d->Lock();
-  std::vector<uint16_t> pixels(static_cast<size_t>(kW) * kH);
+  Surface* d = canvases.dest.get();
   const size_t lines = ends.xs.size() / 2;
   const std::vector<int>& xs = ends.xs;
   const std::vector<int>& ys = ends.ys;
@@ -539,25 +557,22 @@ void BM_BlitLines(benchmark::State& state) {
                     Bresenham(pixels.data(), xs[2 * i], ys[2 * i], xs[2 * i + 1], ys[2 * i + 1]);
                   benchmark::DoNotOptimize(pixels.data());
                 }}});
-  d->Unlock();
-  SDL_DestroyRenderer(renderer);
 }
 BENCHMARK(BM_BlitLines)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
 
 // ---- A keyed sprite stretched twice, and the fill ----------------------------------------------
 
 void BM_BlitStretchKeyed(benchmark::State& state) {
-  Display display;
-  if (!display.screen) return state.SkipWithError("no display");
-  auto sprite = MakeSurface(display.screen.get(), 200, 150, true, 3);
-  auto dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
-  Peer from(200, 150, true, 3), to(kW, kH, false, 2);
+  Pictures pictures(200, 150, true, 3);
+  if (!pictures.source) return state.SkipWithError("no display");
+  Peer& from = pictures.from;
+  Peer& to = pictures.to;
   pixman_transform_t half;
   pixman_transform_init_scale(&half, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
   pixman_image_set_transform(from.argbImage, &half);
   pixman_image_set_filter(from.argbImage, PIXMAN_FILTER_NEAREST, nullptr, 0);
-  Surface* s = sprite.get();
-  Surface* d = dest.get();
+  Surface* s = pictures.source.get();
+  Surface* d = pictures.dest.get();
   Race(state, {{"quorvane",
                 [&] {
                   s->BlitResizeKeyed(d, 300, 225, RECT{0, 0, 200, 150}, 400, 300);

@@ -501,6 +501,7 @@ void BM_BlitPutPixel(benchmark::State& state) {
                 [&] {
                   SDL_RenderDrawPoints(renderer, sdlPoints.data(),
                                        static_cast<int>(sdlPoints.size()));
+                  SDL_RenderFlush(renderer);  // drawn now, not queued
                 }},
                {"stores", [&] {
                   for (size_t i = 0; i < points.xs.size(); ++i)
@@ -544,6 +545,7 @@ void BM_BlitLines(benchmark::State& state) {
                   for (size_t i = 0; i < lines; ++i)
                     SDL_RenderDrawLine(renderer, xs[2 * i], ys[2 * i], xs[2 * i + 1],
                                        ys[2 * i + 1]);
+                  SDL_RenderFlush(renderer);
                 }},
                {"sdl2_gfx",
                 [&] {
@@ -551,6 +553,7 @@ void BM_BlitLines(benchmark::State& state) {
                     lineColor(renderer, static_cast<Sint16>(xs[2 * i]),
                               static_cast<Sint16>(ys[2 * i]), static_cast<Sint16>(xs[2 * i + 1]),
                               static_cast<Sint16>(ys[2 * i + 1]), 0xFF00FF00);
+                  SDL_RenderFlush(renderer);
                 }},
                {"bresenham", [&] {
                   for (size_t i = 0; i < lines; ++i)

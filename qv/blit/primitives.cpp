@@ -260,16 +260,17 @@ void CircleSteps(const Target& target, int64_t radius, std::initializer_list<Ste
 // pixels that miss, miss it), then the locked memory, as TargetOf bounds it.
 void Surface::PutPixel(int x, int y, DWORD color) {
   if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
+  // A lock describes the pitch, width and height; anything else takes the general path.
+  const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
   BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
-  const DWORD flags = desc.dwFlags;
-  if (!pixels || !(flags & DDSD_PITCH) || !screen) return;
+  if (__builtin_expect((desc.dwFlags & described) != described || !pixels || !screen, 0)) {
+    TargetOf(*this).Put(x, y, color);
+    return;
+  }
   // Unsigned, a negative coordinate lies beyond any width.
-  const uint64_t w =
-      (flags & DDSD_WIDTH) ? desc.dwWidth : static_cast<uint64_t>(std::max(width, 0));
-  const uint64_t h =
-      (flags & DDSD_HEIGHT) ? desc.dwHeight : static_cast<uint64_t>(std::max(height, 0));
   const uint64_t column = static_cast<uint64_t>(static_cast<int64_t>(x));
-  if (column >= w || static_cast<uint64_t>(static_cast<int64_t>(y)) >= h) return;
+  if (column >= desc.dwWidth || static_cast<uint64_t>(static_cast<int64_t>(y)) >= desc.dwHeight)
+    return;
   const int64_t pitch = desc.lPitch;
   const uint64_t rowBytes = static_cast<uint64_t>(pitch < 0 ? -pitch : pitch);
   const DWORD format = static_cast<DWORD>(screen->bitsPerPixel);

@@ -7,6 +7,7 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
+#include "core/last_error.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
@@ -219,6 +220,24 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     default:
       return 0;
   }
+}
+
+int WINAPI SetStretchBltMode(HDC hdc, int mode) {
+  QV_ENTRY("SetStretchBltMode", trace::Ptr(hdc), trace::Dec(mode));
+  DC* dc = plat::gdi::LookupDC(hdc);
+  if (!dc || mode < BLACKONWHITE || mode > HALFTONE) {
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  int previous = dc->stretchMode;
+  dc->stretchMode = mode;
+  return previous;
+}
+
+int WINAPI GetStretchBltMode(HDC hdc) {
+  QV_ENTRY("GetStretchBltMode", trace::Ptr(hdc));
+  DC* dc = plat::gdi::LookupDC(hdc);
+  return dc ? dc->stretchMode : 0;
 }
 
 int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {

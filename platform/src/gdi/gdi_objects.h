@@ -75,6 +75,7 @@ struct DC : Object {
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = OPAQUE;
+  int stretchMode = BLACKONWHITE;  // what a shrinking StretchBlt does with dropped pixels
   UINT textAlign = TA_LEFT | TA_TOP;
   HWND window = nullptr;             // window or desktop DCs
   std::unique_ptr<Region> clipCopy;  // owns `clip`

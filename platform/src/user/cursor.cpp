@@ -116,6 +116,19 @@ int WINAPI ShowCursor(BOOL bShow) {
   return c.displayCount;
 }
 
+BOOL WINAPI GetCursorInfo(PCURSORINFO pci) {
+  QV_ENTRY("GetCursorInfo", trace::Ptr(pci));
+  if (!pci || pci->cbSize != sizeof(CURSORINFO)) {
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const CursorState& c = Cursor();
+  pci->flags = c.displayCount >= 0 ? CURSOR_SHOWING : 0;
+  pci->hCursor = c.current;
+  pci->ptScreenPos = plat::user::CursorPosition();
+  return TRUE;
+}
+
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
   QV_ENTRY("GetCursorPos", trace::Ptr(lpPoint));
   if (!lpPoint) {

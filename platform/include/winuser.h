@@ -143,7 +143,6 @@ typedef struct tagCREATESTRUCTA {
 #define WM_KEYLAST 0x0108
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
-#define WM_ENTERIDLE 0x0121
 #define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -156,8 +155,6 @@ typedef struct tagCREATESTRUCTA {
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
-// A modal loop going idle tells its owner (WM_ENTERIDLE's wParam) what kind of loop it is.
-#define MSGF_DIALOGBOX 0
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define WA_CLICKACTIVE 2

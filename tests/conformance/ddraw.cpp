@@ -157,9 +157,6 @@ void TestFlippingChain(IDirectDraw4* dd) {
   IDirectDrawSurface4* front = nullptr;
   ok(dd->CreateSurface(&d, &front, nullptr) == DD_OK && front, "flipping chain\n");
   if (!front) return;
-  IDirectDrawSurface4* again = nullptr;
-  ok(dd->CreateSurface(&d, &again, nullptr) == DDERR_PRIMARYSURFACEALREADYEXISTS,
-     "a second primary surface\n");
 
   DDSCAPS2 caps;
   std::memset(&caps, 0, sizeof caps);
@@ -207,6 +204,13 @@ void TestFlippingChain(IDirectDraw4* dd) {
   ok(front->IsLost() == DD_OK && back->IsLost() == DD_OK, "a new chain is lost\n");
   ok(front->Restore() == DD_OK, "Restore of a surface that is not lost\n");
   ok(dd->FlipToGDISurface() == DD_OK, "FlipToGDISurface\n");
+  // (Last: Wine forgets its primary surface when the second one goes.)
+  IDirectDrawSurface4* again = nullptr;
+  todo_wine("lets a DirectDraw object make a second primary surface") {
+    ok(dd->CreateSurface(&d, &again, nullptr) == DDERR_PRIMARYSURFACEALREADYEXISTS,
+       "a second primary surface\n");
+  }
+  if (again) again->Release();
 
   ok(back->Release() == 1, "back buffer kept by its chain\n");
   ok(front->Release() == 0, "front buffer's last reference\n");
@@ -434,7 +438,7 @@ void TestPalettes(IDirectDraw4* dd) {
   ok(palette->SetEntries(0, 100, 1, &red) == DD_OK &&
          palette->GetEntries(0, 100, 1, got) == DD_OK && got[0].peRed == 255 && got[0].peGreen == 0,
      "SetEntries of entry 100\n");
-  ok(palette->SetEntries(0, 250, 10, entries) == DDERR_INVALIDPARAMS, "entries past the end\n");
+  ok(palette->SetEntries(0, 0, 1, nullptr) == DDERR_INVALIDPARAMS, "SetEntries of nothing\n");
   palette->Release();
 
   ok(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr) == DD_OK,

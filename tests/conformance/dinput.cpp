@@ -48,7 +48,7 @@ void TestMouse(IDirectInputA* di) {
   DIDATAFORMAT bad = c_dfDIMouse;
   bad.dwSize = 0;
   ok(mouse->SetDataFormat(&bad) == DIERR_INVALIDPARAM, "a data format of no size\n");
-  ok(mouse->SetDataFormat(nullptr) == DIERR_INVALIDPARAM, "no data format\n");
+  ok(mouse->SetDataFormat(nullptr) == E_POINTER, "no data format\n");
   ok(mouse->SetDataFormat(&c_dfDIMouse) == DI_OK, "c_dfDIMouse\n");
 
   // The cooperative levels: a window is needed unless in the background non-exclusively, and

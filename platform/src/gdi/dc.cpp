@@ -8,6 +8,7 @@
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
 #include "core/last_error.h"
+#include "core/services.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
@@ -188,7 +189,7 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     height = dc->target.height;
     bits = static_cast<int>(dc->target.format.bitsPerPixel);
   } else {
-    plat::CurrentBackend().DesktopMode(&width, &height, &bits);
+    plat::ddraw::CurrentMode(&width, &height, &bits);
     if (bits == 15) bits = 16;
   }
   switch (index) {

@@ -272,6 +272,21 @@ TEST_F(WindowTest, MessageBoxesAreRecordedAndAnswered) {
   EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(boxes[1].caption, "Error");
   EXPECT_EQ(boxes[2].text, "");
+
+  // Answered in a person's place or not, the box's loop handles what waits for the program's
+  // windows; thread messages and the quit stay queued.
+  usertest::Log().clear();
+  PostMessageA(w, WM_USER, 1, 0);
+  PostMessageA(nullptr, WM_USER, 2, 0);
+  PostQuitMessage(3);
+  EXPECT_EQ(MessageBoxA(w, "Again", "Error", MB_OK), IDOK);
+  ASSERT_EQ(usertest::Log().size(), 1u);
+  EXPECT_EQ(usertest::Log()[0].wParam, 1u);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 2u);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
   DestroyWindow(w);
 }
 

@@ -1,6 +1,6 @@
 // MessageBoxA: the backend shows the box. A test host answers it at the entry line, in the
 // person's place, once the owner is known to be valid. As on Windows, where a modal box runs
-// a message loop, the messages waiting for the program's windows are dispatched before the box
+// a message loop, the messages for the program's windows are dispatched before the box
 // returns, whoever answered it.
 #include <windows.h>
 
@@ -13,6 +13,9 @@ namespace {
 int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
   QV_ENTRY("MessageBoxA", plat::trace::Wnd(owner), plat::trace::Text(text),
            plat::trace::Text(caption), plat::trace::Hex(type));
+  // A backend's box blocks: what waits is handled before it shows, what arrives while it
+  // shows once it closes.
+  plat::user::DispatchWaiting();
   return plat::CurrentBackend().MessageBox(owner, text, caption, type);
 }
 

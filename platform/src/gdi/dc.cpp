@@ -7,7 +7,6 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
-#include "core/last_error.h"
 #include "core/services.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
@@ -225,20 +224,13 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 
 int WINAPI SetStretchBltMode(HDC hdc, int mode) {
   QV_ENTRY("SetStretchBltMode", trace::Ptr(hdc), trace::Dec(mode));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc || mode < BLACKONWHITE || mode > HALFTONE) {
-    plat::SetError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  int previous = dc->stretchMode;
-  dc->stretchMode = mode;
-  return previous;
+  return plat::gdi::ExchangeMode(hdc, &DC::stretchMode, mode,
+                                 mode >= BLACKONWHITE && mode <= HALFTONE);
 }
 
 int WINAPI GetStretchBltMode(HDC hdc) {
   QV_ENTRY("GetStretchBltMode", trace::Ptr(hdc));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  return dc ? dc->stretchMode : 0;
+  return plat::gdi::ModeOf(hdc, &DC::stretchMode);
 }
 
 int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {

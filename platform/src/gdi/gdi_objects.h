@@ -90,6 +90,18 @@ T* LookupAs(HGDIOBJ handle, Kind kind) {
   return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 inline DC* LookupDC(HDC dc) { return LookupAs<DC>(dc, Kind::DC); }
+// Sets one of a DC's modes when `valid`, giving back the previous one; 0 for a bad DC or mode.
+inline int ExchangeMode(HDC hdc, int DC::*mode, int value, bool valid) {
+  DC* dc = LookupDC(hdc);
+  if (!dc || !valid) return 0;
+  int previous = dc->*mode;
+  dc->*mode = value;
+  return previous;
+}
+inline int ModeOf(HDC hdc, int DC::*mode) {
+  DC* dc = LookupDC(hdc);
+  return dc ? dc->*mode : 0;
+}
 // Frees the object; false when it is not live, is stock, or is still selected.
 bool Destroy(HGDIOBJ handle);
 

@@ -17,8 +17,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get "${lock[@]}" update -q
-  DEBIAN_FRONTEND=noninteractive apt-get "${lock[@]}" install -y -q --no-install-recommends \
-    "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive apt-get "${lock[@]}" install -y -q "${missing[@]}"
 fi
 "$root/scripts/build-windows.sh" >/dev/null
 

@@ -321,7 +321,11 @@ class RecordingBackend : public plat::Backend {
   bool InVerticalBlank() override { return false; }
   void PumpEvents() override {}
   int MessageBox(HWND, const char*, const char*, UINT) override { return IDOK; }
-  void SetRelativeMouse(bool) override {}
+  void ShowProgramPointer(bool shown) override { Pointer() = shown ? 1 : 0; }
+  static int& Pointer() {
+    static int pointer = -1;  // not told yet
+    return pointer;
+  }
 };
 
 TEST_F(WindowTest, BackendFollowsTheMainWindow) {
@@ -341,6 +345,23 @@ TEST_F(WindowTest, BackendFollowsTheMainWindow) {
   EXPECT_FALSE(changes.back().visible);
   DestroyWindow(w);
   EXPECT_EQ(changes.back().window, nullptr);
+
+  // The backend is told when the program's pointer shows: a cursor, and a count not below 0.
+  SetCursor(nullptr);
+  int count = ShowCursor(TRUE);
+  while (count < 0) count = ShowCursor(TRUE);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(RecordingBackend::Pointer(), 1);
+  ShowCursor(FALSE);
+  EXPECT_EQ(RecordingBackend::Pointer(), count > 0 ? 1 : 0);
+  while (ShowCursor(FALSE) >= 0) {
+  }
+  EXPECT_EQ(RecordingBackend::Pointer(), 0);
+  while (ShowCursor(TRUE) < 0) {
+  }
+  EXPECT_EQ(RecordingBackend::Pointer(), 1);
+  SetCursor(nullptr);
+  EXPECT_EQ(RecordingBackend::Pointer(), 0);
   qvhost::UseHeadless();
 }
 

@@ -170,7 +170,8 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   void Orphan() { owner_ = nullptr; }
   HDC CurrentDC() const { return dc_; }
   unsigned serial() const { return serial_; }
-  View Pixels() const;
+  // The surface's memory as blits see it, and with its palette for presenting and for GDI.
+  PixelBuffer Pixels() const;
   PixelBuffer Buffer() const;
 
  private:

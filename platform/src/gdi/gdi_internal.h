@@ -8,14 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/limits.h"
 #include "core/pixels.h"
 #include "gdi/gdi_objects.h"
 
 namespace plat::gdi {
-
-// Largest bitmap accepted anywhere: each side and the pixel memory.
-constexpr int32_t kMaxSide = 16384;
-constexpr uint64_t kMaxBytes = 256ull << 20;
 
 // Bytes in a DIB row: whole 32-bit words.
 inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }

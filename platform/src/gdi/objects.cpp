@@ -164,11 +164,11 @@ PixelFormat DesktopFormat() {
 
 std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFormat& format,
                                    bool topDown) {
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return nullptr;
   uint32_t bits = format.BytesPerPixel() * 8;
   uint64_t stride = DibStride(static_cast<uint64_t>(width), bits);
   uint64_t bytes = stride * static_cast<uint64_t>(height);
-  if (bytes > kMaxBytes) return nullptr;
+  if (bytes > kMaxImageBytes) return nullptr;
   auto b = std::make_unique<Bitmap>();
   b->storage.assign(static_cast<size_t>(bytes), 0);
   b->pixels.width = width;

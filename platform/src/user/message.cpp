@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/clock.h"
 #include "core/backend.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
@@ -85,8 +86,8 @@ bool TakeMessage(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
   // never sees it: WM_QUIT belongs to no window.
   if (st.quitPending && (!filter || filter == kThreadMessagesOnly) &&
       InRange(WM_QUIT, first, last)) {
-    *out =
-        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(st.quitCode), 0, timeGetTime(), CursorPosition()};
+    *out = MSG{nullptr,         WM_QUIT, static_cast<WPARAM>(st.quitCode), 0, plat::clock::NowMs(),
+               CursorPosition()};
     if (remove) st.quitPending = false;
     return true;
   }
@@ -101,7 +102,7 @@ bool TakeMessage(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
       if (!best || w->order < best->order) best = w;
     }
     if (best) {
-      *out = MSG{best->handle, WM_PAINT, 0, 0, timeGetTime(), CursorPosition()};
+      *out = MSG{best->handle, WM_PAINT, 0, 0, plat::clock::NowMs(), CursorPosition()};
       if (remove) best->needsPaint = false;
       return true;
     }
@@ -145,7 +146,7 @@ WPARAM CharacterFor(UINT vk, bool shift, bool ctrl) {
 bool Enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool front) {
   UserState& st = State();
   if (st.queue.size() >= kQueueLimit) return false;
-  MSG m{hwnd, message, wParam, lParam, timeGetTime(), CursorPosition()};
+  MSG m{hwnd, message, wParam, lParam, plat::clock::NowMs(), CursorPosition()};
   if (front) {
     st.queue.push_front(m);
   } else {

@@ -10,6 +10,7 @@
 
 #include "core/com.h"
 #include "core/pixels.h"
+#include "core/services.h"
 #include "ddraw/blit.h"
 #include "ddraw/directdraw_v1.h"
 
@@ -34,8 +35,6 @@ struct Display {
 };
 Display& TheDisplay();
 
-// The current display: the mode set by SetDisplayMode, else the desktop.
-void CurrentMode(int* width, int* height, int* bitsPerPixel);
 // Makes every surface that loses its memory (primary, back buffers, video memory) lost.
 void LoseVideoMemory();
 

@@ -14,6 +14,7 @@
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
+#include "gdi/shrink.h"
 
 namespace plat::gdi {
 
@@ -269,6 +270,24 @@ std::unique_ptr<Bitmap> DibSectionFor(const BITMAPINFO* info, UINT usage) {
   return b;
 }
 
+// A stretch into a DC in its stretch mode: shrinking in BLACKONWHITE or WHITEONBLACK first
+// combines the source pixels that would be dropped.
+bool StretchInMode(const DC& dst, int xDest, int yDest, int wDest, int hDest,
+                   const plat::PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc,
+                   DWORD rop) {
+  std::vector<uint8_t> storage;
+  plat::PixelBuffer reduced;
+  const plat::PixelBuffer* from = &src;
+  if (plat::gdi::NeedsSource(rop) &&
+      plat::gdi::CombineShrunkPixels(dst.stretchMode, src, &xSrc, &ySrc, &wSrc, &hSrc, wDest, hDest,
+                                     &storage, &reduced)) {
+    from = &reduced;
+  }
+  RECT clip = plat::gdi::DrawBounds(dst);
+  return plat::gdi::StretchPixels(dst.target, clip, xDest, yDest, wDest, hDest, *from, xSrc, ySrc,
+                                  wSrc, hSrc, rop);
+}
+
 // StretchBlt's work, which BitBlt does too.
 BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
              int ySrc, int wSrc, int hSrc, DWORD rop) {
@@ -281,11 +300,8 @@ BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
     if (!s) return FALSE;
     src = &s->target;
   }
-  RECT clip = plat::gdi::DrawBounds(*dst);
-  return plat::gdi::StretchPixels(dst->target, clip, xDest, yDest, wDest, hDest, *src, xSrc, ySrc,
-                                  wSrc, hSrc, rop)
-             ? TRUE
-             : FALSE;
+  return StretchInMode(*dst, xDest, yDest, wDest, hDest, *src, xSrc, ySrc, wSrc, hSrc, rop) ? TRUE
+                                                                                            : FALSE;
 }
 
 }  // namespace
@@ -404,9 +420,8 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   // The source rectangle of a bottom-up DIB is measured from its bottom-left corner.
   int64_t top = h.topDown ? ySrc : static_cast<int64_t>(h.height) - ySrc - SrcHeight;
   if (top < INT32_MIN || top > INT32_MAX) return kError;
-  RECT clip = plat::gdi::DrawBounds(*dc);
-  plat::gdi::StretchPixels(dc->target, clip, xDest, yDest, DestWidth, DestHeight, image->pixels,
-                           xSrc, static_cast<int>(top), SrcWidth, SrcHeight, rop);
+  StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, image->pixels, xSrc,
+                static_cast<int>(top), SrcWidth, SrcHeight, rop);
   return lines;
 }
 

@@ -290,8 +290,14 @@ extern "C" HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int
                              bitmap->pixels.width, bitmap->pixels.height, SRCCOPY);
     bitmap = std::move(scaled);
   }
-  // Without LR_CREATEDIBSECTION Windows makes a device-dependent bitmap; its pixels are the
-  // same here, only GetObjectA stops reporting their address.
+  // Without LR_CREATEDIBSECTION Windows makes a device-dependent bitmap: the display's format,
+  // and GetObjectA reports no address for its pixels. (An 8-bit display's bitmaps keep the
+  // file's colours: there is no system palette here to map them to.)
+  const plat::PixelFormat display = plat::gdi::DesktopFormat();
+  if (!(fuLoad & LR_CREATEDIBSECTION) && !display.IsPalettized()) {
+    bitmap = plat::gdi::InFormat(std::move(bitmap), display);
+    if (!bitmap) return nullptr;
+  }
   bitmap->dibSection = (fuLoad & LR_CREATEDIBSECTION) != 0;
   return plat::gdi::Register(std::move(bitmap));
 }

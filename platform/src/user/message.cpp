@@ -2,6 +2,8 @@
 // system's events (keys, the close button, focus) turned into window messages.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <thread>
 
@@ -226,6 +228,26 @@ void OnFocusChanged(bool active) {
   st.focus = next;
   Enqueue(next, WM_ACTIVATEAPP, TRUE, kThreadId);
   Enqueue(next, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+void DispatchWaiting() {
+  CurrentBackend().PumpEvents();
+  UserState& st = State();
+  // Bounded by what waits now: a procedure that posts to its own window does not keep the
+  // box's loop turning.
+  size_t turns = st.queue.size() + st.windows.size();
+  MSG m;
+  while (turns-- > 0) {
+    auto it = std::find_if(st.queue.begin(), st.queue.end(), [](const MSG& q) { return q.hwnd; });
+    if (it != st.queue.end()) {
+      m = *it;
+      st.queue.erase(it);
+      NoteRetrieved(m);
+    } else if (!TakeMessage(&m, nullptr, WM_PAINT, WM_PAINT, true)) {
+      return;
+    }
+    Send(m.hwnd, m.message, m.wParam, m.lParam);
+  }
 }
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

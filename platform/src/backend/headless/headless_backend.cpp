@@ -76,7 +76,7 @@ class HeadlessBackend : public Backend {
     return DefaultAnswer(type);
   }
 
-  void SetRelativeMouse(bool) override {}
+  void ShowProgramPointer(bool) override {}
 
  private:
   bool paceFlips_;

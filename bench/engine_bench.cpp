@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_window.h"
 #include "host.h"
 #include "qvscreen.h"
 #include "qvsurface.h"
@@ -23,19 +24,6 @@ namespace {
 
 constexpr int kWidth = 800, kHeight = 600;
 constexpr size_t kBytes = static_cast<size_t>(kWidth) * kHeight * 2;
-
-HWND BenchWindow() {
-  static HWND window = nullptr;
-  if (window == nullptr) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "EngineBench";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "EngineBench", "EngineBench", WS_VISIBLE | WS_SYSMENU, 0, 0, kWidth,
-                             kHeight, nullptr, nullptr, nullptr, nullptr);
-  }
-  return window;
-}
 
 // A full-screen 800 x 600 x 16 display for one benchmark; each benchmark deletes its own, so
 // that the benchmarks of the game after these start from a display nobody holds.

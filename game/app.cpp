@@ -7,6 +7,7 @@
 #include "brickwall.h"
 #include "input.h"
 #include "paddle.h"
+#include "playfield.h"
 #include "qvscreen.h"
 
 HINSTANCE instance = nullptr;
@@ -17,11 +18,6 @@ Paddle* paddle = nullptr;
 BrickWall* wall = nullptr;
 InputDevices* input = nullptr;
 BitmapFont* font = nullptr;
-
-namespace {
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
   instance = hInstance;
@@ -86,9 +82,11 @@ bool InitWindow(int showCommand) {
 bool InitGame() {
   screen = new (std::nothrow) Screen();
   if (screen == nullptr) return false;
-  if (screen->CreateFullScreen(window, kScreenWidth, kScreenHeight, 16, 0) == 0) return false;
+  if (screen->CreateFullScreen(window, kScreenWidth, kScreenHeight, kScreenBitsPerPixel, 0) == 0) {
+    return false;
+  }
 
-  ball = new Ball(400, 500, 6, 270);
+  ball = new Ball(kBallStartX, kBallStartY, kBallStartSpeed, kBallStartAngle);
   paddle = new Paddle();
   wall = new BrickWall();
   wall->Load("level1.txt");
@@ -97,7 +95,7 @@ bool InitGame() {
   input->Create(instance, window, 0);
   input->SetMouseLimits(0, 0, kScreenWidth - paddle->width, kScreenHeight);
   input->SetMouseSensitivity(1.0f);
-  input->SetMousePosition(400 - paddle->width / 2, kScreenHeight);
+  input->SetMousePosition(kScreenWidth / 2 - paddle->width / 2, kScreenHeight);
   SetCursor(nullptr);
 
   // Built at start-up so that its atlas is ready; the game draws no text.

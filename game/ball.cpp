@@ -7,6 +7,7 @@
 #include "brickwall.h"
 #include "images.h"
 #include "paddle.h"
+#include "playfield.h"
 #include "qvscreen.h"
 
 namespace {
@@ -22,10 +23,10 @@ Ball::Ball(int x, int y, int speed, int angle)
 Ball::~Ball() { delete image; }
 
 void Ball::Reset() {
-  x = 400;
-  y = 500;
-  angle = 270.0;
-  speed = 6;
+  x = kBallStartX;
+  y = kBallStartY;
+  angle = kBallStartAngle;
+  speed = kBallStartSpeed;
 }
 
 void Ball::DrawAndMove(BrickWall* wall, Paddle* paddle) {
@@ -37,10 +38,10 @@ void Ball::DrawAndMove(BrickWall* wall, Paddle* paddle) {
 
 void Ball::Move(BrickWall* wall, Paddle* paddle) {
   // Screen edges. The right edge is tested on the ball's left edge.
-  if (x <= 0 || x >= 800 - width) angle = 180 - angle;
+  if (x <= 0 || x >= kScreenWidth - width) angle = 180 - angle;
   if (y <= 0) angle = -angle;
   // Lost through the bottom: back to the start, and the paddle loses its widening.
-  if (y + height >= 600) {
+  if (y + height >= kScreenHeight) {
     Reset();
     paddle->Narrow();
   }

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "capsule.h"
 #include "images.h"
+#include "playfield.h"
 #include "qvscreen.h"
 
 Brick::Brick(int x, int y, int kind)
@@ -10,8 +11,8 @@ Brick::Brick(int x, int y, int kind)
       capsule(nullptr),
       x(x),
       y(y),
-      width(50),
-      height(30),
+      width(kBrickWidth),
+      height(kBrickHeight),
       alive(false),
       kind(kind) {
   image = LoadGameImage("brick.bmp", true);
@@ -38,11 +39,11 @@ void Brick::Draw(Paddle* paddle) {
 }
 
 void Brick::Hit() {
-  if (kind != 1) alive = false;
-  if (kind == 2) {
+  if (kind != kUnbreakableBrick) alive = false;
+  if (kind == kCapsuleBrick) {
     // The ball only hits standing bricks, so this runs once per capsule brick. Should it run
     // again, the new capsule replaces the old one, which is freed rather than dropped.
     delete capsule;
-    capsule = new Capsule(x, y, 2);
+    capsule = new Capsule(x, y, kWideningCapsule);
   }
 }

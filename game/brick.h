@@ -1,10 +1,17 @@
-// One brick of the wall: kind 0 plain, 1 unbreakable, 2 releases a capsule.
+// One brick of the wall: plain, unbreakable, or releasing a capsule.
 #ifndef QUORVANE_BRICK_H
 #define QUORVANE_BRICK_H
 
 class Surface;
 class Paddle;
 class Capsule;
+
+// What a brick does when the ball strikes it; also the row of its picture in the brick sheet.
+enum BrickKind {
+  kPlainBrick = 0,        // knocked out
+  kUnbreakableBrick = 1,  // stays, and does not count towards clearing the wall
+  kCapsuleBrick = 2,      // knocked out, releasing a widening capsule
+};
 
 class Brick {
  public:
@@ -25,7 +32,7 @@ class Brick {
   int width;   // 50
   int height;  // 30
   bool alive;
-  int kind;
+  int kind;  // a BrickKind
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "app.h"
 #include "brick.h"
 #include "images.h"
+#include "playfield.h"
 #include "qvscreen.h"
 
 namespace {
@@ -39,7 +40,7 @@ class LevelReader {
 
 }  // namespace
 
-BrickWall::BrickWall() : background(nullptr), columns(16), rows(12), cells{} {
+BrickWall::BrickWall() : background(nullptr), columns(kWallColumns), rows(kWallRows), cells{} {
   background = LoadGameImage("background2.bmp", false);
 }
 
@@ -56,16 +57,17 @@ BrickWall::~BrickWall() {
 void BrickWall::Load(const char* fileName) {
   LevelReader reader(fileName);
   // A cell character other than '0' to '3' before any kind was named makes a plain brick.
-  int kind = 0;
-  for (int row = 0; row < 12; ++row) {
-    for (int column = 0; column < 16; ++column) {
+  int kind = kPlainBrick;
+  for (int row = 0; row < kWallRows; ++row) {
+    for (int column = 0; column < kWallColumns; ++column) {
       int c = reader.Next();
-      if (c == '1') kind = 0;
-      if (c == '2') kind = 1;
-      if (c == '3') kind = 2;
+      if (c == '1') kind = kPlainBrick;
+      if (c == '2') kind = kUnbreakableBrick;
+      if (c == '3') kind = kCapsuleBrick;
       // Loading again replaces the bricks of a previous load.
       delete cells[row][column];
-      cells[row][column] = c == '0' ? nullptr : new Brick(50 * column, 25 * row, kind);
+      cells[row][column] =
+          c == '0' ? nullptr : new Brick(kCellWidth * column, kCellHeight * row, kind);
     }
     reader.Next();  // the line end, whatever it is
   }
@@ -84,7 +86,7 @@ bool BrickWall::IsCleared() {
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       const Brick* brick = cells[row][column];
-      if (brick != nullptr && brick->alive && brick->kind != 1) return false;
+      if (brick != nullptr && brick->alive && brick->kind != kUnbreakableBrick) return false;
     }
   }
   return true;

@@ -5,6 +5,10 @@
 class Surface;
 class Paddle;
 
+// The one kind of capsule the game releases, from a capsule brick: it widens the paddle. Its
+// picture stands in the row of the brick sheet of the same number.
+constexpr int kWideningCapsule = 2;
+
 class Capsule {
  public:
   Capsule(int x, int y, int kind);

@@ -3,10 +3,25 @@
 #include "app.h"
 #include "images.h"
 #include "input.h"
+#include "playfield.h"
 #include "qvscreen.h"
 
-Paddle::Paddle() : image(nullptr), x(0), mouseY(0), y(530), width(80), height(15), widened(false) {
-  x = 400 - width / 2;
+namespace {
+constexpr int kTop = 530;
+constexpr int kNarrowWidth = 80;
+constexpr int kWideWidth = 120;
+constexpr int kHeight = 15;
+}  // namespace
+
+Paddle::Paddle()
+    : image(nullptr),
+      x(0),
+      mouseY(0),
+      y(kTop),
+      width(kNarrowWidth),
+      height(kHeight),
+      widened(false) {
+  x = kScreenWidth / 2 - width / 2;
   image = LoadGameImage("paddle.bmp", true);
 }
 
@@ -16,7 +31,7 @@ void Paddle::Update() {
   input->Update();
   input->GetMousePosition(&x, &mouseY);
   if (widened) {
-    image->SetSourceRect(height, 0, 2 * height, 120);
+    image->SetSourceRect(height, 0, 2 * height, kWideWidth);
   } else {
     image->SetSourceRect(0, 0, height, width);
   }
@@ -25,11 +40,11 @@ void Paddle::Update() {
 }
 
 void Paddle::Widen() {
-  width = 120;
+  width = kWideWidth;
   widened = true;
 }
 
 void Paddle::Narrow() {
   widened = false;
-  width = 80;
+  width = kNarrowWidth;
 }

@@ -370,7 +370,8 @@ void Surface::Restore() {
   } else if (surface) {
     surface->Restore();
   }
-  if (fileName && surface) ReloadBitmap(surface, fileName);
+  // The file again, as Create read it: a bitmap, else a PSD image.
+  if (fileName && surface && FAILED(ReloadBitmap(surface, fileName))) ReloadPsd();
 }
 
 // ---- Fills -------------------------------------------------------------------------------------

@@ -211,6 +211,8 @@ class Surface {
  private:
   // The draw operations' answer to a lost surface: restore, and hand the error back.
   HRESULT RestoreIfLost(HRESULT result);
+  // Draws the PSD file the surface was made from into it again; 0 when it can't.
+  int ReloadPsd();
   // DD_OK when both this surface and the target hold a DirectDraw surface.
   HRESULT CheckDraw(const Surface* target) const;
   // Gives back a held DC and releases the DirectDraw surface before a re-creation.

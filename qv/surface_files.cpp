@@ -117,10 +117,21 @@ struct BitmapInfo256 {
 
 }  // namespace
 
-int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory memory) {
-  if (fileName == nullptr) return 0;
+namespace {
+
+// A PSD image's colour and alpha as 32-bit top-down pixels (blue, green, red, alpha).
+struct PsdImage {
+  int width = 0;
+  int height = 0;
+  bool sized = false;  // the header's size was read
+  uint32_t channels = 0;
+  std::unique_ptr<BYTE[]> pixels;
+};
+
+bool ReadPsd(const char* fileName, PsdImage* image) {
+  if (fileName == nullptr) return false;
   std::FILE* file = std::fopen(fileName, "rb");
-  if (file == nullptr) return 0;
+  if (file == nullptr) return false;
 
   BigEndianReader in(file);
   BYTE signature[4];
@@ -134,9 +145,9 @@ int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory m
   uint32_t channels = ok ? in.U16() : 0;
   ok = ok && channels <= 24;
   if (ok) {
-    // The size is the surface's from here on, even when the image is refused later.
-    height = static_cast<int>(in.U32());
-    width = static_cast<int>(in.U32());
+    image->height = static_cast<int>(in.U32());
+    image->width = static_cast<int>(in.U32());
+    image->sized = true;
   }
   ok = ok && in.U16() == 8;  // depth
   ok = ok && in.U16() == 3;  // colour mode RGB
@@ -147,24 +158,24 @@ int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory m
   }
   uint32_t compression = ok ? in.U16() : 0;
   ok = ok && !in.Ended() && compression <= 1;
-  ok = ok && SizeAllowed(width, height);
+  ok = ok && SizeAllowed(image->width, image->height);
   if (!ok) {
     std::fclose(file);
-    return 0;
+    return false;
   }
 
-  const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
+  const size_t pixelCount = static_cast<size_t>(image->width) * static_cast<size_t>(image->height);
   std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[pixelCount * 4]);
   if (!pixels) {
     std::fclose(file);
-    return 0;
+    return false;
   }
 
   // Planes in channel order: red, green, blue, alpha into bytes 2, 1, 0, 3 of each pixel.
   static const int kPixelByte[4] = {2, 1, 0, 3};
   if (compression == 1 && channels > 0) {
     // The table of row byte counts is not needed: each plane is one stream.
-    in.Skip(2u * channels * static_cast<uint32_t>(height));
+    in.Skip(2u * channels * static_cast<uint32_t>(image->height));
   }
   for (uint32_t k = 0; k < 4 && ok; ++k) {
     const int offset = kPixelByte[k];
@@ -177,26 +188,46 @@ int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory m
     }
   }
   std::fclose(file);
-  if (!ok) return 0;
+  if (!ok) return false;
+  image->channels = channels;
+  image->pixels = std::move(pixels);
+  return true;
+}
 
-  if (!Create(screen, width, height, memory)) return 0;
-
+// Draws the image's colour into the surface through GDI; false when GDI refuses it.
+bool DrawPsd(Surface* surface, const PsdImage& image) {
   BITMAPINFO info;
   std::memset(&info, 0, sizeof(info));
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  HDC target = GetDC();
+  HDC target = surface->GetDC();
   int lines = static_cast<int>(GDI_ERROR);
   if (target != nullptr) {
-    lines = StretchDIBits(target, 0, 0, width, height, 0, 0, width, height, pixels.get(), &info,
-                          DIB_RGB_COLORS, SRCCOPY);
-    ReleaseDC();
+    lines = StretchDIBits(target, 0, 0, image.width, image.height, 0, 0, image.width, image.height,
+                          image.pixels.get(), &info, DIB_RGB_COLORS, SRCCOPY);
+    surface->ReleaseDC();
   }
-  if (lines == static_cast<int>(GDI_ERROR)) {
+  return lines != static_cast<int>(GDI_ERROR);
+}
+
+}  // namespace
+
+int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory memory) {
+  PsdImage image;
+  bool ok = ReadPsd(fileName, &image);
+  if (image.sized) {
+    // The size is the surface's from here on, even when the image is refused later.
+    width = image.width;
+    height = image.height;
+  }
+  if (!ok) return 0;
+
+  if (!Create(screen, width, height, memory)) return 0;
+  if (!DrawPsd(this, image)) {
     // A refused image leaves no surface behind.
     if (surface != nullptr) {
       surface->Release();
@@ -205,15 +236,22 @@ int Surface::CreateFromPsd(Screen* screen, const char* fileName, SurfaceMemory m
     return 0;
   }
 
-  if (channels > 3) {
+  if (image.channels > 3) {
+    const size_t pixelCount = static_cast<size_t>(width) * static_cast<size_t>(height);
     alphaMap = new (std::nothrow) BYTE[pixelCount];
     if (alphaMap != nullptr) {
-      for (size_t i = 0; i < pixelCount; ++i) alphaMap[i] = pixels[i * 4 + 3];
+      for (size_t i = 0; i < pixelCount; ++i) alphaMap[i] = image.pixels[i * 4 + 3];
     }
   } else {
     alphaMap = nullptr;
   }
   return 1;
+}
+
+int Surface::ReloadPsd() {
+  PsdImage image;
+  if (!ReadPsd(fileName, &image) || image.width != width || image.height != height) return 0;
+  return DrawPsd(this, image) ? 1 : 0;
 }
 
 int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemory memory,

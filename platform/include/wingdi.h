@@ -127,6 +127,19 @@ typedef struct tagPALETTEENTRY {
   BYTE peFlags;
 } PALETTEENTRY, *PPALETTEENTRY, *LPPALETTEENTRY;
 
+// Region data: a header, then nCount rectangles.
+typedef struct _RGNDATAHEADER {
+  DWORD dwSize;
+  DWORD iType;
+  DWORD nCount;
+  DWORD nRgnSize;
+  RECT rcBound;
+} RGNDATAHEADER, *PRGNDATAHEADER;
+typedef struct _RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];
+} RGNDATA, *PRGNDATA, *LPRGNDATA;
+#define RDH_RECTANGLES 1
 #define LF_FACESIZE 32
 typedef struct tagLOGFONTA {
   LONG lfHeight;
@@ -194,6 +207,15 @@ typedef TEXTMETRICA TEXTMETRIC;
 #define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
 #define CLR_INVALID 0xFFFFFFFF
 
+// Stretch modes: what a shrinking StretchBlt does with the pixels it drops
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
 // Background modes
 #define TRANSPARENT 1
 #define OPAQUE 2
@@ -324,6 +346,8 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
 BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc,
                        int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop);
+int WINAPI SetStretchBltMode(HDC hdc, int mode);
+int WINAPI GetStretchBltMode(HDC hdc);
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc,
                          int ySrc, int SrcWidth, int SrcHeight, const VOID* lpBits,
                          const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop);

@@ -141,6 +141,7 @@ typedef struct tagCREATESTRUCTA {
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCHAR 0x0106
 #define WM_KEYLAST 0x0108
+#define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
 #define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
@@ -152,6 +153,7 @@ typedef struct tagCREATESTRUCTA {
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSELAST 0x020D
 #define WM_USER 0x0400
+#define WM_APP 0x8000
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
@@ -191,6 +193,13 @@ typedef struct tagCREATESTRUCTA {
 #define IDNO 7
 
 // Cursors and icons
+typedef struct tagCURSORINFO {
+  DWORD cbSize;
+  DWORD flags;
+  HCURSOR hCursor;
+  POINT ptScreenPos;
+} CURSORINFO, *PCURSORINFO, *LPCURSORINFO;
+#define CURSOR_SHOWING 0x00000001
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDC_IBEAM MAKEINTRESOURCEA(32513)
 #define IDC_WAIT MAKEINTRESOURCEA(32514)
@@ -356,6 +365,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HCURSOR WINAPI SetCursor(HCURSOR hCursor);
 int WINAPI ShowCursor(BOOL bShow);
+BOOL WINAPI GetCursorInfo(PCURSORINFO pci);
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
 HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
 

@@ -166,18 +166,46 @@ void StepsInside(int64_t base, int64_t step, int64_t low, int64_t high, int64_t&
 
 // Straight line by a running double value that is truncated at every pixel. `major` runs
 // from a to b (a <= b) over the axis of the larger extent, the minor value starts at `minor`.
-template <typename Plot>
-void Walk(int64_t a, int64_t b, double minor, double slope, int64_t low, int64_t high, Plot plot) {
+// The minor value stays within the line's own ends, so it truncates without overflow.
+template <int Bytes, bool AlongX>
+void Walk(const Target& t, int64_t a, int64_t b, double minor, double slope, DWORD color) {
+  const int64_t low = AlongX ? t.left : t.top, high = AlongX ? t.right : t.bottom;
+  const int64_t minorLow = AlongX ? t.top : t.left, minorHigh = AlongX ? t.bottom : t.right;
   int64_t m = a;
   if (low - m > kExactSkip) {
     // Far outside: jump the running value forward rather than add the slope billions of times.
     minor += slope * static_cast<double>(low - m);
     m = low;
   }
+  for (; m < low && m <= b; ++m) minor += slope;
   const int64_t end = std::min(b, high - 1);
+  BYTE* const base = t.memory.pixels;
+  const int64_t pitch = t.memory.pitch;
   for (; m <= end; ++m) {
-    if (m >= low) plot(m, TruncToInt64(minor));
+    const int64_t n = static_cast<int64_t>(minor);
     minor += slope;
+    if (n < minorLow || n >= minorHigh) continue;
+    BYTE* p = AlongX ? base + n * pitch + m * Bytes : base + m * pitch + n * Bytes;
+    if (Bytes == 2) {
+      const uint16_t v = static_cast<uint16_t>(color);
+      std::memcpy(p, &v, 2);
+    } else {
+      t.Write(p, color);
+    }
+  }
+}
+
+template <bool AlongX>
+void WalkAny(const Target& t, int64_t a, int64_t b, double minor, double slope, DWORD color) {
+  switch (t.memory.bytes) {
+    case 1:
+      return Walk<1, AlongX>(t, a, b, minor, slope, color);
+    case 2:
+      return Walk<2, AlongX>(t, a, b, minor, slope, color);
+    case 3:
+      return Walk<3, AlongX>(t, a, b, minor, slope, color);
+    default:
+      return Walk<4, AlongX>(t, a, b, minor, slope, color);
   }
 }
 
@@ -228,7 +256,41 @@ void CircleSteps(const Target& target, int64_t radius, std::initializer_list<Ste
 
 }  // namespace
 
-void Surface::PutPixel(int x, int y, DWORD color) { TargetOf(*this).Put(x, y, color); }
+// One pixel, resolved without building the whole target: the clip rectangle first (most
+// pixels that miss, miss it), then the locked memory, as TargetOf bounds it.
+void Surface::PutPixel(int x, int y, DWORD color) {
+  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
+  // A lock describes the pitch, width and height; anything else takes the general path.
+  const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
+  BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
+  if (__builtin_expect((desc.dwFlags & described) != described || !pixels || !screen, 0)) {
+    TargetOf(*this).Put(x, y, color);
+    return;
+  }
+  // Unsigned, a negative coordinate lies beyond any width.
+  const uint64_t column = static_cast<uint64_t>(static_cast<int64_t>(x));
+  if (column >= desc.dwWidth || static_cast<uint64_t>(static_cast<int64_t>(y)) >= desc.dwHeight)
+    return;
+  const int64_t pitch = desc.lPitch;
+  const uint64_t rowBytes = static_cast<uint64_t>(pitch < 0 ? -pitch : pitch);
+  const DWORD format = static_cast<DWORD>(screen->bitsPerPixel);
+  if (__builtin_expect(format == 16 || format == 15, 1)) {
+    if ((column + 1) * 2 > rowBytes) return;
+    const uint16_t v = static_cast<uint16_t>(color);
+    std::memcpy(pixels + y * pitch + x * int64_t{2}, &v, 2);
+    return;
+  }
+  const int bytes = qvblit::BytesPerPixel(format);
+  if (bytes == 0 || (column + 1) * bytes > rowBytes) return;
+  BYTE* p = pixels + y * pitch + x * int64_t{bytes};
+  if (bytes == 1) {
+    *p = static_cast<BYTE>(color);
+  } else {
+    p[0] = static_cast<BYTE>(color);
+    p[1] = static_cast<BYTE>(color >> 8);
+    p[2] = static_cast<BYTE>(color >> 16);
+  }
+}
 
 void Surface::PutPixelAlpha(int x, int y, DWORD color, DWORD weight) {
   TargetOf(*this).PutBlended(x, y, color, weight);
@@ -284,8 +346,7 @@ void Surface::DrawLine(int x1, int y1, int x2, int y2, DWORD color) {
       std::swap(ay, by);
     }
     const double slope = static_cast<double>(by - ay) / static_cast<double>(bx - ax);
-    Walk(ax, bx, static_cast<double>(ay), slope, target.left, target.right,
-         [&](int64_t x, int64_t y) { target.Put(x, y, color); });
+    WalkAny<true>(target, ax, bx, static_cast<double>(ay), slope, color);
   } else {
     // dy >= dx: exact diagonals step along y.
     if (ay > by) {
@@ -293,8 +354,7 @@ void Surface::DrawLine(int x1, int y1, int x2, int y2, DWORD color) {
       std::swap(ay, by);
     }
     const double slope = static_cast<double>(bx - ax) / static_cast<double>(by - ay);
-    Walk(ay, by, static_cast<double>(ax), slope, target.top, target.bottom,
-         [&](int64_t y, int64_t x) { target.Put(x, y, color); });
+    WalkAny<false>(target, ay, by, static_cast<double>(ax), slope, color);
   }
 }
 

@@ -390,7 +390,7 @@ TEST_F(DInputTest, RecordAndPropertySizesAreChecked) {
   broken = c_dfDIKeyboard;
   broken.dwDataSize = 8;  // objects past the end of the record
   EXPECT_EQ(keyboard->SetDataFormat(&broken), DIERR_INVALIDPARAM);
-  EXPECT_EQ(keyboard->SetDataFormat(nullptr), DIERR_INVALIDPARAM);
+  EXPECT_EQ(keyboard->SetDataFormat(nullptr), E_POINTER);
   EXPECT_EQ(keyboard->Acquire(), DIERR_INVALIDPARAM);  // no format yet
 }
 

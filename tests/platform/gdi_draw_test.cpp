@@ -294,8 +294,22 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   EXPECT_EQ(c.Raw(0, 0) | c.Raw(5, 1), 0u);
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 8, 4, src.dc, 0, 0, 4, 2, SRCCOPY));  // double size
   expect(0, 0, 8, 4, [](int x, int y) { return y / 2 * 4 + x / 2; });
-  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));  // halved
+  // Halved: a new DC (BLACKONWHITE) ANDs the pixels it drops into the kept ones, or OR in
+  // WHITEONBLACK; COLORONCOLOR keeps the first of them.
+  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(c.Raw(0, 0), Pack565(px[0] & px[1] & px[4] & px[5]));
+  EXPECT_EQ(c.Raw(1, 0), Pack565(px[2] & px[3] & px[6] & px[7]));
+  SetStretchBltMode(c.dc, WHITEONBLACK);
+  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(c.Raw(1, 0), Pack565(px[2] | px[3] | px[6] | px[7]));
+  SetStretchBltMode(c.dc, COLORONCOLOR);
+  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
   expect(0, 0, 2, 1, [](int x, int) { return 2 * x; });
+  // Mirrored and shrunk by 3 to 2 in BLACKONWHITE: the groups are taken before the mirror.
+  SetStretchBltMode(c.dc, BLACKONWHITE);
+  ASSERT_TRUE(StretchBlt(c.dc, 2, 0, -2, 1, src.dc, 0, 0, 3, 1, SRCCOPY));
+  EXPECT_EQ(c.Raw(1, 0), Pack565(px[0]));
+  EXPECT_EQ(c.Raw(0, 0), Pack565(px[1] & px[2]));
   ASSERT_TRUE(StretchBlt(c.dc, 4, 0, -4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));  // mirrored
   expect(0, 0, 4, 2, [](int x, int y) { return y * 4 + 3 - x; });
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 2, 4, -2, SRCCOPY));  // upside down

@@ -272,6 +272,21 @@ TEST_F(WindowTest, MessageBoxesAreRecordedAndAnswered) {
   EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(boxes[1].caption, "Error");
   EXPECT_EQ(boxes[2].text, "");
+
+  // Answered in a person's place or not, the box's loop handles what waits for the program's
+  // windows; thread messages and the quit stay queued.
+  usertest::Log().clear();
+  PostMessageA(w, WM_USER, 1, 0);
+  PostMessageA(nullptr, WM_USER, 2, 0);
+  PostQuitMessage(3);
+  EXPECT_EQ(MessageBoxA(w, "Again", "Error", MB_OK), IDOK);
+  ASSERT_EQ(usertest::Log().size(), 1u);
+  EXPECT_EQ(usertest::Log()[0].wParam, 1u);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 2u);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
   DestroyWindow(w);
 }
 
@@ -306,7 +321,11 @@ class RecordingBackend : public plat::Backend {
   bool InVerticalBlank() override { return false; }
   void PumpEvents() override {}
   int MessageBox(HWND, const char*, const char*, UINT) override { return IDOK; }
-  void SetRelativeMouse(bool) override {}
+  void ShowProgramPointer(bool shown) override { Pointer() = shown ? 1 : 0; }
+  static int& Pointer() {
+    static int pointer = -1;  // not told yet
+    return pointer;
+  }
 };
 
 TEST_F(WindowTest, BackendFollowsTheMainWindow) {
@@ -326,6 +345,23 @@ TEST_F(WindowTest, BackendFollowsTheMainWindow) {
   EXPECT_FALSE(changes.back().visible);
   DestroyWindow(w);
   EXPECT_EQ(changes.back().window, nullptr);
+
+  // The backend is told when the program's pointer shows: a cursor, and a count not below 0.
+  SetCursor(nullptr);
+  int count = ShowCursor(TRUE);
+  while (count < 0) count = ShowCursor(TRUE);
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(RecordingBackend::Pointer(), 1);
+  ShowCursor(FALSE);
+  EXPECT_EQ(RecordingBackend::Pointer(), count > 0 ? 1 : 0);
+  while (ShowCursor(FALSE) >= 0) {
+  }
+  EXPECT_EQ(RecordingBackend::Pointer(), 0);
+  while (ShowCursor(TRUE) < 0) {
+  }
+  EXPECT_EQ(RecordingBackend::Pointer(), 1);
+  SetCursor(nullptr);
+  EXPECT_EQ(RecordingBackend::Pointer(), 0);
   qvhost::UseHeadless();
 }
 

@@ -189,7 +189,8 @@ TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
   ASSERT_EQ(font->atlas->Fill(0x1234), DD_OK);
   const Glyph& a = font->glyphs[static_cast<int>('A')];
   const Glyph& b = font->glyphs[static_cast<int>('B')];
-  qvhost::FailCall("IDirectDrawSurface4::BltFast", DDERR_SURFACELOST, 1);
+  qvhost::LoseSurfaces();
+  ASSERT_EQ(target->surface->Restore(), DD_OK);
   EXPECT_EQ(font->Draw(0, 0, "AB", target, -1), DD_OK);
   EXPECT_NE(Pixel(*font->atlas, a.left, a.top), 0x1234u);  // painted again
   int inA = 0, inB = 0;
@@ -199,6 +200,49 @@ TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
   }
   EXPECT_EQ(inA, 0);  // the character that failed is not drawn again
   EXPECT_GT(inB, 0);  // yellow strokes of 'B'
+}
+
+// Text is drawn from the locked atlas; it must give the pixels and the result of one BltFast
+// per character, on every edge, keyed or not, clipped or not.
+TEST_F(Font, DrawsWhatBltFastPerCharacterDraws) {
+  ASSERT_EQ(font->SetBackgroundColor(0x0000FF00), DD_OK);  // a cell background to tell apart
+  ASSERT_EQ(font->SetColorKey(0), DD_OK);
+  Surface* expected = new Surface(screen, 200, 20, SystemMemory);
+  const char text[] = "Wig,|_~ 1@";
+  const RECT clip = {3, 2, 150, 13};
+  for (bool keyed : {false, true}) {
+    for (bool clipped : {false, true}) {
+      for (int x : {-7, 0, 5, 150}) {
+        for (int y : {-3, 0, 9}) {
+          SCOPED_TRACE(testing::Message() << keyed << clipped << " at " << x << "," << y);
+          ASSERT_EQ(target->Fill(0x0841), DD_OK);
+          ASSERT_EQ(expected->Fill(0x0841), DD_OK);
+          const DWORD flags = keyed ? DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT : DDBLTFAST_WAIT;
+          HRESULT last = DD_OK;
+          int at = x;
+          for (const char* c = text; *c; ++c) {
+            const Glyph& g = font->glyphs[static_cast<int>(*c)];
+            RECT source = {g.left, g.top, g.right, g.bottom};
+            int dx = at, dy = y;
+            if (clipped) ClipSourceToRect(dx, dy, source, clip);
+            last = expected->surface->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy),
+                                              font->atlas->surface, &source, flags);
+            at += g.width;
+          }
+          const HRESULT drawn = clipped
+                                    ? (keyed ? font->DrawClippedKeyed(x, y, text, target, clip, -1)
+                                             : font->DrawClipped(x, y, text, target, clip, -1))
+                                    : (keyed ? font->DrawKeyed(x, y, text, target, -1)
+                                             : font->Draw(x, y, text, target, -1));
+          EXPECT_EQ(drawn, last);
+          for (int py = 0; py < 20; ++py)
+            for (int px = 0; px < 200; ++px)
+              ASSERT_EQ(Pixel(*target, px, py), Pixel(*expected, px, py)) << px << "," << py;
+        }
+      }
+    }
+  }
+  delete expected;
 }
 
 }  // namespace

@@ -197,6 +197,17 @@ TEST_F(ImageLoad, PsdChannelsGiveColoursAndAlphaMapAfterSkippedSections) {
   }
 }
 
+TEST_F(ImageLoad, LostPsdSurfaceIsDrawnAgainFromItsFile) {
+  PsdHeader h;
+  std::string path = WriteTemp("restore.psd", MakePsd(h, {255, 0, 0, 255, 0, 0}));
+  Surface s;
+  ASSERT_EQ(s.Create(screen, path.c_str(), VideoMemory), 1);
+  qvhost::LoseSurfaces();
+  s.Restore();
+  EXPECT_EQ(Pixel16(s, 0, 0), 0xF800u);
+  EXPECT_EQ(Pixel16(s, 1, 0), 0x07E0u);
+}
+
 // 13 x 20 = 260 bytes per plane. The alpha plane uses every kind of PackBits header.
 Bytes RlePlanes(bool truncateAlpha, bool overrunAlpha) {
   Bytes data = Repeat(0, 2 * 4 * 20);  // row byte counts, not read
@@ -498,14 +509,17 @@ TEST_F(ImageLoad, PaletteFromTheCubeAndFromABitmapFile) {
   EXPECT_EQ(rgb(e[0x03]), (std::vector<int>{0, 0, 255}));
   EXPECT_EQ(rgb(e[0x24]), (std::vector<int>{36, 36, 0}));
 
-  // The file's blue, green, red become red, green, blue in the entries it uses.
-  std::string path = WriteTemp("pal.bmp", MakeBmp(2, 1, 8, {0, 1}, {0x00102030, 0x00405060}));
+  // The file's blue, green, red become red, green, blue in the entries it uses; DirectDraw
+  // keeps entry 0 black.
+  std::string path =
+      WriteTemp("pal.bmp", MakeBmp(3, 1, 8, {0, 1, 2}, {0x00708090, 0x00102030, 0x00405060}));
   IDirectDrawPalette* fromFile = LoadPalette(screen->directDraw, path.c_str());
   ASSERT_NE(fromFile, nullptr);
   ASSERT_EQ(fromFile->GetEntries(0, 0, 256, e), DD_OK);
   fromFile->Release();
-  EXPECT_EQ(rgb(e[0]), (std::vector<int>{0x10, 0x20, 0x30}));
-  EXPECT_EQ(rgb(e[1]), (std::vector<int>{0x40, 0x50, 0x60}));
+  EXPECT_EQ(rgb(e[0]), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(rgb(e[1]), (std::vector<int>{0x10, 0x20, 0x30}));
+  EXPECT_EQ(rgb(e[2]), (std::vector<int>{0x40, 0x50, 0x60}));
 
   EXPECT_EQ(LoadPalette(screen->directDraw, "/nonexistent/qv_palette.bmp"), nullptr);
 }

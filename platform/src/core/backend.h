@@ -53,8 +53,10 @@ class Backend {
   // shown.
   virtual int MessageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
 
-  // Relative mouse mode while the window has the focus (the SDL backend grabs the pointer).
-  virtual void SetRelativeMouse(bool enabled) = 0;
+  // Whether the program shows a pointer (its cursor is not null and its display count is not
+  // negative). In a window the SDL backend then shows the system pointer instead of holding a
+  // hidden one in relative mode; full screen it holds it still.
+  virtual void ShowProgramPointer(bool shown) = 0;
 };
 
 // The backends, one row each, chosen by name with the QV_BACKEND environment variable

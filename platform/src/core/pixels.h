@@ -33,19 +33,32 @@ inline bool operator==(const PixelFormat& a, const PixelFormat& b) {
          a.blueMask == b.blueMask;
 }
 
-// Pixel memory owned elsewhere. `palette` gives the colours of 8-bit pixels (256 entries), or
-// null when the owner has none.
+// Pixel memory owned elsewhere: DirectDraw surfaces, GDI bitmaps and presented frames alike.
+// `palette` gives the colours of 8-bit pixels (256 entries), or null when the owner has none.
+// Loops that visit many pixels keep the bytes per pixel and the pitch in locals.
 struct PixelBuffer {
   uint8_t* bits = nullptr;
   int32_t width = 0;
   int32_t height = 0;
-  int32_t pitch = 0;  // bytes from one row to the next
+  int32_t pitch = 0;  // bytes from one row to the next; negative for bottom-up rows
   PixelFormat format;
   const PALETTEENTRY* palette = nullptr;
 
   uint8_t* Row(int y) const { return bits + static_cast<ptrdiff_t>(y) * pitch; }
+  uint8_t* At(int x, int y) const {
+    return Row(y) + static_cast<ptrdiff_t>(x) * static_cast<ptrdiff_t>(format.BytesPerPixel());
+  }
   uint32_t GetRaw(int x, int y) const;
   void PutRaw(int x, int y, uint32_t value) const;
+};
+
+// A colour key: the raw pixel values in [low, high], when enabled.
+struct ColorKey {
+  bool enabled = false;
+  uint32_t low = 0;
+  uint32_t high = 0;
+
+  bool Matches(uint32_t raw) const { return enabled && raw >= low && raw <= high; }
 };
 
 // One raw pixel of 1 to 4 bytes at `p`, little-endian as the formats store them.

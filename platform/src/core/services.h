@@ -19,6 +19,9 @@ void OnFocusChanged(bool active);
 }  // namespace user
 
 namespace ddraw {
+// The current display: the mode set by SetDisplayMode, else the desktop. The desktop's device
+// context and the display's bitmaps follow it, as on Windows.
+void CurrentMode(int* width, int* height, int* bitsPerPixel);
 // A full-screen exclusive program that loses the focus loses its primary surface, its back
 // buffers and every video-memory surface.
 void OnFocusChanged(bool active);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/pixels.h"
+#include "core/stretch.h"
 
 namespace plat::ddraw {
 
@@ -11,8 +11,6 @@ namespace {
 // 16 bytes of pixels as one value; the compiler turns operations on it into SIMD instructions.
 typedef uint16_t Vec16x8 __attribute__((vector_size(16)));
 typedef uint32_t Vec32x4 __attribute__((vector_size(16)));
-
-bool Keyed(const Key& key, uint32_t v) { return key.enabled && v >= key.low && v <= key.high; }
 
 // Fills one row of `count` pixels of 1, 2 or 4 bytes with a repeating 16-byte pattern.
 void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
@@ -107,15 +105,19 @@ void KeyedRow8(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
 
 }  // namespace
 
-void Fill(const View& dst, const RECT& rect, uint32_t raw) {
-  const int bpp = dst.bytesPerPixel;
+void Fill(const PixelBuffer& dst, const RECT& rect, uint32_t raw) {
+  const int bpp = static_cast<int>(dst.format.BytesPerPixel());
   const int width = rect.right - rect.left;
-  if (width <= 0 || rect.bottom <= rect.top) return;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
   const size_t rowBytes = static_cast<size_t>(width) * bpp;
+  // Rows are reached through locals: the stores below may alias the buffer's fields.
+  uint8_t* const first = dst.At(rect.left, rect.top);
+  const ptrdiff_t pitch = dst.pitch;
   if (bpp == 3) {
     uint8_t b0 = raw & 0xFF, b1 = (raw >> 8) & 0xFF, b2 = (raw >> 16) & 0xFF;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-      uint8_t* p = dst.At(rect.left, y);
+    for (int y = 0; y < height; ++y) {
+      uint8_t* p = first + y * pitch;
       if (b0 == b1 && b1 == b2) {
         std::memset(p, b0, rowBytes);
         continue;
@@ -134,17 +136,16 @@ void Fill(const View& dst, const RECT& rect, uint32_t raw) {
   for (int i = 1; i < bpp; ++i) uniform = uniform && pattern[i] == pattern[0];
   // A whole-width fill of contiguous rows is one run.
   if (rect.left == 0 && width == dst.width && static_cast<size_t>(dst.pitch) == rowBytes) {
-    uint8_t* p = dst.At(0, rect.top);
-    size_t total = rowBytes * static_cast<size_t>(rect.bottom - rect.top);
+    size_t total = rowBytes * static_cast<size_t>(height);
     if (uniform) {
-      std::memset(p, pattern[0], total);
+      std::memset(first, pattern[0], total);
     } else {
-      FillRowPattern(p, total, pattern);
+      FillRowPattern(first, total, pattern);
     }
     return;
   }
-  for (int y = rect.top; y < rect.bottom; ++y) {
-    uint8_t* p = dst.At(rect.left, y);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* p = first + y * pitch;
     if (uniform) {
       std::memset(p, pattern[0], rowBytes);
     } else {
@@ -153,30 +154,34 @@ void Fill(const View& dst, const RECT& rect, uint32_t raw) {
   }
 }
 
-void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, const Key& srcKey,
-          const Key& dstKey) {
-  const int bpp = dst.bytesPerPixel;
+void Copy(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RECT& srcRect,
+          const Key& srcKey, const Key& dstKey) {
+  const int bpp = static_cast<int>(dst.format.BytesPerPixel());
   const int width = srcRect.right - srcRect.left;
   const int height = srcRect.bottom - srcRect.top;
   if (width <= 0 || height <= 0) return;
   const size_t rowBytes = static_cast<size_t>(width) * bpp;
+  // Rows are reached through locals: the stores below may alias the buffers' fields.
+  uint8_t* const dFirst = dst.At(x, y);
+  const uint8_t* const sFirst = src.At(srcRect.left, srcRect.top);
+  const ptrdiff_t dPitch = dst.pitch, sPitch = src.pitch;
 
   if (!srcKey.enabled && !dstKey.enabled) {
     if (x == 0 && srcRect.left == 0 && width == dst.width && width == src.width &&
-        dst.pitch == src.pitch && static_cast<size_t>(dst.pitch) == rowBytes) {
-      std::memcpy(dst.At(0, y), src.At(0, srcRect.top), rowBytes * height);
+        dPitch == sPitch && static_cast<size_t>(dPitch) == rowBytes) {
+      std::memcpy(dFirst, sFirst, rowBytes * height);
       return;
     }
     for (int row = 0; row < height; ++row) {
-      std::memcpy(dst.At(x, y + row), src.At(srcRect.left, srcRect.top + row), rowBytes);
+      std::memcpy(dFirst + row * dPitch, sFirst + row * sPitch, rowBytes);
     }
     return;
   }
 
   if (srcKey.enabled && !dstKey.enabled && srcKey.low == srcKey.high) {
     for (int row = 0; row < height; ++row) {
-      uint8_t* d = dst.At(x, y + row);
-      const uint8_t* s = src.At(srcRect.left, srcRect.top + row);
+      uint8_t* d = dFirst + row * dPitch;
+      const uint8_t* s = sFirst + row * sPitch;
       switch (bpp) {
         case 1:
           KeyedRow8(d, s, width, static_cast<uint8_t>(srcKey.low));
@@ -201,28 +206,28 @@ void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, c
   }
 
   for (int row = 0; row < height; ++row) {
-    uint8_t* d = dst.At(x, y + row);
-    const uint8_t* s = src.At(srcRect.left, srcRect.top + row);
+    uint8_t* d = dFirst + row * dPitch;
+    const uint8_t* s = sFirst + row * sPitch;
     for (int i = 0; i < width; ++i, d += bpp, s += bpp) {
       uint32_t v = LoadPixel(s, bpp);
-      if (Keyed(srcKey, v)) continue;
-      if (dstKey.enabled && !Keyed(dstKey, LoadPixel(d, bpp))) continue;
+      if (srcKey.Matches(v)) continue;
+      if (dstKey.enabled && !dstKey.Matches(LoadPixel(d, bpp))) continue;
       StorePixel(d, bpp, v);
     }
   }
 }
 
-void BuildRuns(const View& src, const Key& key, KeyedRuns* out) {
+void BuildRuns(const PixelBuffer& src, const Key& key, KeyedRuns* out) {
   out->rowStart.assign(1, 0);
   out->runs.clear();
-  const int bpp = src.bytesPerPixel;
+  const int bpp = static_cast<int>(src.format.BytesPerPixel());
   for (int y = 0; y < src.height; ++y) {
     const uint8_t* row = src.At(0, y);
     int x = 0;
     while (x < src.width) {
-      while (x < src.width && Keyed(key, LoadPixel(row + x * bpp, bpp))) ++x;
+      while (x < src.width && key.Matches(LoadPixel(row + x * bpp, bpp))) ++x;
       const int start = x;
-      while (x < src.width && !Keyed(key, LoadPixel(row + x * bpp, bpp))) ++x;
+      while (x < src.width && !key.Matches(LoadPixel(row + x * bpp, bpp))) ++x;
       if (x > start) {
         out->runs.push_back({static_cast<uint16_t>(start), static_cast<uint16_t>(x - start)});
       }
@@ -235,11 +240,11 @@ void BuildRuns(const View& src, const Key& key, KeyedRuns* out) {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 __attribute__((target_clones("avx2", "default")))
 #endif
-void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRect,
+void CopyRuns(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RECT& srcRect,
               const KeyedRuns& runs) {
   // Everything the loop needs lives in locals: the byte stores may alias any memory, so
   // fields read through the references would be reloaded after every span.
-  const ptrdiff_t bpp = dst.bytesPerPixel;
+  const ptrdiff_t bpp = dst.format.BytesPerPixel();
   uint8_t* const dstBits = dst.bits;
   const ptrdiff_t dstPitch = dst.pitch;
   const uint8_t* srcRow = src.bits + static_cast<ptrdiff_t>(srcRect.top) * src.pitch;
@@ -264,48 +269,22 @@ void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRec
   }
 }
 
-void Stretch(const View& dst, const RECT& dstFull, const RECT& dstClip, const View& src,
-             const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown, const Key& srcKey,
-             const Key& dstKey) {
-  const int bpp = dst.bytesPerPixel;
-  const int64_t dw = dstFull.right - dstFull.left;
-  const int64_t dh = dstFull.bottom - dstFull.top;
-  const int64_t sw = srcRect.right - srcRect.left;
-  const int64_t sh = srcRect.bottom - srcRect.top;
-  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
-  const int clipWidth = dstClip.right - dstClip.left;
-  if (clipWidth <= 0) return;
-
-  // Source column for each destination column of the clipped part, computed once.
-  int32_t columnsOnStack[1024];
-  int32_t* columns = columnsOnStack;
-  int32_t* heapColumns = nullptr;
-  if (clipWidth > 1024) columns = heapColumns = new int32_t[clipWidth];
-  for (int i = 0; i < clipWidth; ++i) {
-    int64_t u = dstClip.left + i - dstFull.left;
-    if (mirrorLeftRight) u = dw - 1 - u;
-    columns[i] = static_cast<int32_t>(srcRect.left + (u * sw) / dw);
-  }
-  for (int y = dstClip.top; y < dstClip.bottom; ++y) {
-    int64_t v = y - dstFull.top;
-    if (mirrorUpDown) v = dh - 1 - v;
-    const int sy = static_cast<int>(srcRect.top + (v * sh) / dh);
-    const uint8_t* srow = src.At(0, sy);
-    uint8_t* d = dst.At(dstClip.left, y);
-    if (!srcKey.enabled && !dstKey.enabled && bpp == 2) {
-      uint16_t* d16 = reinterpret_cast<uint16_t*>(d);
-      const uint16_t* s16 = reinterpret_cast<const uint16_t*>(srow);
-      for (int i = 0; i < clipWidth; ++i) d16[i] = s16[columns[i]];
-      continue;
-    }
-    for (int i = 0; i < clipWidth; ++i, d += bpp) {
-      uint32_t value = LoadPixel(srow + static_cast<ptrdiff_t>(columns[i]) * bpp, bpp);
-      if (Keyed(srcKey, value)) continue;
-      if (dstKey.enabled && !Keyed(dstKey, LoadPixel(d, bpp))) continue;
-      StorePixel(d, bpp, value);
-    }
-  }
-  delete[] heapColumns;
+void Stretch(const PixelBuffer& dst, const RECT& dstFull, const RECT& dstClip,
+             const PixelBuffer& src, const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown,
+             const Key& srcKey, const Key& dstKey) {
+  StretchRects rects;
+  rects.dstLeft = dstFull.left;
+  rects.dstTop = dstFull.top;
+  rects.dstWidth = static_cast<int64_t>(dstFull.right) - dstFull.left;
+  rects.dstHeight = static_cast<int64_t>(dstFull.bottom) - dstFull.top;
+  rects.srcLeft = srcRect.left;
+  rects.srcTop = srcRect.top;
+  rects.srcWidth = static_cast<int64_t>(srcRect.right) - srcRect.left;
+  rects.srcHeight = static_cast<int64_t>(srcRect.bottom) - srcRect.top;
+  rects.mirrorLeftRight = mirrorLeftRight;
+  rects.mirrorUpDown = mirrorUpDown;
+  rects.mirrorOrder = MirrorOrder::ReflectDestination;
+  StretchCopy(dst, src, PlanStretch(rects, dstClip, src.width, src.height), srcKey, dstKey);
 }
 
 }  // namespace plat::ddraw

@@ -9,34 +9,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/pixels.h"
+
 namespace plat::ddraw {
 
-struct View {
-  uint8_t* bits = nullptr;
-  int32_t pitch = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  int bytesPerPixel = 2;
-
-  uint8_t* At(int x, int y) const {
-    return bits + static_cast<ptrdiff_t>(y) * pitch + static_cast<ptrdiff_t>(x) * bytesPerPixel;
-  }
-};
-
-// A colour key: source (or destination) pixels whose raw value lies in [low, high] are keyed.
-struct Key {
-  bool enabled = false;
-  uint32_t low = 0;
-  uint32_t high = 0;
-};
+// A surface's source or destination colour key.
+using Key = ColorKey;
 
 // Fills `rect` of `dst` with a raw pixel value (already cut to the pixel depth).
-void Fill(const View& dst, const RECT& rect, uint32_t raw);
+void Fill(const PixelBuffer& dst, const RECT& rect, uint32_t raw);
 
 // Copies `srcRect` of `src` to (x, y) of `dst` without scaling. `srcKey` skips source pixels,
-// `dstKey` writes only over destination pixels that match it. The two views must not overlap.
-void Copy(const View& dst, int x, int y, const View& src, const RECT& srcRect, const Key& srcKey,
-          const Key& dstKey);
+// `dstKey` writes only over destination pixels that match it. The two buffers must not overlap.
+void Copy(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RECT& srcRect,
+          const Key& srcKey, const Key& dstKey);
 
 // The opaque runs of a keyed source, row by row: what a keyed copy of a sprite that is drawn
 // often and rarely changed needs to copy.
@@ -50,18 +36,19 @@ struct KeyedRuns {
 };
 
 // Finds the runs of pixels of `src` that the key does not remove.
-void BuildRuns(const View& src, const Key& key, KeyedRuns* out);
+void BuildRuns(const PixelBuffer& src, const Key& key, KeyedRuns* out);
 
 // Keyed copy through the runs of the whole source surface `runs` was built from.
-void CopyRuns(const View& dst, int x, int y, const View& src, const RECT& srcRect,
+void CopyRuns(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RECT& srcRect,
               const KeyedRuns& runs);
 
 // Scales `srcRect` onto the destination rectangle `dstFull` by nearest neighbour, drawing only
 // the part inside `dstClip` (which lies inside `dstFull`). Mirroring flips the source
-// left-right and/or up-down. The two views must not overlap.
-void Stretch(const View& dst, const RECT& dstFull, const RECT& dstClip, const View& src,
-             const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown, const Key& srcKey,
-             const Key& dstKey);
+// left-right and/or up-down, reflecting the destination position before scaling
+// (MirrorOrder::ReflectDestination). The two buffers must not overlap.
+void Stretch(const PixelBuffer& dst, const RECT& dstFull, const RECT& dstClip,
+             const PixelBuffer& src, const RECT& srcRect, bool mirrorLeftRight, bool mirrorUpDown,
+             const Key& srcKey, const Key& dstKey);
 
 }  // namespace plat::ddraw
 

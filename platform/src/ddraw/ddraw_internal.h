@@ -10,6 +10,7 @@
 
 #include "core/com.h"
 #include "core/pixels.h"
+#include "core/services.h"
 #include "ddraw/blit.h"
 #include "ddraw/directdraw_v1.h"
 
@@ -34,8 +35,6 @@ struct Display {
 };
 Display& TheDisplay();
 
-// The current display: the mode set by SetDisplayMode, else the desktop.
-void CurrentMode(int* width, int* height, int* bitsPerPixel);
 // Makes every surface that loses its memory (primary, back buffers, video memory) lost.
 void LoseVideoMemory();
 
@@ -171,7 +170,8 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   void Orphan() { owner_ = nullptr; }
   HDC CurrentDC() const { return dc_; }
   unsigned serial() const { return serial_; }
-  View Pixels() const;
+  // The surface's memory as blits see it, and with its palette for presenting and for GDI.
+  PixelBuffer Pixels() const;
   PixelBuffer Buffer() const;
 
  private:

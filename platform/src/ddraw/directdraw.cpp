@@ -366,6 +366,9 @@ HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
   Display& d = TheDisplay();
   if (exclusive) {
     if (!window || !IsWindow(window)) return DDERR_INVALIDPARAMS;
+    // One object holds exclusive mode at a time, whichever window the next one names. (Wine
+    // hands it over instead; no test that runs on Windows shows which is right, and the SDK
+    // gives this result for the request.)
     if (d.exclusiveOwner && d.exclusiveOwner != this) return DDERR_EXCLUSIVEMODEALREADYSET;
     d.exclusiveOwner = this;
     d.exclusiveWindow = window;
@@ -389,9 +392,10 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, D
   QV_ENTRY("IDirectDraw4::SetDisplayMode", trace::Dec(width), trace::Dec(height), trace::Dec(bpp),
            trace::Dec(refresh), trace::Hex(flags));
   if (flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
-  if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
+  // Another object's exclusive hold on the display comes first.
   Display& d = TheDisplay();
   if (d.exclusiveOwner && d.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
+  if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
   if (!ModeListed(width, height, bpp)) return DDERR_INVALIDMODE;
   if (refresh != 0 && refresh != static_cast<DWORD>(kRefreshRate)) return DDERR_INVALIDMODE;
   int oldW, oldH, oldBpp;

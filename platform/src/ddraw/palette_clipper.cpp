@@ -18,6 +18,14 @@ struct RegionHeader {
 };
 const DWORD kRegionRectangles = 1;  // RDH_RECTANGLES
 const DWORD kMaxClipRects = 4096;
+
+// Without DDPCAPS_ALLOW256 the first and last entries of a 256-colour palette are the system's
+// black and white, whatever the program sets there.
+void KeepSystemEntries(DWORD caps, int count, PALETTEENTRY* entries) {
+  if (count != 256 || (caps & DDPCAPS_ALLOW256)) return;
+  entries[0] = PALETTEENTRY{0, 0, 0, 0};
+  entries[255] = PALETTEENTRY{255, 255, 255, 0};
+}
 }  // namespace
 
 // ---- Palette -----------------------------------------------------------------------------------
@@ -27,6 +35,7 @@ PaletteObject::PaletteObject(DWORD caps, int count, const PALETTEENTRY* entries)
       caps_(caps),
       count_(count) {
   std::memcpy(entries_, entries, sizeof(PALETTEENTRY) * count);
+  KeepSystemEntries(caps_, count_, entries_);
 }
 
 void* PaletteObject::Find(REFIID riid) {
@@ -65,6 +74,7 @@ HRESULT PaletteObject::SetEntries(DWORD flags, DWORD first, DWORD count, LPPALET
     return DDERR_INVALIDPARAMS;
   }
   std::memcpy(entries_ + first, entries, sizeof(PALETTEENTRY) * count);
+  KeepSystemEntries(caps_, count_, entries_);
   return DD_OK;
 }
 

@@ -7,6 +7,7 @@
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
 #include "core/hardware.h"
+#include "core/limits.h"
 #include "ddraw/ddraw_internal.h"
 #include "ddraw/entry_args.h"
 
@@ -14,8 +15,6 @@ namespace plat::ddraw {
 
 namespace {
 
-constexpr LONG kMaxDimension = 16384;
-constexpr uint64_t kMaxSurfaceBytes = 256ull << 20;
 constexpr DWORD kSrcCopy = 0x00CC0020;
 
 bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
@@ -142,13 +141,13 @@ void SurfaceObject::DestroyChain() {
   backs_.clear();
 }
 
-View SurfaceObject::Pixels() const {
-  View v;
+PixelBuffer SurfaceObject::Pixels() const {
+  PixelBuffer v;
   v.bits = bits_.get();
   v.pitch = pitch_;
   v.width = width_;
   v.height = height_;
-  v.bytesPerPixel = static_cast<int>(format_.BytesPerPixel());
+  v.format = format_;
   return v;
 }
 
@@ -189,7 +188,7 @@ void SurfaceObject::FillRestorePattern() {
     a = 0xE3;  // magenta and green in a 3-3-2 palette
     b = 0x1C;
   }
-  View v = Pixels();
+  PixelBuffer v = Pixels();
   for (int y = 0; y < height_; y += 8) {
     for (int x = 0; x < width_; x += 8) {
       RECT r = {x, y, std::min(x + 8, width_), std::min(y + 8, height_)};
@@ -329,8 +328,8 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   const LONG width = static_cast<LONG>(desc->dwWidth);
   const LONG height = static_cast<LONG>(desc->dwHeight);
   if (width <= 0 || height <= 0) return DDERR_INVALIDPARAMS;
-  if (width > kMaxDimension) return DDERR_TOOBIGWIDTH;
-  if (height > kMaxDimension) return DDERR_TOOBIGHEIGHT;
+  if (width > kMaxImageSide) return DDERR_TOOBIGWIDTH;
+  if (height > kMaxImageSide) return DDERR_TOOBIGHEIGHT;
   PixelFormat format;
   if (flags & DDSD_PIXELFORMAT) {
     if (desc->ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
@@ -342,7 +341,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
     CurrentMode(&w, &h, &bpp);
     format = PixelFormat::ForDepth(bpp);
   }
-  if (static_cast<uint64_t>(Pitch(width, format)) * height > kMaxSurfaceBytes) {
+  if (static_cast<uint64_t>(Pitch(width, format)) * height > kMaxImageBytes) {
     return inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
   }
   const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
@@ -438,19 +437,19 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
     clips.push_back(d);
   }
 
-  const View dst = Pixels();
-  View from;
+  const PixelBuffer dst = Pixels();
+  PixelBuffer from;
   std::unique_ptr<uint8_t[]> copy;
   if (!fill) {
     from = src->Pixels();
     if (src == this) {
       // A blit within one surface reads from a copy of the source rectangle.
       const int w = s.right - s.left, h = s.bottom - s.top;
-      View tmp;
-      tmp.bytesPerPixel = from.bytesPerPixel;
+      PixelBuffer tmp;
+      tmp.format = from.format;
       tmp.width = w;
       tmp.height = h;
-      tmp.pitch = w * tmp.bytesPerPixel;
+      tmp.pitch = w * static_cast<int>(tmp.format.BytesPerPixel());
       copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * h]);
       tmp.bits = copy.get();
       for (int y = 0; y < h; ++y) {
@@ -516,14 +515,14 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
   if (trans & DDBLTFAST_SRCCOLORKEY) srcKey = src->srcKey_;
   if (trans & DDBLTFAST_DESTCOLORKEY) dstKey = dstKey_;
 
-  View from = src->Pixels();
+  PixelBuffer from = src->Pixels();
   std::unique_ptr<uint8_t[]> copy;
   if (src == this) {
-    View tmp;
-    tmp.bytesPerPixel = from.bytesPerPixel;
+    PixelBuffer tmp;
+    tmp.format = from.format;
     tmp.width = static_cast<int>(w);
     tmp.height = static_cast<int>(h);
-    tmp.pitch = tmp.width * tmp.bytesPerPixel;
+    tmp.pitch = tmp.width * static_cast<int>(tmp.format.BytesPerPixel());
     copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * tmp.height]);
     tmp.bits = copy.get();
     for (int row = 0; row < tmp.height; ++row) {

@@ -129,7 +129,8 @@ HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
   if (exclusive == ((flags & DISCL_NONEXCLUSIVE) != 0)) return DIERR_INVALIDPARAM;
   bool foreground = flags & DISCL_FOREGROUND;
   if (foreground == ((flags & DISCL_BACKGROUND) != 0)) return DIERR_INVALIDPARAM;
-  if (!window) return E_HANDLE;
+  // Only a device read in the background by anyone may go without a window.
+  if (!window && (foreground || exclusive)) return E_HANDLE;
   if (kind_->exclusiveNeedsForeground && exclusive && !foreground) return DIERR_UNSUPPORTED;
   if (acquired_) return DIERR_ACQUIRED;
   level_ = flags;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/clock.h"
 #include "core/services.h"
 #include "dinput/device.h"
 
@@ -72,7 +73,7 @@ namespace {
 void Dispatch(const InputEvent& event) {
   static uint64_t serial = 0;
   ++serial;
-  const DWORD now = timeGetTime();
+  const DWORD now = plat::clock::NowMs();
   for (Device* device : Device::All()) device->Record(event, now, serial);
 }
 

@@ -22,7 +22,7 @@ bool TypeMatches(DWORD wanted, const DeviceObject& o) {
 HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format) {
   QV_ENTRY_AS("IDirectInputDevice::SetDataFormat", kind_->name, trace::Text(kind_->name),
               trace::Dec(format ? format->dwDataSize : 0));
-  if (!format) return DIERR_INVALIDPARAM;
+  if (!format) return E_POINTER;
   if (acquired_) return DIERR_ACQUIRED;
   Format made;
   HRESULT hr = MakeFormat(*format, &made);

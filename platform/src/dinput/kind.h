@@ -45,7 +45,7 @@ struct DeviceKind {
   const char* name;  // "Keyboard": the qualifier of the device's entry lines
   const GUID* instance;
   AxisModes axisModes;
-  // A keyboard can't be owned by a window in the background.
+  // The system keyboard and mouse can't be owned by a window in the background.
   bool exclusiveNeedsForeground;
   bool (*present)();
   std::vector<DeviceObject> (*makeObjects)();

@@ -77,7 +77,7 @@ const DeviceKind kMouse = {
     "Mouse",                // name
     &GUID_SysMouse,         // instance
     AxisModes::Switchable,  // axisModes
-    false,                  // exclusiveNeedsForeground
+    true,                   // exclusiveNeedsForeground
     AlwaysPresent,          // present
     MouseObjects,           // makeObjects
     DescribeMouse,          // describe

@@ -1,17 +1,20 @@
 // Pixel copies between device contexts: BitBlt, StretchBlt, StretchDIBits, and the bitmaps
 // they work on: CreateDIBSection and CreateCompatibleBitmap.
 //
-// Scaling is nearest-neighbour (GDI's COLORONCOLOR): destination column i of a span w wide
-// reads source column i * sw / w. Colours convert through 8-bit RGB; onto 8-bit targets they go
+// Scaling is nearest-neighbour (GDI's COLORONCOLOR), planned by core/stretch: destination
+// column i of a span w wide reads source column i * sw / w, and a mirrored axis reflects the
+// source column read. Colours convert through 8-bit RGB; onto 8-bit targets they go
 // to the nearest palette entry. Raster operations work on raw destination values, as on a
 // display driver.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "core/stretch.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
+#include "gdi/shrink.h"
 
 namespace plat::gdi {
 
@@ -90,21 +93,6 @@ bool Overlaps(const PixelBuffer& a, const PixelBuffer& b) {
   return alo < bhi && blo < ahi;
 }
 
-// Fills the span map of one axis: for each destination position in [clipLo, clipHi) the
-// source position, or -1 where it falls outside the source.
-void MapAxis(int64_t dstLo, int64_t dstLen, int64_t srcLo, int64_t srcLen, bool mirror,
-             int64_t clipLo, int64_t clipHi, int64_t srcLimit, std::vector<int32_t>* out) {
-  out->resize(static_cast<size_t>(clipHi - clipLo));
-  for (int64_t d = clipLo; d < clipHi; ++d) {
-    int64_t i = d - dstLo;
-    int64_t j = i * srcLen / dstLen;
-    if (mirror) j = srcLen - 1 - j;
-    int64_t s = srcLo + j;
-    (*out)[static_cast<size_t>(d - clipLo)] =
-        (s >= 0 && s < srcLimit) ? static_cast<int32_t>(s) : -1;
-  }
-}
-
 }  // namespace
 
 bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst, int wDst, int hDst,
@@ -156,22 +144,22 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
     src.pitch = static_cast<int32_t>(rowBytes);
   }
 
-  const int64_t sl = std::min<int64_t>(xSrc, static_cast<int64_t>(xSrc) + wSrc);
-  const int64_t st = std::min<int64_t>(ySrc, static_cast<int64_t>(ySrc) + hSrc);
-  const int64_t sw = std::abs(static_cast<int64_t>(wSrc));
-  const int64_t sh = std::abs(static_cast<int64_t>(hSrc));
-  const bool mirrorX = (wDst < 0) != (wSrc < 0);
-  const bool mirrorY = (hDst < 0) != (hSrc < 0);
-
-  std::vector<int32_t> xmap, ymap;
-  MapAxis(dl, dw, sl, sw, mirrorX, cx0, cx1, src.width, &xmap);
-  MapAxis(dt, dh, st, sh, mirrorY, cy0, cy1, src.height, &ymap);
-  const size_t spanLen = xmap.size();
+  StretchRects rects;
+  rects.dstLeft = dl;
+  rects.dstTop = dt;
+  rects.dstWidth = dw;
+  rects.dstHeight = dh;
+  rects.srcLeft = std::min<int64_t>(xSrc, static_cast<int64_t>(xSrc) + wSrc);
+  rects.srcTop = std::min<int64_t>(ySrc, static_cast<int64_t>(ySrc) + hSrc);
+  rects.srcWidth = std::abs(static_cast<int64_t>(wSrc));
+  rects.srcHeight = std::abs(static_cast<int64_t>(hSrc));
+  rects.mirrorLeftRight = (wDst < 0) != (wSrc < 0);
+  rects.mirrorUpDown = (hDst < 0) != (hSrc < 0);
+  rects.mirrorOrder = MirrorOrder::ReflectSource;
+  const StretchPlan plan = PlanStretch(rects, clip, src.width, src.height);
+  if (plan.Empty()) return true;
+  const size_t spanLen = plan.columns.size();
   const uint32_t sBytes = src.format.BytesPerPixel();
-
-  // Source columns form one unbroken forward run: rows can be converted without the map.
-  bool straight = xmap.front() >= 0;
-  for (size_t i = 1; straight && i < spanLen; ++i) straight = xmap[i] == xmap[i - 1] + 1;
 
   enum class Mode { Raw, Lut, Match, Direct };
   Mode mode;
@@ -202,23 +190,20 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
   std::unique_ptr<PaletteMatcher> matcher;
   if (mode == Mode::Match) matcher = std::make_unique<PaletteMatcher>(dst.palette);
 
-  const bool rawRows = mode == Mode::Raw && straight && rop == SRCCOPY && sBytes == dBytes;
-  const bool fast24to565 = mode == Mode::Direct && straight && rop == SRCCOPY &&
+  if (mode == Mode::Raw && rop == SRCCOPY) {
+    StretchCopy(dst, src, plan, ColorKey(), ColorKey());
+    return true;
+  }
+  const bool fast24to565 = mode == Mode::Direct && plan.straight && rop == SRCCOPY &&
                            IsRgb888(src.format) && IsRgb565(dst.format);
-  const bool fast32to565 = mode == Mode::Direct && straight && rop == SRCCOPY &&
+  const bool fast32to565 = mode == Mode::Direct && plan.straight && rop == SRCCOPY &&
                            IsXrgb(src.format) && IsRgb565(dst.format);
 
-  for (size_t yi = 0; yi < ymap.size(); ++yi) {
-    const int32_t sy = ymap[yi];
-    if (sy < 0) continue;
-    const uint8_t* srow = src.Row(sy);
-    uint8_t* drow = dst.Row(static_cast<int>(cy0 + static_cast<int64_t>(yi))) + cx0 * dBytes;
-    if (rawRows) {
-      std::memcpy(drow, srow + static_cast<size_t>(xmap[0]) * sBytes, spanLen * dBytes);
-      continue;
-    }
+  for (size_t yi = 0; yi < plan.rows.size(); ++yi) {
+    const uint8_t* srow = src.Row(plan.rows[yi]);
+    uint8_t* drow = dst.At(plan.left, plan.top + static_cast<int>(yi));
     if (fast24to565) {
-      const uint8_t* s = srow + static_cast<size_t>(xmap[0]) * 3;
+      const uint8_t* s = srow + static_cast<size_t>(plan.columns[0]) * 3;
       uint16_t* d = reinterpret_cast<uint16_t*>(drow);
       if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) == 0) {
         for (size_t i = 0; i < spanLen; ++i, s += 3) {
@@ -228,7 +213,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
       }
     }
     if (fast32to565) {
-      const uint8_t* s = srow + static_cast<size_t>(xmap[0]) * 4;
+      const uint8_t* s = srow + static_cast<size_t>(plan.columns[0]) * 4;
       uint16_t* d = reinterpret_cast<uint16_t*>(drow);
       if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) == 0) {
         for (size_t i = 0; i < spanLen; ++i, s += 4) {
@@ -238,9 +223,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
       }
     }
     for (size_t i = 0; i < spanLen; ++i) {
-      const int32_t sx = xmap[i];
-      if (sx < 0) continue;
-      uint32_t s = LoadPixel(srow + static_cast<size_t>(sx) * sBytes, sBytes);
+      uint32_t s = LoadPixel(srow + static_cast<size_t>(plan.columns[i]) * sBytes, sBytes);
       switch (mode) {
         case Mode::Raw:
           break;
@@ -287,6 +270,24 @@ std::unique_ptr<Bitmap> DibSectionFor(const BITMAPINFO* info, UINT usage) {
   return b;
 }
 
+// A stretch into a DC in its stretch mode: shrinking in BLACKONWHITE or WHITEONBLACK first
+// combines the source pixels that would be dropped.
+bool StretchInMode(const DC& dst, int xDest, int yDest, int wDest, int hDest,
+                   const plat::PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc,
+                   DWORD rop) {
+  std::vector<uint8_t> storage;
+  plat::PixelBuffer reduced;
+  const plat::PixelBuffer* from = &src;
+  if (plat::gdi::NeedsSource(rop) &&
+      plat::gdi::CombineShrunkPixels(dst.stretchMode, src, &xSrc, &ySrc, &wSrc, &hSrc, wDest, hDest,
+                                     &storage, &reduced)) {
+    from = &reduced;
+  }
+  RECT clip = plat::gdi::DrawBounds(dst);
+  return plat::gdi::StretchPixels(dst.target, clip, xDest, yDest, wDest, hDest, *from, xSrc, ySrc,
+                                  wSrc, hSrc, rop);
+}
+
 // StretchBlt's work, which BitBlt does too.
 BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
              int ySrc, int wSrc, int hSrc, DWORD rop) {
@@ -299,11 +300,8 @@ BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
     if (!s) return FALSE;
     src = &s->target;
   }
-  RECT clip = plat::gdi::DrawBounds(*dst);
-  return plat::gdi::StretchPixels(dst->target, clip, xDest, yDest, wDest, hDest, *src, xSrc, ySrc,
-                                  wSrc, hSrc, rop)
-             ? TRUE
-             : FALSE;
+  return StretchInMode(*dst, xDest, yDest, wDest, hDest, *src, xSrc, ySrc, wSrc, hSrc, rop) ? TRUE
+                                                                                            : FALSE;
 }
 
 }  // namespace
@@ -422,9 +420,8 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   // The source rectangle of a bottom-up DIB is measured from its bottom-left corner.
   int64_t top = h.topDown ? ySrc : static_cast<int64_t>(h.height) - ySrc - SrcHeight;
   if (top < INT32_MIN || top > INT32_MAX) return kError;
-  RECT clip = plat::gdi::DrawBounds(*dc);
-  plat::gdi::StretchPixels(dc->target, clip, xDest, yDest, DestWidth, DestHeight, image->pixels,
-                           xSrc, static_cast<int>(top), SrcWidth, SrcHeight, rop);
+  StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, image->pixels, xSrc,
+                static_cast<int>(top), SrcWidth, SrcHeight, rop);
   return lines;
 }
 

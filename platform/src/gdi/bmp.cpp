@@ -116,7 +116,7 @@ bool ParseDibHeader(const uint8_t* p, size_t available, DibHeader* out) {
   if (h.width <= 0 || height == 0) return false;
   h.topDown = height < 0;
   if (height < 0) height = -height;
-  if (h.width > kMaxSide || height > kMaxSide) return false;
+  if (h.width > kMaxImageSide || height > kMaxImageSide) return false;
   h.height = static_cast<int32_t>(height);
 
   switch (h.compression) {
@@ -161,7 +161,7 @@ bool ParseDibHeader(const uint8_t* p, size_t available, DibHeader* out) {
 
   uint64_t decoded = DibStride(static_cast<uint64_t>(h.width), h.format.BytesPerPixel() * 8) *
                      static_cast<uint64_t>(h.height);
-  if (h.PixelBytes() > kMaxBytes || decoded > kMaxBytes) return false;
+  if (h.PixelBytes() > kMaxImageBytes || decoded > kMaxImageBytes) return false;
   *out = h;
   return true;
 }
@@ -260,7 +260,7 @@ extern "C" HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int
   std::FILE* f = std::fopen(name, "rb");
   if (!f) return nullptr;
   std::vector<uint8_t> bytes;
-  const size_t limit = static_cast<size_t>(plat::gdi::kMaxBytes) + (1u << 20);
+  const size_t limit = static_cast<size_t>(plat::kMaxImageBytes) + (1u << 20);
   uint8_t chunk[65536];
   size_t n;
   bool tooBig = false;
@@ -290,8 +290,14 @@ extern "C" HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int
                              bitmap->pixels.width, bitmap->pixels.height, SRCCOPY);
     bitmap = std::move(scaled);
   }
-  // Without LR_CREATEDIBSECTION Windows makes a device-dependent bitmap; its pixels are the
-  // same here, only GetObjectA stops reporting their address.
+  // Without LR_CREATEDIBSECTION Windows makes a device-dependent bitmap: the display's format,
+  // and GetObjectA reports no address for its pixels. (An 8-bit display's bitmaps keep the
+  // file's colours: there is no system palette here to map them to.)
+  const plat::PixelFormat display = plat::gdi::DesktopFormat();
+  if (!(fuLoad & LR_CREATEDIBSECTION) && !display.IsPalettized()) {
+    bitmap = plat::gdi::InFormat(std::move(bitmap), display);
+    if (!bitmap) return nullptr;
+  }
   bitmap->dibSection = (fuLoad & LR_CREATEDIBSECTION) != 0;
   return plat::gdi::Register(std::move(bitmap));
 }

@@ -7,6 +7,7 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
+#include "core/services.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
@@ -187,7 +188,7 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     height = dc->target.height;
     bits = static_cast<int>(dc->target.format.bitsPerPixel);
   } else {
-    plat::CurrentBackend().DesktopMode(&width, &height, &bits);
+    plat::ddraw::CurrentMode(&width, &height, &bits);
     if (bits == 15) bits = 16;
   }
   switch (index) {
@@ -219,6 +220,17 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
     default:
       return 0;
   }
+}
+
+int WINAPI SetStretchBltMode(HDC hdc, int mode) {
+  QV_ENTRY("SetStretchBltMode", trace::Ptr(hdc), trace::Dec(mode));
+  return plat::gdi::ExchangeMode(hdc, &DC::stretchMode, mode,
+                                 mode >= BLACKONWHITE && mode <= HALFTONE);
+}
+
+int WINAPI GetStretchBltMode(HDC hdc) {
+  QV_ENTRY("GetStretchBltMode", trace::Ptr(hdc));
+  return plat::gdi::ModeOf(hdc, &DC::stretchMode);
 }
 
 int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {

@@ -291,6 +291,8 @@ std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log) {
   if (height > 0) {
     int cell = Clamp(height, 1, kMaxFontPixels);
     ppem = Clamp(RoundDiv(cell * upem, cellUnits), 1, kMaxFontPixels);
+    // A rounded-up em whose cell would outgrow the asked height is one pixel smaller.
+    if (ppem > 1 && RoundDiv(cellUnits * ppem, upem) > cell) --ppem;
     ascent = Clamp(RoundDiv(cell * fm.winAscent, cellUnits), 0, cell);
     descent = cell - ascent;
   } else {

@@ -8,14 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/limits.h"
 #include "core/pixels.h"
 #include "gdi/gdi_objects.h"
 
 namespace plat::gdi {
-
-// Largest bitmap accepted anywhere: each side and the pixel memory.
-constexpr int32_t kMaxSide = 16384;
-constexpr uint64_t kMaxBytes = 256ull << 20;
 
 // Bytes in a DIB row: whole 32-bit words.
 inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }
@@ -25,6 +22,9 @@ inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits 
 // Null when the size is out of range.
 std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFormat& format,
                                    bool topDown);
+// The bitmap's pixels converted to `format` (a device-dependent bitmap's), or the bitmap itself
+// when it has that format already; null when out of memory.
+std::unique_ptr<Bitmap> InFormat(std::unique_ptr<Bitmap> bitmap, const PixelFormat& format);
 
 // GetStockObject's object of the number, or null.
 HGDIOBJ StockObject(int index);

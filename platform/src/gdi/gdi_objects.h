@@ -75,6 +75,7 @@ struct DC : Object {
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = OPAQUE;
+  int stretchMode = BLACKONWHITE;  // what a shrinking StretchBlt does with dropped pixels
   UINT textAlign = TA_LEFT | TA_TOP;
   HWND window = nullptr;             // window or desktop DCs
   std::unique_ptr<Region> clipCopy;  // owns `clip`
@@ -89,6 +90,18 @@ T* LookupAs(HGDIOBJ handle, Kind kind) {
   return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 inline DC* LookupDC(HDC dc) { return LookupAs<DC>(dc, Kind::DC); }
+// Sets one of a DC's modes when `valid`, giving back the previous one; 0 for a bad DC or mode.
+inline int ExchangeMode(HDC hdc, int DC::*mode, int value, bool valid) {
+  DC* dc = LookupDC(hdc);
+  if (!dc || !valid) return 0;
+  int previous = dc->*mode;
+  dc->*mode = value;
+  return previous;
+}
+inline int ModeOf(HDC hdc, int DC::*mode) {
+  DC* dc = LookupDC(hdc);
+  return dc ? dc->*mode : 0;
+}
 // Frees the object; false when it is not live, is stock, or is still selected.
 bool Destroy(HGDIOBJ handle);
 

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/backend.h"
+#include "core/services.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
@@ -157,17 +158,17 @@ Bitmap* DefaultBitmap() { return LookupAs<Bitmap>(Stock().defaultBitmap, Kind::B
 
 PixelFormat DesktopFormat() {
   int w = 0, h = 0, bits = 0;
-  CurrentBackend().DesktopMode(&w, &h, &bits);
+  ddraw::CurrentMode(&w, &h, &bits);
   return PixelFormat::ForDepth(bits);
 }
 
 std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFormat& format,
                                    bool topDown) {
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return nullptr;
   uint32_t bits = format.BytesPerPixel() * 8;
   uint64_t stride = DibStride(static_cast<uint64_t>(width), bits);
   uint64_t bytes = stride * static_cast<uint64_t>(height);
-  if (bytes > kMaxBytes) return nullptr;
+  if (bytes > kMaxImageBytes) return nullptr;
   auto b = std::make_unique<Bitmap>();
   b->storage.assign(static_cast<size_t>(bytes), 0);
   b->pixels.width = width;
@@ -188,6 +189,17 @@ std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFor
   b->bitsPixel = static_cast<int>(format.bitsPerPixel);
   b->dibSection = true;
   return b;
+}
+
+std::unique_ptr<Bitmap> InFormat(std::unique_ptr<Bitmap> bitmap, const PixelFormat& format) {
+  if (bitmap->pixels.format == format) return bitmap;
+  const int32_t width = bitmap->pixels.width, height = bitmap->pixels.height;
+  std::unique_ptr<Bitmap> converted = MakeBitmap(width, height, format, bitmap->topDown);
+  if (!converted) return nullptr;
+  RECT all = {0, 0, width, height};
+  StretchPixels(converted->pixels, all, 0, 0, width, height, bitmap->pixels, 0, 0, width, height,
+                SRCCOPY);
+  return converted;
 }
 
 }  // namespace plat::gdi

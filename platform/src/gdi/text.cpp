@@ -190,17 +190,12 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
   QV_ENTRY("SetBkMode", trace::Ptr(hdc), trace::Dec(mode));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  int previous = dc->bkMode;
-  dc->bkMode = mode;
-  return previous;
+  return plat::gdi::ExchangeMode(hdc, &DC::bkMode, mode, mode == TRANSPARENT || mode == OPAQUE);
 }
 
 int WINAPI GetBkMode(HDC hdc) {
   QV_ENTRY("GetBkMode", trace::Ptr(hdc));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  return dc ? dc->bkMode : 0;
+  return plat::gdi::ModeOf(hdc, &DC::bkMode);
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {

@@ -6,8 +6,11 @@
 #include <chrono>
 #include <map>
 
+#include "core/clock.h"
+#include "core/last_error.h"
 #include "core/seams.h"
 #include "core/system_sleep.h"
+#include "core/trace.h"
 
 namespace {
 
@@ -17,11 +20,6 @@ uint32_t SystemNowMs() {
   auto elapsed = std::chrono::steady_clock::now() - kStart;
   return static_cast<uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-}
-
-uint32_t NowMs() {
-  const plat::seams::Clock* clock = plat::seams::clock;
-  return clock ? clock->nowMs() : SystemNowMs();
 }
 
 constexpr UINT kMinPeriod = 1;
@@ -35,27 +33,49 @@ std::map<UINT, int>& ActivePeriods() {
 
 }  // namespace
 
-extern "C" {
+namespace plat::clock {
 
-void WINAPI Sleep(DWORD dwMilliseconds) {
-  if (const plat::seams::Clock* clock = plat::seams::clock) {
-    clock->sleepMs(dwMilliseconds);
+uint32_t NowMs() {
+  const seams::Clock* source = seams::clock;
+  return source ? source->nowMs() : SystemNowMs();
+}
+
+void SleepMs(uint32_t ms) {
+  if (const seams::Clock* source = seams::clock) {
+    source->sleepMs(ms);
   } else {
-    plat::SystemSleep(dwMilliseconds);
+    SystemSleep(ms);
   }
 }
 
-DWORD WINAPI timeGetTime(void) { return NowMs(); }
+}  // namespace plat::clock
 
-DWORD WINAPI GetTickCount(void) { return NowMs(); }
+extern "C" {
+
+void WINAPI Sleep(DWORD dwMilliseconds) {
+  QV_ENTRY_VOID("Sleep", plat::trace::Dec(dwMilliseconds));
+  plat::clock::SleepMs(dwMilliseconds);
+}
+
+DWORD WINAPI timeGetTime(void) {
+  QV_ENTRY("timeGetTime");
+  return plat::clock::NowMs();
+}
+
+DWORD WINAPI GetTickCount(void) {
+  QV_ENTRY("GetTickCount");
+  return plat::clock::NowMs();
+}
 
 MMRESULT WINAPI timeBeginPeriod(UINT uPeriod) {
+  QV_ENTRY("timeBeginPeriod", plat::trace::Dec(uPeriod));
   if (uPeriod < kMinPeriod || uPeriod > kMaxPeriod) return TIMERR_NOCANDO;
   ++ActivePeriods()[uPeriod];
   return TIMERR_NOERROR;
 }
 
 MMRESULT WINAPI timeEndPeriod(UINT uPeriod) {
+  QV_ENTRY("timeEndPeriod", plat::trace::Dec(uPeriod));
   auto& periods = ActivePeriods();
   auto it = periods.find(uPeriod);
   if (it == periods.end()) return TIMERR_NOCANDO;
@@ -65,8 +85,9 @@ MMRESULT WINAPI timeEndPeriod(UINT uPeriod) {
 
 // The counter runs at 1 MHz. With the manual clock it follows the host's milliseconds.
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
+  QV_ENTRY("QueryPerformanceFrequency", plat::trace::Ptr(lpFrequency));
   if (!lpFrequency) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   lpFrequency->QuadPart = 1000000;
@@ -74,8 +95,9 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
+  QV_ENTRY("QueryPerformanceCounter", plat::trace::Ptr(lpPerformanceCount));
   if (!lpPerformanceCount) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (const plat::seams::Clock* clock = plat::seams::clock) {

@@ -36,6 +36,11 @@ CursorState& Cursor() {
   return state;
 }
 
+// The backend shows the system pointer in a window while the program's shows.
+void TellBackend(const CursorState& c) {
+  plat::CurrentBackend().ShowProgramPointer(c.current && c.displayCount >= 0);
+}
+
 template <size_t N>
 HICON StockHandle(HINSTANCE instance, LPCSTR name, const WORD (&ids)[N], HICON__* objects) {
   if (instance || !name || !IS_INTRESOURCE(name)) {
@@ -106,6 +111,7 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
   }
   HCURSOR previous = c.current;
   c.current = hCursor;
+  TellBackend(c);
   return previous;
 }
 
@@ -113,7 +119,21 @@ int WINAPI ShowCursor(BOOL bShow) {
   QV_ENTRY("ShowCursor", trace::Dec(bShow));
   CursorState& c = Cursor();
   c.displayCount += bShow ? 1 : -1;
+  TellBackend(c);
   return c.displayCount;
+}
+
+BOOL WINAPI GetCursorInfo(PCURSORINFO pci) {
+  QV_ENTRY("GetCursorInfo", trace::Ptr(pci));
+  if (!pci || pci->cbSize != sizeof(CURSORINFO)) {
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const CursorState& c = Cursor();
+  pci->flags = c.displayCount >= 0 ? CURSOR_SHOWING : 0;
+  pci->hCursor = c.current;
+  pci->ptScreenPos = plat::user::CursorPosition();
+  return TRUE;
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {

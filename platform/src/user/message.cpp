@@ -2,6 +2,9 @@
 // system's events (keys, the close button, focus) turned into window messages.
 #include <windows.h>
 
+#include <algorithm>
+
+#include "core/clock.h"
 #include "core/backend.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
@@ -81,8 +84,8 @@ bool TakeMessage(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
   // never sees it: WM_QUIT belongs to no window.
   if (st.quitPending && (!filter || filter == kThreadMessagesOnly) &&
       InRange(WM_QUIT, first, last)) {
-    *out =
-        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(st.quitCode), 0, timeGetTime(), CursorPosition()};
+    *out = MSG{nullptr,         WM_QUIT, static_cast<WPARAM>(st.quitCode), 0, plat::clock::NowMs(),
+               CursorPosition()};
     if (remove) st.quitPending = false;
     return true;
   }
@@ -97,7 +100,7 @@ bool TakeMessage(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
       if (!best || w->order < best->order) best = w;
     }
     if (best) {
-      *out = MSG{best->handle, WM_PAINT, 0, 0, timeGetTime(), CursorPosition()};
+      *out = MSG{best->handle, WM_PAINT, 0, 0, plat::clock::NowMs(), CursorPosition()};
       if (remove) best->needsPaint = false;
       return true;
     }
@@ -141,7 +144,7 @@ WPARAM CharacterFor(UINT vk, bool shift, bool ctrl) {
 bool Enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool front) {
   UserState& st = State();
   if (st.queue.size() >= kQueueLimit) return false;
-  MSG m{hwnd, message, wParam, lParam, timeGetTime(), CursorPosition()};
+  MSG m{hwnd, message, wParam, lParam, plat::clock::NowMs(), CursorPosition()};
   if (front) {
     st.queue.push_front(m);
   } else {
@@ -223,6 +226,26 @@ void OnFocusChanged(bool active) {
   st.focus = next;
   Enqueue(next, WM_ACTIVATEAPP, TRUE, kThreadId);
   Enqueue(next, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+void DispatchWaiting() {
+  CurrentBackend().PumpEvents();
+  UserState& st = State();
+  // Bounded by what waits now: a procedure that posts to its own window does not keep the
+  // box's loop turning.
+  size_t turns = st.queue.size() + st.windows.size();
+  MSG m;
+  while (turns-- > 0) {
+    auto it = std::find_if(st.queue.begin(), st.queue.end(), [](const MSG& q) { return q.hwnd; });
+    if (it != st.queue.end()) {
+      m = *it;
+      st.queue.erase(it);
+      NoteRetrieved(m);
+    } else if (!TakeMessage(&m, nullptr, WM_PAINT, WM_PAINT, true)) {
+      return;
+    }
+    Send(m.hwnd, m.message, m.wParam, m.lParam);
+  }
 }
 
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

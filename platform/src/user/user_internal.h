@@ -107,6 +107,9 @@ void ResetKeyTracking();
 // What SendMessageA, DestroyWindow, GetFocus and SetFocus do, for USER's own use: a call USER
 // makes of itself is not the program's, so it is neither logged nor failed.
 LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A modal loop's turn: dispatches the messages waiting for the program's windows, painting
+// included. Thread messages and WM_QUIT stay for the program's own loop.
+void DispatchWaiting();
 BOOL Destroy(HWND hwnd);
 HWND FocusedWindow();
 HWND FocusOn(HWND hwnd);

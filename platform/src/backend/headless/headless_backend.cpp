@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "core/clock.h"
 #include "core/backend.h"
 #include "core/seams.h"
 
@@ -59,12 +60,12 @@ class HeadlessBackend : public Backend {
   }
 
   void WaitForVerticalBlank() override {
-    if (paceFlips_) Sleep(MsToNextTick(timeGetTime()));
+    if (paceFlips_) plat::clock::SleepMs(MsToNextTick(plat::clock::NowMs()));
   }
 
   bool InVerticalBlank() override {
     // The first millisecond of each refresh counts as the blank.
-    uint64_t phase = static_cast<uint64_t>(timeGetTime()) * kRefreshHz % 1000;
+    uint64_t phase = static_cast<uint64_t>(plat::clock::NowMs()) * kRefreshHz % 1000;
     return phase < kRefreshHz;
   }
 
@@ -75,7 +76,7 @@ class HeadlessBackend : public Backend {
     return DefaultAnswer(type);
   }
 
-  void SetRelativeMouse(bool) override {}
+  void ShowProgramPointer(bool) override {}
 
  private:
   bool paceFlips_;

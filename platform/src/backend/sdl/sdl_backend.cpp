@@ -246,8 +246,8 @@ class SdlBackend : public Backend {
     return pressed;
   }
 
-  void SetRelativeMouse(bool enabled) override {
-    relativeWanted_ = enabled;
+  void ShowProgramPointer(bool shown) override {
+    programPointer_ = shown;
     UpdateRelativeMouse();
   }
 
@@ -390,11 +390,14 @@ class SdlBackend : public Backend {
     coveredByHand_ = true;
   }
 
+  // The program wants the mouse to itself unless it shows a pointer in a window.
+  bool RelativeWanted() const { return !programPointer_ || FullScreenShown(); }
+
   // The pointer is SDL's relative mode (hidden, held in the window, its motion never stopped by
   // a desktop edge) while the program wants the mouse, the window has the focus and the player
-  // has not let the pointer go.
+  // has not let the pointer go. Otherwise SDL shows the system pointer.
   void UpdateRelativeMouse() {
-    bool want = relativeWanted_ && window_ && focused_ && !pointerReleased_ &&
+    bool want = RelativeWanted() && window_ && focused_ && !pointerReleased_ &&
                 (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN);
     if (want != static_cast<bool>(SDL_GetRelativeMouseMode())) {
       SDL_SetRelativeMouseMode(want ? SDL_TRUE : SDL_FALSE);
@@ -419,7 +422,7 @@ class SdlBackend : public Backend {
       reclaimingButton_ = 0;
       return true;
     }
-    if (!pointerReleased_ || !relativeWanted_) return false;
+    if (!pointerReleased_ || !RelativeWanted()) return false;
     if (e.type == SDL_MOUSEBUTTONDOWN && e.button.windowID == windowId_) {
       pointerReleased_ = false;
       reclaimingButton_ = e.button.button;
@@ -545,7 +548,7 @@ class SdlBackend : public Backend {
   int clientHeight_ = 0;
 
   bool focused_ = true;
-  bool relativeWanted_ = true;
+  bool programPointer_ = false;   // the program shows a pointer (see ShowProgramPointer)
   bool pointerReleased_ = false;  // in a window, the player let the pointer go
   Uint8 reclaimingButton_ = 0;    // the button whose click took the pointer back
 

@@ -1,0 +1,71 @@
+// One call of a blending blitter after clipping: the rule, its parameter and the rows of locked
+// memory it combines. The blitters in blend.cpp fill it in; the row loops run it. Each loop
+// exists in up to four builds (portable C++, SSE2, AVX2, AVX-512) that give the same pixels as the
+// pixel-by-pixel reference kept for the tests.
+#ifndef QV_BLIT_BLEND_JOB_H
+#define QV_BLIT_BLEND_JOB_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace qvblit {
+
+enum class BlendRule {
+  AlphaMap,   // d + (s - d) * a / 256, a from the source's alpha map
+  HalfBlend,  // d / 2 + s / 2
+  Alpha,      // s + (d - s) * w / 256
+  Shade,      // d * w / 256
+  HalfShade,  // d / 2
+  Fade,       // s * w / 256, each channel saturated
+};
+
+struct BlendJob {
+  BlendRule rule = BlendRule::HalfBlend;
+  bool keyed = false;
+  uint32_t weight = 0;  // already limited where the rule limits it
+  uint32_t key = 0;     // source pixels equal to it are skipped when `keyed`
+  DWORD format = 0;     // 15, 16, 24 or 32
+  BYTE* dest = nullptr;
+  int64_t destPitch = 0;
+  const BYTE* source = nullptr;
+  int64_t sourcePitch = 0;
+  const BYTE* alpha = nullptr;  // AlphaMap only: one weight per source pixel
+  int64_t alphaPitch = 0;
+  int64_t width = 0;
+  int64_t height = 0;
+};
+
+// The instruction sets a row loop can be built for, narrowest first.
+enum class Isa { Portable, Sse2, Avx2, Avx512 };
+
+// Whether this build and this processor can run loops built for `isa`.
+bool IsaAvailable(Isa isa);
+// The widest available one; what the blitters use.
+Isa BestIsa();
+
+// Runs the job with the loops built for `isa` (which must be available), or a narrower set
+// for rows shorter than its vectors. The source and the destination must not overlap.
+void Blend(const BlendJob& job, Isa isa);
+
+namespace reference {
+// Pixel by pixel, rule by rule: the behaviour the fast loops reproduce. It also serves a
+// surface blended onto itself, whose rows may overlap.
+void Blend(const BlendJob& job);
+}  // namespace reference
+
+// The builds of the row loops. The vector ones answer false for jobs they don't cover.
+void BlendPortable(const BlendJob& job);
+namespace sse2 {
+bool Blend(const BlendJob& job);
+}
+namespace avx2 {
+bool Blend(const BlendJob& job);
+}
+namespace avx512 {
+bool Blend(const BlendJob& job);
+}
+
+}  // namespace qvblit
+
+#endif

@@ -1,0 +1,108 @@
+// The vector builds of the blending row loops (blend_vector.inc): SSE2, the floor of every
+// x86-64 processor, and AVX2 and AVX-512 (BW) where the processor has them, chosen at run
+// time. A build without SSE2 (32-bit Windows) has only the portable loops.
+#include <cstdint>
+#include <cstring>
+
+#include "blit/blend_job.h"
+#include "blit/blend_select.h"
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#define QV_BLEND_VECTORS 1
+// The wider sets are kept to 64-bit Unix builds, whose stacks keep vector spills aligned.
+#if defined(__x86_64__) && !defined(_WIN32)
+#define QV_BLEND_WIDE 1
+#endif
+#endif
+
+// One build of the loops in its own namespace, for vectors of `bytes` bytes.
+#define QV_BLEND_BUILD(name, bytes) \
+  namespace name {                  \
+  namespace {                       \
+  constexpr int kVectorBytes = bytes;
+#define QV_BLEND_BUILD_END(name)                             \
+  }                                                          \
+  bool Blend(const BlendJob& job) { return RunVector(job); } \
+  }
+
+namespace qvblit {
+
+#if QV_BLEND_VECTORS
+QV_BLEND_BUILD(sse2, 16)
+#include "blit/blend_vector.inc"
+QV_BLEND_BUILD_END(sse2)
+#else
+namespace sse2 {
+bool Blend(const BlendJob&) { return false; }
+}  // namespace sse2
+#endif
+
+#if QV_BLEND_WIDE
+#pragma GCC push_options
+#pragma GCC target("avx2")
+QV_BLEND_BUILD(avx2, 32)
+#include "blit/blend_vector.inc"
+QV_BLEND_BUILD_END(avx2)
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx512bw")
+QV_BLEND_BUILD(avx512, 64)
+#include "blit/blend_vector.inc"
+QV_BLEND_BUILD_END(avx512)
+#pragma GCC pop_options
+#else
+namespace avx2 {
+bool Blend(const BlendJob&) { return false; }
+}  // namespace avx2
+namespace avx512 {
+bool Blend(const BlendJob&) { return false; }
+}  // namespace avx512
+#endif
+
+bool IsaAvailable(Isa isa) {
+  switch (isa) {
+    case Isa::Portable:
+      return true;
+    case Isa::Sse2:
+#if QV_BLEND_VECTORS
+      return true;
+#else
+      return false;
+#endif
+    case Isa::Avx2:
+#if QV_BLEND_WIDE
+      return __builtin_cpu_supports("avx2");
+#else
+      return false;
+#endif
+    case Isa::Avx512:
+#if QV_BLEND_WIDE
+      return __builtin_cpu_supports("avx512bw");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
+
+Isa BestIsa() {
+  static const Isa best = IsaAvailable(Isa::Avx512) ? Isa::Avx512
+                          : IsaAvailable(Isa::Avx2) ? Isa::Avx2
+                          : IsaAvailable(Isa::Sse2) ? Isa::Sse2
+                                                    : Isa::Portable;
+  return best;
+}
+
+void Blend(const BlendJob& job, Isa isa) {
+  if (job.width <= 0 || job.height <= 0) return;
+  // The widest vector that a row fills at least once: a shorter row would be worked in a
+  // scratch copy.
+  const int64_t rowBytes = job.width * (job.format == 32 ? 4 : 2);
+  if (isa >= Isa::Avx512 && rowBytes >= 64 && avx512::Blend(job)) return;
+  if (isa >= Isa::Avx2 && rowBytes >= 32 && avx2::Blend(job)) return;
+  if (isa >= Isa::Sse2 && sse2::Blend(job)) return;
+  BlendPortable(job);
+}
+
+}  // namespace qvblit

@@ -1,0 +1,299 @@
+// GDI: memory device contexts over DIB sections, pixels, StretchBlt and its stretch modes,
+// StretchDIBits, LoadImageA, fonts, text and clip regions.
+#include <cstdio>
+#include <cstring>
+
+#include "conform.h"
+
+namespace {
+
+// A 32-bit top-down DIB section selected into a memory DC; pixels read straight from its bits.
+struct Canvas {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  DWORD* bits = nullptr;
+  int width = 0;
+
+  Canvas(int w, int h, DWORD fill) : width(w) {
+    BITMAPINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dc = CreateCompatibleDC(nullptr);
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bits = static_cast<DWORD*>(pixels);
+    old = SelectObject(dc, bitmap);
+    for (int i = 0; bits && i < w * h; ++i) bits[i] = fill;
+  }
+  ~Canvas() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  DWORD At(int x, int y) const { return bits[y * width + x] & 0xFFFFFF; }
+  int Count(DWORD value, int x0, int y0, int x1, int y1) const {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += At(x, y) == value;
+    return n;
+  }
+};
+
+void TestDeviceContexts() {
+  HDC screen = GetDC(nullptr);
+  ok(screen != nullptr, "GetDC(NULL) failed\n");
+  int depth = GetDeviceCaps(screen, BITSPIXEL);
+  ok(depth == 8 || depth == 16 || depth == 24 || depth == 32, "desktop depth %d\n", depth);
+  ok(GetDeviceCaps(screen, HORZRES) > 0 && GetDeviceCaps(screen, VERTRES) > 0, "desktop size\n");
+  ok(GetDeviceCaps(screen, PLANES) == 1, "planes\n");
+  ok(ReleaseDC(nullptr, screen) == 1, "ReleaseDC of the desktop\n");
+
+  HDC memory = CreateCompatibleDC(nullptr);
+  ok(memory != nullptr && GetObjectType(memory) == OBJ_MEMDC, "CreateCompatibleDC\n");
+  // A new memory DC holds a 1 x 1 monochrome bitmap.
+  HBITMAP bitmap = CreateCompatibleBitmap(memory, 8, 8);
+  BITMAP bm;
+  ok(GetObjectA(bitmap, sizeof bm, &bm) == sizeof bm && bm.bmBitsPixel == 1 && bm.bmWidth == 8,
+     "compatible bitmap of a new memory DC: %d bits\n", bm.bmBitsPixel);
+  DeleteObject(bitmap);
+  ok(GetBkMode(memory) == OPAQUE && GetTextColor(memory) == RGB(0, 0, 0) &&
+         GetBkColor(memory) == RGB(255, 255, 255),
+     "a new DC's text colours\n");
+  ok(GetStretchBltMode(memory) == BLACKONWHITE, "a new DC's stretch mode is %d\n",
+     GetStretchBltMode(memory));
+  ok(SetStretchBltMode(memory, COLORONCOLOR) == BLACKONWHITE &&
+         GetStretchBltMode(memory) == STRETCH_DELETESCANS,
+     "SetStretchBltMode\n");
+  ok(SetStretchBltMode(memory, 0) == 0 && GetStretchBltMode(memory) == COLORONCOLOR,
+     "an invalid stretch mode was taken\n");
+  ok(DeleteDC(memory), "DeleteDC\n");
+
+  Canvas canvas(4, 4, 0);
+  ok(canvas.bits != nullptr, "CreateDIBSection gave no bits\n");
+  ok(GetObjectA(canvas.bitmap, sizeof bm, &bm) == sizeof bm && bm.bmWidth == 4 &&
+         bm.bmHeight == 4 && bm.bmBitsPixel == 32 && bm.bmBits == canvas.bits,
+     "GetObjectA of a DIB section\n");
+  ok(SetPixel(canvas.dc, 1, 2, RGB(10, 20, 30)) == RGB(10, 20, 30), "SetPixel\n");
+  ok(canvas.At(1, 2) == 0x0A141E, "SetPixel wrote %06x\n", canvas.At(1, 2));
+  ok(GetPixel(canvas.dc, 1, 2) == RGB(10, 20, 30), "GetPixel\n");
+  ok(GetPixel(canvas.dc, 4, 0) == CLR_INVALID, "GetPixel outside the bitmap\n");
+}
+
+void TestStretchBlt() {
+  // One row: magenta, cyan, blue, white.
+  const DWORD row[4] = {0xFF00FF, 0x00FFFF, 0x0000FF, 0xFFFFFF};
+  Canvas source(4, 1, 0);
+  for (int x = 0; x < 4; ++x) source.bits[x] = row[x];
+
+  Canvas grown(8, 2, 0);
+  ok(StretchBlt(grown.dc, 0, 0, 8, 2, source.dc, 0, 0, 4, 1, SRCCOPY), "StretchBlt up\n");
+  ok(grown.At(0, 0) == row[0] && grown.At(1, 1) == row[0] && grown.At(2, 0) == row[1] &&
+         grown.At(7, 1) == row[3],
+     "doubled pixels %06x %06x %06x %06x\n", grown.At(0, 0), grown.At(1, 1), grown.At(2, 0),
+     grown.At(7, 1));
+
+  // Shrinking in a new DC's mode (BLACKONWHITE) ANDs the dropped pixels into the kept ones.
+  Canvas shrunk(2, 1, 0);
+  ok(StretchBlt(shrunk.dc, 0, 0, 2, 1, source.dc, 0, 0, 4, 1, SRCCOPY), "StretchBlt down\n");
+  ok(shrunk.At(0, 0) == (row[0] & row[1]) && shrunk.At(1, 0) == (row[2] & row[3]),
+     "BLACKONWHITE gave %06x %06x\n", shrunk.At(0, 0), shrunk.At(1, 0));
+  // COLORONCOLOR keeps one of them.
+  SetStretchBltMode(shrunk.dc, COLORONCOLOR);
+  ok(StretchBlt(shrunk.dc, 0, 0, 2, 1, source.dc, 0, 0, 4, 1, SRCCOPY), "StretchBlt down\n");
+  ok((shrunk.At(0, 0) == row[0] || shrunk.At(0, 0) == row[1]) &&
+         (shrunk.At(1, 0) == row[2] || shrunk.At(1, 0) == row[3]),
+     "COLORONCOLOR gave %06x %06x\n", shrunk.At(0, 0), shrunk.At(1, 0));
+
+  // A rectangle of the source onto a rectangle of the destination.
+  Canvas part(4, 4, 0x123456);
+  ok(StretchBlt(part.dc, 1, 1, 2, 2, source.dc, 2, 0, 1, 1, SRCCOPY), "StretchBlt part\n");
+  ok(part.Count(row[2], 0, 0, 4, 4) == 4 && part.At(0, 0) == 0x123456 && part.At(3, 3) == 0x123456,
+     "one pixel spread over 2 x 2\n");
+  ok(BitBlt(part.dc, 0, 0, 1, 1, source.dc, 3, 0, SRCCOPY) && part.At(0, 0) == row[3], "BitBlt\n");
+  ok(BitBlt(part.dc, 0, 0, 4, 4, nullptr, 0, 0, BLACKNESS) && part.Count(0, 0, 0, 4, 4) == 16,
+     "BLACKNESS\n");
+}
+
+void TestStretchDIBits() {
+  const DWORD pixels[4] = {0x112233, 0x445566, 0x778899, 0xAABBCC};  // two rows of two
+  BITMAPINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 2;
+  info.bmiHeader.biHeight = -2;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  Canvas canvas(4, 4, 0);
+  int lines =
+      StretchDIBits(canvas.dc, 0, 0, 2, 2, 0, 0, 2, 2, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  ok(lines == 2, "StretchDIBits returned %d\n", lines);
+  ok(canvas.At(0, 0) == 0x112233 && canvas.At(1, 0) == 0x445566 && canvas.At(0, 1) == 0x778899,
+     "top-down DIB: %06x %06x %06x\n", canvas.At(0, 0), canvas.At(1, 0), canvas.At(0, 1));
+
+  info.bmiHeader.biHeight = 2;  // bottom-up: the first row in memory is the bottom one
+  lines = StretchDIBits(canvas.dc, 0, 0, 4, 4, 0, 0, 2, 2, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  ok(lines == 2, "StretchDIBits returned %d\n", lines);
+  ok(canvas.At(0, 0) == 0x778899 && canvas.At(3, 3) == 0x445566 && canvas.At(1, 1) == 0x778899,
+     "bottom-up DIB doubled: %06x %06x\n", canvas.At(0, 0), canvas.At(3, 3));
+
+  // A DIB of no height draws nothing and fails: Windows answers 0, our platform GDI_ERROR,
+  // the failure the program tests for.
+  info.bmiHeader.biHeight = 0;
+  canvas.bits[0] = 0;
+  lines = StretchDIBits(canvas.dc, 0, 0, 2, 2, 0, 0, 2, 2, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  ok((lines == 0 || lines == static_cast<int>(GDI_ERROR)) && canvas.At(0, 0) == 0,
+     "a DIB of no height: %d\n", lines);
+}
+
+// Writes a 24-bit 3 x 2 BMP: bottom row red, green, blue; top row white, black, grey.
+bool WriteBitmapFile(const char* path) {
+  unsigned char file[54 + 2 * 12];
+  std::memset(file, 0, sizeof file);
+  file[0] = 'B';
+  file[1] = 'M';
+  auto put32 = [&](int at, unsigned value) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  put32(2, sizeof file);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 3);
+  put32(22, 2);
+  file[26] = 1;
+  file[28] = 24;
+  const unsigned char rows[2][9] = {{0, 0, 255, 0, 255, 0, 255, 0, 0},
+                                    {255, 255, 255, 0, 0, 0, 128, 128, 128}};
+  for (int y = 0; y < 2; ++y) std::memcpy(file + 54 + y * 12, rows[y], 9);
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return false;
+  bool written = std::fwrite(file, 1, sizeof file, out) == sizeof file;
+  return std::fclose(out) == 0 && written;
+}
+
+void TestLoadImage() {
+  char path[MAX_PATH];
+  DWORD length = GetTempPathA(sizeof path - 16, path);
+  std::strcpy(path + length, "conform.bmp");
+  ok(WriteBitmapFile(path), "could not write %s\n", path);
+
+  HBITMAP dib = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  BITMAP bm;
+  std::memset(&bm, 0, sizeof bm);
+  ok(dib && GetObjectA(dib, sizeof bm, &bm) == sizeof bm, "LoadImageA as a DIB section\n");
+  ok(bm.bmWidth == 3 && bm.bmHeight == 2 && bm.bmBitsPixel == 24 && bm.bmBits != nullptr,
+     "DIB section %d x %d x %d\n", bm.bmWidth, bm.bmHeight, bm.bmBitsPixel);
+
+  HBITMAP ddb =
+      static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  HDC screen = GetDC(nullptr);
+  int depth = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  std::memset(&bm, 0, sizeof bm);
+  ok(ddb && GetObjectA(ddb, sizeof bm, &bm) == sizeof bm, "LoadImageA as a bitmap\n");
+  // Without LR_CREATEDIBSECTION the bitmap takes the display's format.
+  ok(bm.bmWidth == 3 && bm.bmHeight == 2 && bm.bmBitsPixel == depth && bm.bmBits == nullptr,
+     "bitmap %d x %d x %d on a %d-bit display\n", bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, depth);
+
+  Canvas canvas(3, 2, 0);
+  HDC source = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(source, dib);
+  ok(StretchBlt(canvas.dc, 0, 0, 3, 2, source, 0, 0, 3, 2, SRCCOPY), "StretchBlt from a file\n");
+  ok(canvas.At(0, 0) == 0xFFFFFF && canvas.At(2, 0) == 0x808080 && canvas.At(0, 1) == 0xFF0000 &&
+         canvas.At(1, 1) == 0x00FF00 && canvas.At(2, 1) == 0x0000FF,
+     "file pixels %06x %06x %06x\n", canvas.At(0, 0), canvas.At(0, 1), canvas.At(2, 1));
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(dib);
+  DeleteObject(ddb);
+
+  ok(!LoadImageA(nullptr, "conform-missing.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE),
+     "a missing file loaded\n");
+  DeleteFileA(path);
+}
+
+HFONT Arial(int height) {
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                     VARIABLE_PITCH | FF_SWISS, "Arial");
+}
+
+void TestFonts() {
+  Canvas canvas(200, 40, 0xFFFFFF);
+  TEXTMETRICA tm;
+  SIZE size;
+
+  // A negative height asks for the em height.
+  HFONT em = Arial(-14);
+  HGDIOBJ old = SelectObject(canvas.dc, em);
+  ok(old != nullptr, "SelectObject of a font\n");
+  ok(GetTextMetricsA(canvas.dc, &tm) && tm.tmHeight - tm.tmInternalLeading == 14 &&
+         tm.tmHeight == tm.tmAscent + tm.tmDescent,
+     "em 14: height %d ascent %d descent %d leading %d\n", tm.tmHeight, tm.tmAscent, tm.tmDescent,
+     tm.tmInternalLeading);
+  ok(GetTextExtentPoint32A(canvas.dc, "W", 1, &size) && size.cy == tm.tmHeight,
+     "extent height %d\n", size.cy);
+  SIZE pair;
+  GetTextExtentPoint32A(canvas.dc, "WW", 2, &pair);
+  ok(pair.cx == 2 * size.cx, "extents add up: %d vs %d\n", pair.cx, size.cx);
+  ok(GetTextExtentPoint32A(canvas.dc, "", 0, &size) && size.cx == 0, "empty extent\n");
+
+  // A positive height asks for the cell height: the em shrinks to fit the cell.
+  HFONT cell = Arial(14);
+  SelectObject(canvas.dc, cell);
+  ok(GetTextMetricsA(canvas.dc, &tm) && tm.tmHeight == 14, "cell 14: height %d\n", tm.tmHeight);
+  ok(GetTextExtentPoint32A(canvas.dc, "W", 1, &size) && size.cx == 11 && size.cy == 14,
+     "cell 14: W is %d x %d\n", size.cx, size.cy);
+  ok(GetTextExtentPoint32A(canvas.dc, "SCORE: 12345", 12, &size) && size.cx == 84,
+     "cell 14: SCORE: 12345 is %d wide\n", size.cx);
+
+  // DrawTextA's measuring agrees with the extent.
+  RECT r = {0, 0, 0, 0};
+  int height = DrawTextA(canvas.dc, "SCORE: 12345", -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  ok(height == 14 && r.right == 84 && r.bottom == 14, "DT_CALCRECT gave %d x %d\n", r.right,
+     r.bottom);
+
+  // Text draws in the text colour; OPAQUE fills the cell with the background colour,
+  // TRANSPARENT leaves it alone.
+  SetTextColor(canvas.dc, RGB(255, 0, 0));
+  SetBkColor(canvas.dc, RGB(0, 0, 255));
+  SetBkMode(canvas.dc, TRANSPARENT);
+  ok(TextOutA(canvas.dc, 2, 2, "W", 1), "TextOutA\n");
+  ok(canvas.Count(0xFF0000, 0, 0, 200, 40) > 10, "no red glyph pixels\n");
+  ok(canvas.Count(0x0000FF, 0, 0, 200, 40) == 0, "a transparent background was painted\n");
+  ok(canvas.Count(0xFF0000, 20, 0, 200, 40) == 0 && canvas.Count(0xFF0000, 0, 17, 200, 40) == 0,
+     "the glyph left its cell\n");
+  SetBkMode(canvas.dc, OPAQUE);
+  TextOutA(canvas.dc, 100, 2, ".", 1);
+  ok(canvas.At(100, 2) == 0x0000FF, "an opaque cell is not filled\n");
+
+  // A clip region keeps drawing inside it.
+  HRGN region = CreateRectRgn(0, 20, 200, 40);
+  ok(SelectClipRgn(canvas.dc, region) == SIMPLEREGION, "SelectClipRgn\n");
+  TextOutA(canvas.dc, 120, 2, "W", 1);
+  ok(canvas.Count(0xFF0000, 110, 0, 200, 20) == 0, "text drawn outside the clip region\n");
+  TextOutA(canvas.dc, 120, 22, "W", 1);
+  ok(canvas.Count(0xFF0000, 110, 20, 200, 40) > 10, "text not drawn inside the clip region\n");
+  ok(SelectClipRgn(canvas.dc, nullptr) == SIMPLEREGION, "clip region removed\n");
+  DeleteObject(region);
+
+  SelectObject(canvas.dc, old);
+  ok(DeleteObject(em) && DeleteObject(cell), "DeleteObject of fonts\n");
+}
+
+}  // namespace
+
+void RunGdi() {
+  TestDeviceContexts();
+  TestStretchBlt();
+  TestStretchDIBits();
+  TestLoadImage();
+  TestFonts();
+}

@@ -179,7 +179,9 @@ class WebBackend : public Backend {
     }
   }
 
-  void SetRelativeMouse(bool enabled) override { web::WantPointer(enabled); }
+  // A program that shows no pointer of its own reads the mouse's motion: a click on the canvas
+  // captures the pointer for it. One that shows a pointer keeps the page's.
+  void ShowProgramPointer(bool shown) override { web::WantPointer(!shown); }
 
   // The page's Quit control: Escape pressed and let go, as the key would, for when the browser
   // keeps Escape for itself (it ends the pointer capture and full screen).

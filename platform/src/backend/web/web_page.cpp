@@ -3,17 +3,19 @@
 #include <emscripten.h>
 
 // The page's script keeps its state on Module.qv (see platform/web/page.js); these calls also
-// work without it, so the program runs in a bare Emscripten page.
+// work without it, so the program runs in a bare Emscripten page. The bodies are JavaScript,
+// which clang-format would take for C++.
+// clang-format off
 
 EM_JS(void, qv_show_frame, (const uint8_t* rgba, int width, int height), {
   const canvas = Module['canvas'];
   if (!canvas) return;
-  if (canvas.width != = width || canvas.height != = height) {
+  if (canvas.width != width || canvas.height != height) {
     canvas.width = width;
     canvas.height = height;
     Module.qvContext = null;
   }
-  if (!Module.qvContext) Module.qvContext = canvas.getContext('2d', {alpha : false});
+  if (!Module.qvContext) Module.qvContext = canvas.getContext('2d', {alpha: false});
   const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
   Module.qvContext.putImageData(new ImageData(pixels, width, height), 0, 0);
   if (Module['qv'] && Module['qv'].frameShown) Module['qv'].frameShown();
@@ -40,6 +42,8 @@ EM_JS(int, qv_bench_frames, (), { return (Module['qv'] && Module['qv'].benchFram
 EM_JS(void, qv_report_bench, (int frames, double drawMs, double presentMs), {
   if (Module['qv'] && Module['qv'].benchDone) Module['qv'].benchDone(frames, drawMs, presentMs);
 });
+
+// clang-format on
 
 namespace plat::web {
 

@@ -333,9 +333,10 @@ TEST_F(Blits, BadArgumentsGetResultCodes) {
   EXPECT_EQ(create(0, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(create(10, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(create(static_cast<DWORD>(-10), 10), DDERR_INVALIDPARAMS);
-  EXPECT_EQ(create(100000, 10), DDERR_TOOBIGWIDTH);
-  EXPECT_EQ(create(10, 100000), DDERR_TOOBIGHEIGHT);
-  EXPECT_EQ(create(16384, 16384), DDERR_OUTOFMEMORY);
+  // The largest surface: sides up to 8192, at most 64 MiB.
+  EXPECT_EQ(create(8193, 10), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(create(10, 100000), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(create(8192, 8192), DDERR_OUTOFMEMORY);
 
   DDSURFACEDESC2 d = ddtest::Desc();
   d.dwFlags = DDSD_CAPS;

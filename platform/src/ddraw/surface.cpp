@@ -16,8 +16,10 @@ namespace {
 
 constexpr const char* kS = "IDirectDrawSurface4";
 const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr LONG kMaxDimension = 16384;
-constexpr uint64_t kMaxSurfaceBytes = 256ull << 20;
+// The largest surface a display driver of the time would create: each side and the memory.
+// Larger requests are refused as such a driver refuses them (invalid parameters, out of memory).
+constexpr LONG kMaxDimension = 8192;
+constexpr uint64_t kMaxSurfaceBytes = 64ull << 20;
 constexpr DWORD kSrcCopy = 0x00CC0020;
 
 bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
@@ -325,8 +327,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   const LONG width = static_cast<LONG>(desc->dwWidth);
   const LONG height = static_cast<LONG>(desc->dwHeight);
   if (width <= 0 || height <= 0) return DDERR_INVALIDPARAMS;
-  if (width > kMaxDimension) return DDERR_TOOBIGWIDTH;
-  if (height > kMaxDimension) return DDERR_TOOBIGHEIGHT;
+  if (width > kMaxDimension || height > kMaxDimension) return DDERR_INVALIDPARAMS;
   PixelFormat format;
   if (flags & DDSD_PIXELFORMAT) {
     if (desc->ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;

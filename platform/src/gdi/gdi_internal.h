@@ -13,9 +13,10 @@
 
 namespace plat::gdi {
 
-// Largest bitmap accepted anywhere: each side and the pixel memory.
-constexpr int32_t kMaxSide = 16384;
-constexpr uint64_t kMaxBytes = 256ull << 20;
+// Largest bitmap accepted anywhere: each side and the pixel memory. The same budget as the
+// display's surfaces (ddraw/surface.cpp), so a bitmap that loads can also be shown.
+constexpr int32_t kMaxSide = 8192;
+constexpr uint64_t kMaxBytes = 64ull << 20;
 
 // Bytes in a DIB row: whole 32-bit words.
 inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits + 31) / 32 * 4; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, playing and testing Quorvane need, when missing.
-# Usage: scripts/setup.sh [play|test|windows]...
+# Usage: scripts/setup.sh [play|test|windows|fuzz]...
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation)
@@ -8,6 +8,7 @@ for what in "$@"; do
   case "$what" in
     test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick) ;;
     windows) packages+=(g++-mingw-w64-i686 mingw-w64-i686-dev) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
   esac
 done
 

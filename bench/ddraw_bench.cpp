@@ -36,6 +36,7 @@ struct DDraw {
   IDirectDraw4* dd = nullptr;
   DDraw() {
     qvhost::UseHeadless();
+    qvhost::ObserveCalls(false);  // measure what a player's program runs
     IDirectDraw* first = nullptr;
     DirectDrawCreate(nullptr, &first, nullptr);
     first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd));

@@ -75,6 +75,7 @@ void UseHost() {
   qvhost::UseHeadless(false);
   qvhost::UseManualClock();
   qvhost::CaptureFrames(false);
+  qvhost::ObserveCalls(false);  // measure what a player's program runs
 }
 
 HWND GameWindow() {

@@ -174,6 +174,8 @@ void UseHeadless(bool paceFlips) {
   Attach();
 }
 
+void ObserveCalls(bool enabled) { plat::seams::callHook = enabled ? OnCall : nullptr; }
+
 void Reset() {
   bool headless = State().headless;
   bool pace = State().paceFlips;

@@ -19,6 +19,10 @@ namespace qvhost {
 // sleep to the next 60 Hz tick (with the manual clock: advance it); otherwise they return at
 // once. Call before the program starts.
 void UseHeadless(bool paceFlips = false);
+// Detaches the call hook (attached by UseHeadless) or attaches it again. Without it nothing is
+// logged, no fault answers and message boxes go to the backend: what a player's program runs,
+// for benchmarks.
+void ObserveCalls(bool enabled);
 // Restores every host setting to its default: clock, faults, withdrawn capabilities, logs,
 // answers, frames, pending input. Objects the program created are not touched.
 void Reset();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/backend.h"
@@ -111,6 +112,27 @@ TEST_F(GdiDraw, HandleMisuseIsRefused) {
   EXPECT_EQ(ReleaseDC(nullptr, c.dc), 0);
   DeleteDC(mem);
   EXPECT_EQ(plat::gdi::CreateDCForPixels(plat::PixelBuffer()), nullptr);
+}
+
+// An armed fault answers the program's call in the call's own type; GDI's calls of itself
+// (BitBlt's stretch) are not the program's and stay unanswered.
+TEST_F(GdiDraw, ArmedFaultsAnswerTheProgramsCalls) {
+  qvhost::FailCall("CreateCompatibleDC", 0);
+  EXPECT_EQ(CreateCompatibleDC(nullptr), nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr) << "the fault is used up";
+  qvhost::FailCall("BitBlt", 0);
+  EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+  qvhost::FailCall("StretchBlt", 0);
+  EXPECT_TRUE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dc, 0, 0, 1, 1, dc, 0, 0, 1, 1, SRCCOPY));
+  // The log shows a counted string as far as its count, though it runs on unterminated.
+  const char text[4] = {'a', 'b', 'c', 'd'};
+  qvhost::EnableCallLog(true, qvhost::LogScope::Everything);
+  TextOutA(dc, 1, 2, text, 3);
+  qvhost::EnableCallLog(false);
+  EXPECT_EQ(qvhost::CallLog(), std::vector<std::string>{"TextOutA(ptr, 1, 2, abc, 3)"});
+  DeleteDC(dc);
 }
 
 TEST_F(GdiDraw, ObjectDescriptionsAndDefaults) {

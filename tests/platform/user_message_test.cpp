@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 #include "host.h"
 #include "user_test_util.h"
@@ -183,6 +184,24 @@ TEST_F(MessageTest, TranslateGivesCharactersWithTheShiftOfTheirTime) {
       {WM_KEYDOWN, 'A'}, {WM_CHAR, 'A'}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_SHIFT},
   };
   EXPECT_EQ(keys, expected);
+}
+
+TEST_F(MessageTest, CharactersFollowTheUsLayout) {
+  constexpr uint8_t k1 = 0x02, kSlash = 0x35, kNum7 = 0x47, kNumDivide = 0xB5, kLeftCtrl = 0x1D;
+  HWND w = Window();
+  for (uint8_t key : {k1, kSlash, kNum7, kNumDivide}) qvhost::TapKey(key);
+  qvhost::Key(kLeftShift, true);
+  for (uint8_t key : {k1, kSlash, kA}) qvhost::TapKey(key);
+  qvhost::Key(kLeftShift, false);
+  qvhost::Key(kLeftCtrl, true);
+  for (uint8_t key : {kA, k1}) qvhost::TapKey(key);  // a control code; nothing
+  qvhost::Key(kLeftCtrl, false);
+  PumpAll();
+  std::string typed;
+  for (const Received& r : Log()) {
+    if (r.hwnd == w && r.message == WM_CHAR) typed += static_cast<char>(r.wParam);
+  }
+  EXPECT_EQ(typed, "1/7/!?A\x01");
 }
 
 TEST_F(MessageTest, FocusChangesReachTheWindowAndKeysStopWhileAway) {

@@ -18,6 +18,8 @@ struct ComNames {
   // QueryInterface's answer to a null out-parameter: DirectDraw says E_INVALIDARG
   // (DDERR_INVALIDPARAMS), DirectInput E_POINTER.
   HRESULT nullOut = E_INVALIDARG;
+  // Narrows the names for faults, as one kind of DirectInput device does ("Mouse").
+  const char* qualifier = nullptr;
 };
 #define QV_COM_NAMES(iface) \
   ::plat::ComNames { iface "::QueryInterface", iface "::AddRef", iface "::Release" }
@@ -28,7 +30,7 @@ class ComObject : public Interface {
   explicit ComObject(const ComNames& names) : names_(names) {}
 
   STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override {
-    QV_ENTRY(names_.queryInterface, trace::Iid(riid), trace::Ptr(ppvObj));
+    QV_ENTRY_AS(names_.queryInterface, names_.qualifier, trace::Iid(riid), trace::Ptr(ppvObj));
     if (!ppvObj) return names_.nullOut;
     *ppvObj = IsEqualGUID(riid, IID_IUnknown) ? static_cast<Interface*>(this) : Find(riid);
     if (!*ppvObj) return E_NOINTERFACE;
@@ -36,11 +38,11 @@ class ComObject : public Interface {
     return S_OK;
   }
   STDMETHOD_(ULONG, AddRef)() override {
-    QV_ENTRY(names_.addRef);
+    QV_ENTRY_AS(names_.addRef, names_.qualifier);
     return ++refs_;
   }
   STDMETHOD_(ULONG, Release)() override {
-    QV_ENTRY(names_.release);
+    QV_ENTRY_AS(names_.release, names_.qualifier);
     if (refs_ == 0) return 0;
     const ULONG left = --refs_;
     if (left == 0) LastReferenceGone();

@@ -17,18 +17,24 @@ void ResetInput() { Input() = InputState(); }
 namespace events {
 
 void Key(uint8_t scanCode, uint8_t virtualKey, bool down) {
+  // DirectInput sees changes only, not the window system's auto-repeat.
+  const bool changed = (Input().keys[scanCode] != 0) != down;
   Input().keys[scanCode] = down ? 0x80 : 0;
+  if (changed) dinput::OnKey(scanCode, down);
   user::OnKey(scanCode, virtualKey, down);
 }
 
 void MouseMotion(int dx, int dy) {
   Input().mouseX += dx;
   Input().mouseY += dy;
+  dinput::OnMouseMotion(dx, dy);
 }
 
 void MouseButton(int button, bool down) {
   if (button < 0 || button > 2) return;
+  const bool changed = (Input().mouseButtons[button] != 0) != down;
   Input().mouseButtons[button] = down ? 0x80 : 0;
+  if (changed) dinput::OnMouseButton(button, down);
 }
 
 void CloseRequested() { user::OnCloseRequested(); }
@@ -53,11 +59,16 @@ void JoystickAttached(bool attached, const char* name, int buttons) {
 }
 
 void JoystickAxis(int axis, int value) {
-  if (axis >= 0 && axis < 8) Input().joystickAxes[axis] = value;
+  if (axis < 0 || axis >= 8) return;
+  Input().joystickAxes[axis] = value;
+  dinput::OnJoystickAxis(axis);
 }
 
 void JoystickButton(int button, bool down) {
-  if (button >= 0 && button < 32) Input().joystickButtons[button] = down ? 0x80 : 0;
+  if (button < 0 || button >= 32) return;
+  const bool changed = (Input().joystickButtons[button] != 0) != down;
+  Input().joystickButtons[button] = down ? 0x80 : 0;
+  if (changed) dinput::OnJoystickButton(button, down);
 }
 
 void VideoMemoryLost() { ddraw::LoseAllSurfaces(); }

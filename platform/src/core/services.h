@@ -29,6 +29,13 @@ void LoseAllSurfaces();
 namespace dinput {
 // Foreground devices lose acquisition with the focus.
 void OnFocusChanged(bool active);
+// Input events, after the input state took them: acquired devices with a buffer queue them.
+// The scan code is DirectInput's (DIK_*); mouse buttons 0 left, 1 right, 2 middle.
+void OnKey(uint8_t scanCode, bool down);
+void OnMouseMotion(int dx, int dy);
+void OnMouseButton(int button, bool down);
+void OnJoystickAxis(int axis);
+void OnJoystickButton(int button, bool down);
 }  // namespace dinput
 
 }  // namespace plat

@@ -50,6 +50,12 @@ inline Arg Object(const void* object, const char* kind, unsigned serial) {
   return {Arg::Kind::Object, serial, object, kind};
 }
 inline Arg Text(const char* text) { return {Arg::Kind::Text, 0, text}; }
+// A name that may be a small number in its place (a class atom, MAKEINTRESOURCE): the number
+// as Hex, else the text.
+inline Arg Name(const char* name) {
+  auto value = reinterpret_cast<uintptr_t>(name);
+  return value >> 16 ? Text(name) : Hex(static_cast<uint32_t>(value));
+}
 inline Arg Iid(const GUID& iid) { return {Arg::Kind::Iid, 0, &iid}; }
 inline Arg Described(Arg::Kind kind, const void* structure) { return {kind, 0, structure}; }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
 
@@ -286,12 +287,35 @@ std::unique_ptr<Bitmap> DibSectionFor(const BITMAPINFO* info, UINT usage) {
   return b;
 }
 
+// StretchBlt's work, which BitBlt does too.
+BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
+             int ySrc, int wSrc, int hSrc, DWORD rop) {
+  DC* dst = plat::gdi::LookupDC(hdcDest);
+  if (!dst || !plat::gdi::Supported(rop)) return FALSE;
+  plat::PixelBuffer none;
+  const plat::PixelBuffer* src = &none;
+  if (plat::gdi::NeedsSource(rop)) {
+    DC* s = plat::gdi::LookupDC(hdcSrc);
+    if (!s) return FALSE;
+    src = &s->target;
+  }
+  RECT clip = plat::gdi::DrawBounds(*dst);
+  return plat::gdi::StretchPixels(dst->target, clip, xDest, yDest, wDest, hDest, *src, xSrc, ySrc,
+                                  wSrc, hSrc, rop)
+             ? TRUE
+             : FALSE;
+}
+
 }  // namespace
+
+namespace trace = plat::trace;
 
 extern "C" {
 
 HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
                                 HANDLE hSection, DWORD offset) {
+  QV_ENTRY("CreateDIBSection", trace::Ptr(hdc), trace::Ptr(pbmi), trace::Dec(usage),
+           trace::Ptr(ppvBits), trace::Ptr(hSection), trace::Dec(offset));
   (void)offset;
   if (ppvBits) *ppvBits = nullptr;
   if (hdc && !plat::gdi::LookupDC(hdc)) return nullptr;
@@ -303,6 +327,7 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
+  QV_ENTRY("CreateCompatibleBitmap", trace::Ptr(hdc), trace::Dec(cx), trace::Dec(cy));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || cx < 0 || cy < 0) return nullptr;
   plat::PixelFormat format;
@@ -346,29 +371,25 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 
 BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc,
                        int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop) {
-  DC* dst = plat::gdi::LookupDC(hdcDest);
-  if (!dst || !plat::gdi::Supported(rop)) return FALSE;
-  plat::PixelBuffer none;
-  const plat::PixelBuffer* src = &none;
-  if (plat::gdi::NeedsSource(rop)) {
-    DC* s = plat::gdi::LookupDC(hdcSrc);
-    if (!s) return FALSE;
-    src = &s->target;
-  }
-  RECT clip = plat::gdi::DrawBounds(*dst);
-  return plat::gdi::StretchPixels(dst->target, clip, xDest, yDest, wDest, hDest, *src, xSrc, ySrc,
-                                  wSrc, hSrc, rop)
-             ? TRUE
-             : FALSE;
+  QV_ENTRY("StretchBlt", trace::Ptr(hdcDest), trace::Dec(xDest), trace::Dec(yDest),
+           trace::Dec(wDest), trace::Dec(hDest), trace::Ptr(hdcSrc), trace::Dec(xSrc),
+           trace::Dec(ySrc), trace::Dec(wSrc), trace::Dec(hSrc), trace::Hex(rop));
+  return Stretch(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop);
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-  return StretchBlt(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
+  QV_ENTRY("BitBlt", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Dec(cx), trace::Dec(cy),
+           trace::Ptr(hdcSrc), trace::Dec(x1), trace::Dec(y1), trace::Hex(rop));
+  return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
 }
 
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc,
                          int ySrc, int SrcWidth, int SrcHeight, const VOID* lpBits,
                          const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop) {
+  QV_ENTRY("StretchDIBits", trace::Ptr(hdc), trace::Dec(xDest), trace::Dec(yDest),
+           trace::Dec(DestWidth), trace::Dec(DestHeight), trace::Dec(xSrc), trace::Dec(ySrc),
+           trace::Dec(SrcWidth), trace::Dec(SrcHeight), trace::Ptr(lpBits), trace::Ptr(lpbmi),
+           trace::Dec(iUsage), trace::Hex(rop));
   const int kError = static_cast<int>(GDI_ERROR);
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lpbmi || !plat::gdi::Supported(rop) || iUsage != DIB_RGB_COLORS) return kError;

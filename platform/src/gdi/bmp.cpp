@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
 
@@ -249,6 +250,8 @@ std::unique_ptr<Bitmap> ReadBmp(const uint8_t* data, size_t size) {
 
 extern "C" HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy,
                                     UINT fuLoad) {
+  QV_ENTRY("LoadImageA", plat::trace::Ptr(hInst), plat::trace::Name(name), plat::trace::Dec(type),
+           plat::trace::Dec(cx), plat::trace::Dec(cy), plat::trace::Hex(fuLoad));
   (void)hInst;
   if (type != IMAGE_BITMAP || !name || IS_INTRESOURCE(name) || cx < 0 || cy < 0) return nullptr;
   // Resources: the program's module carries none on this system.

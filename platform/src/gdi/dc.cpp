@@ -7,6 +7,7 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
+#include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
 
@@ -25,8 +26,8 @@ std::unique_ptr<DC> NewDC(DCKind kind) {
   auto dc = std::make_unique<DC>();
   dc->dcKind = kind;
   Select(dc->font, DefaultFont());
-  Select(dc->brush, LookupAs<Brush>(GetStockObject(WHITE_BRUSH), Kind::Brush));
-  Select(dc->pen, LookupAs<Pen>(GetStockObject(BLACK_PEN), Kind::Pen));
+  Select(dc->brush, LookupAs<Brush>(StockObject(WHITE_BRUSH), Kind::Brush));
+  Select(dc->pen, LookupAs<Pen>(StockObject(BLACK_PEN), Kind::Pen));
   return dc;
 }
 
@@ -71,6 +72,25 @@ bool ValidTarget(const PixelBuffer& p) {
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   return std::abs(static_cast<int64_t>(p.pitch)) >=
          static_cast<int64_t>(p.width) * p.format.BytesPerPixel();
+}
+
+// SelectClipRgn's work, also done by SelectObject for a region.
+int SelectClip(HDC hdc, HRGN hrgn) {
+  DC* dc = LookupDC(hdc);
+  if (!dc) return ERROR;
+  if (!hrgn) {
+    dc->clip = nullptr;
+    dc->clipCopy.reset();
+    return SIMPLEREGION;
+  }
+  auto* region = LookupAs<Region>(hrgn, Kind::Region);
+  if (!region) return ERROR;
+  // The DC keeps its own copy: the caller may delete the region at once.
+  auto copy = std::make_unique<Region>();
+  copy->rect = region->rect;
+  dc->clipCopy = std::move(copy);
+  dc->clip = dc->clipCopy.get();
+  return Empty(dc->clip->rect) ? NULLREGION : SIMPLEREGION;
 }
 
 }  // namespace
@@ -118,10 +138,12 @@ bool ReleaseDCForPixels(HDC hdc) {
 using plat::gdi::DC;
 using plat::gdi::DCKind;
 using plat::gdi::Kind;
+namespace trace = plat::trace;
 
 extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
+  QV_ENTRY("CreateCompatibleDC", trace::Ptr(hdc));
   if (hdc && !plat::gdi::LookupDC(hdc)) return nullptr;
   std::unique_ptr<DC> dc = plat::gdi::NewDC(DCKind::Memory);
   plat::gdi::Bitmap* mono = plat::gdi::DefaultBitmap();
@@ -131,12 +153,14 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {
+  QV_ENTRY("DeleteDC", trace::Ptr(hdc));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || dc->dcKind != DCKind::Memory) return FALSE;
   return plat::gdi::Destroy(hdc) ? TRUE : FALSE;
 }
 
 HDC WINAPI GetDC(HWND hWnd) {
+  QV_ENTRY("GetDC", trace::Wnd(hWnd));
   if (hWnd && !IsWindow(hWnd)) return nullptr;
   // Window contents are shown through DirectDraw: a window's DC (and the desktop's) has no
   // pixels of its own, so drawing through it changes nothing.
@@ -146,6 +170,7 @@ HDC WINAPI GetDC(HWND hWnd) {
 }
 
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
+  QV_ENTRY("ReleaseDC", trace::Wnd(hWnd), trace::Ptr(hDC));
   DC* dc = plat::gdi::LookupDC(hDC);
   if (!dc || (dc->dcKind != DCKind::Window && dc->dcKind != DCKind::Desktop)) return 0;
   if (dc->window != hWnd) return 0;
@@ -153,6 +178,7 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 }
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
+  QV_ENTRY("GetDeviceCaps", trace::Ptr(hdc), trace::Dec(index));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return 0;
   int width = 0, height = 0, bits = 0;
@@ -196,24 +222,12 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 }
 
 int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc) return ERROR;
-  if (!hrgn) {
-    dc->clip = nullptr;
-    dc->clipCopy.reset();
-    return SIMPLEREGION;
-  }
-  auto* region = plat::gdi::LookupAs<plat::gdi::Region>(hrgn, Kind::Region);
-  if (!region) return ERROR;
-  // The DC keeps its own copy: the caller may delete the region at once.
-  auto copy = std::make_unique<plat::gdi::Region>();
-  copy->rect = region->rect;
-  dc->clipCopy = std::move(copy);
-  dc->clip = dc->clipCopy.get();
-  return plat::gdi::Empty(dc->clip->rect) ? NULLREGION : SIMPLEREGION;
+  QV_ENTRY("SelectClipRgn", trace::Ptr(hdc), trace::Ptr(hrgn));
+  return plat::gdi::SelectClip(hdc, hrgn);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+  QV_ENTRY("SelectObject", trace::Ptr(hdc), trace::Ptr(h));
   DC* dc = plat::gdi::LookupDC(hdc);
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!dc || !o) return nullptr;
@@ -235,17 +249,17 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
       return previous;
     }
     case Kind::Brush: {
-      HGDIOBJ previous = dc->brush ? dc->brush->handle : GetStockObject(WHITE_BRUSH);
+      HGDIOBJ previous = dc->brush ? dc->brush->handle : plat::gdi::StockObject(WHITE_BRUSH);
       plat::gdi::Select(dc->brush, static_cast<plat::gdi::Brush*>(o));
       return previous;
     }
     case Kind::Pen: {
-      HGDIOBJ previous = dc->pen ? dc->pen->handle : GetStockObject(BLACK_PEN);
+      HGDIOBJ previous = dc->pen ? dc->pen->handle : plat::gdi::StockObject(BLACK_PEN);
       plat::gdi::Select(dc->pen, static_cast<plat::gdi::Pen*>(o));
       return previous;
     }
     case Kind::Region: {
-      int kind = SelectClipRgn(hdc, static_cast<HRGN>(h));
+      int kind = plat::gdi::SelectClip(hdc, static_cast<HRGN>(h));
       return kind == ERROR ? HGDI_ERROR : reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(kind));
     }
     case Kind::DC:
@@ -255,6 +269,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
+  QV_ENTRY("GetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   if (!plat::gdi::Inside(plat::gdi::DrawBounds(*dc), x, y)) return CLR_INVALID;
@@ -262,6 +277,7 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
 }
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
+  QV_ENTRY("SetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Hex(color));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   if (!plat::gdi::Inside(plat::gdi::DrawBounds(*dc), x, y)) return CLR_INVALID;
@@ -271,6 +287,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
 }
 
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
+  QV_ENTRY("FillRect", trace::Ptr(hDC), trace::Rect(lprc), trace::Ptr(hbr));
   DC* dc = plat::gdi::LookupDC(hDC);
   if (!dc || !lprc) return 0;
   COLORREF color;

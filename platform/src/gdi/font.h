@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,14 @@ void DrawGlyphs(const TextCanvas& canvas, FontFace* face, int x, int y, const ch
 
 // Longest string the text calls take: a count beyond it is refused rather than trusted.
 constexpr int kMaxTextCount = 8192;
+
+// A counted string for an entry line, which reads text up to a terminating zero the string
+// may not have: the counted characters (up to the zero for -1), or nothing for a bad count.
+inline std::string CountedText(const char* text, int count) {
+  if (!text || count < -1 || count > kMaxTextCount) return std::string();
+  size_t length = count == -1 ? strnlen(text, kMaxTextCount) : static_cast<size_t>(count);
+  return std::string(text, length);
+}
 
 }  // namespace plat::gdi
 

@@ -27,6 +27,8 @@ inline uint64_t DibStride(uint64_t width, uint32_t bits) { return (width * bits 
 std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFormat& format,
                                    bool topDown);
 
+// GetStockObject's object of the number, or null.
+HGDIOBJ StockObject(int index);
 // The stock 1x1 monochrome bitmap that every new memory DC starts with.
 Bitmap* DefaultBitmap();
 // The format of a desktop of the given depth.

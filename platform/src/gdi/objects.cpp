@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/backend.h"
+#include "core/trace.h"
 #include "gdi/gdi_internal.h"
 #include "gdi/gdi_objects.h"
 
@@ -145,6 +146,11 @@ bool Destroy(HGDIOBJ handle) {
   return true;
 }
 
+HGDIOBJ StockObject(int index) {
+  if (index < 0 || index > DEFAULT_GUI_FONT) return nullptr;
+  return Stock().objects[index];
+}
+
 Font* DefaultFont() { return LookupAs<Font>(Stock().objects[SYSTEM_FONT], Kind::Font); }
 
 Bitmap* DefaultBitmap() { return LookupAs<Bitmap>(Stock().defaultBitmap, Kind::Bitmap); }
@@ -187,15 +193,17 @@ std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFor
 }  // namespace plat::gdi
 
 using plat::gdi::Kind;
+namespace trace = plat::trace;
 
 extern "C" {
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-  if (i < 0 || i > DEFAULT_GUI_FONT) return nullptr;
-  return plat::gdi::Stock().objects[i];
+  QV_ENTRY("GetStockObject", trace::Dec(i));
+  return plat::gdi::StockObject(i);
 }
 
 DWORD WINAPI GetObjectType(HGDIOBJ h) {
+  QV_ENTRY("GetObjectType", trace::Ptr(h));
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!o) return 0;
   switch (o->kind) {
@@ -217,6 +225,7 @@ DWORD WINAPI GetObjectType(HGDIOBJ h) {
 }
 
 int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
+  QV_ENTRY("GetObjectA", trace::Ptr(h), trace::Dec(c), trace::Ptr(pv));
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!o) return 0;
   if (o->kind == Kind::Bitmap) {
@@ -250,18 +259,21 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+  QV_ENTRY("DeleteObject", trace::Ptr(ho));
   plat::gdi::Object* o = plat::gdi::Lookup(ho);
   if (!o || o->kind == Kind::DC) return FALSE;
   return plat::gdi::Destroy(ho) ? TRUE : FALSE;
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+  QV_ENTRY("CreateSolidBrush", trace::Hex(color));
   auto b = std::make_unique<plat::gdi::Brush>();
   b->color = color & 0x00FFFFFF;
   return static_cast<HBRUSH>(plat::gdi::Register(std::move(b)));
 }
 
 HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2) {
+  QV_ENTRY("CreateRectRgn", trace::Dec(x1), trace::Dec(y1), trace::Dec(x2), trace::Dec(y2));
   auto r = std::make_unique<plat::gdi::Region>();
   r->rect.left = std::min(x1, x2);
   r->rect.right = std::max(x1, x2);

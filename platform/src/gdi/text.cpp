@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/trace.h"
 #include "gdi/font.h"
 #include "gdi/gdi_objects.h"
 
@@ -129,6 +130,7 @@ void DrawGlyphs(const TextCanvas& canvas, FontFace* face, int x, int y, const ch
 
 using plat::gdi::DC;
 using plat::gdi::FontFace;
+namespace trace = plat::trace;
 
 namespace {
 
@@ -139,6 +141,12 @@ bool ValidText(LPCSTR text, int count) {
   return text || count == 0;
 }
 
+HFONT NewFont(const LOGFONTA& log) {
+  auto font = std::make_unique<plat::gdi::Font>();
+  font->log = log;
+  return static_cast<HFONT>(plat::gdi::Register(std::move(font)));
+}
+
 }  // namespace
 
 extern "C" {
@@ -147,6 +155,11 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
                          DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                          DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                          DWORD iPitchAndFamily, LPCSTR pszFaceName) {
+  QV_ENTRY("CreateFontA", trace::Dec(cHeight), trace::Dec(cWidth), trace::Dec(cEscapement),
+           trace::Dec(cOrientation), trace::Dec(cWeight), trace::Dec(bItalic),
+           trace::Dec(bUnderline), trace::Dec(bStrikeOut), trace::Dec(iCharSet),
+           trace::Dec(iOutPrecision), trace::Dec(iClipPrecision), trace::Dec(iQuality),
+           trace::Hex(iPitchAndFamily), trace::Text(pszFaceName));
   LOGFONTA log = {};
   log.lfHeight = cHeight;
   log.lfWidth = cWidth;
@@ -167,17 +180,16 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
     while (n < LF_FACESIZE - 1 && pszFaceName[n]) ++n;
     std::memcpy(log.lfFaceName, pszFaceName, n);
   }
-  return CreateFontIndirectA(&log);
+  return NewFont(log);
 }
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
-  if (!lplf) return nullptr;
-  auto font = std::make_unique<plat::gdi::Font>();
-  font->log = *lplf;
-  return static_cast<HFONT>(plat::gdi::Register(std::move(font)));
+  QV_ENTRY("CreateFontIndirectA", trace::Ptr(lplf));
+  return lplf ? NewFont(*lplf) : nullptr;
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
+  QV_ENTRY("SetBkMode", trace::Ptr(hdc), trace::Dec(mode));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
   int previous = dc->bkMode;
@@ -186,11 +198,13 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
 }
 
 int WINAPI GetBkMode(HDC hdc) {
+  QV_ENTRY("GetBkMode", trace::Ptr(hdc));
   DC* dc = plat::gdi::LookupDC(hdc);
   return dc ? dc->bkMode : 0;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
+  QV_ENTRY("SetTextColor", trace::Ptr(hdc), trace::Hex(color));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   COLORREF previous = dc->textColor;
@@ -199,11 +213,13 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
 }
 
 COLORREF WINAPI GetTextColor(HDC hdc) {
+  QV_ENTRY("GetTextColor", trace::Ptr(hdc));
   DC* dc = plat::gdi::LookupDC(hdc);
   return dc ? dc->textColor : CLR_INVALID;
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+  QV_ENTRY("SetBkColor", trace::Ptr(hdc), trace::Hex(color));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   COLORREF previous = dc->bkColor;
@@ -212,11 +228,13 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
 }
 
 COLORREF WINAPI GetBkColor(HDC hdc) {
+  QV_ENTRY("GetBkColor", trace::Ptr(hdc));
   DC* dc = plat::gdi::LookupDC(hdc);
   return dc ? dc->bkColor : CLR_INVALID;
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
+  QV_ENTRY("SetTextAlign", trace::Ptr(hdc), trace::Hex(align));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return GDI_ERROR;
   UINT previous = dc->textAlign;
@@ -225,6 +243,8 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
+  QV_ENTRY("TextOutA", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y),
+           trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !ValidText(lpString, c)) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);
@@ -266,6 +286,9 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
 }
 
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
+  QV_ENTRY("GetTextExtentPoint32A", trace::Ptr(hdc),
+           trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c),
+           trace::Ptr(psizl));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !psizl || !ValidText(lpString, c)) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);
@@ -277,6 +300,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
 }
 
 BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm) {
+  QV_ENTRY("GetTextMetricsA", trace::Ptr(hdc), trace::Ptr(lptm));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lptm) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);

@@ -12,6 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/last_error.h"
+#include "core/trace.h"
+
 namespace {
 
 constexpr DWORD kErrorPathNotFound = 3;
@@ -54,11 +57,14 @@ DWORD ErrorFromErrno(int err) {
 
 }  // namespace
 
+namespace trace = plat::trace;
+
 extern "C" {
 
 HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
+  QV_ENTRY("_lopen", trace::Text(lpPathName), trace::Hex(static_cast<uint32_t>(iReadWrite)));
   if (!lpPathName || !*lpPathName) {
-    SetLastError(lpPathName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    plat::SetError(lpPathName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
     return HFILE_ERROR;
   }
   int flags;
@@ -73,19 +79,19 @@ HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
       flags = O_RDWR;
       break;
     default:
-      SetLastError(ERROR_INVALID_PARAMETER);
+      plat::SetError(ERROR_INVALID_PARAMETER);
       return HFILE_ERROR;
   }
   int fd = ::open(HostPath(lpPathName).c_str(), flags | O_CLOEXEC);
   if (fd < 0) {
-    SetLastError(ErrorFromErrno(errno));
+    plat::SetError(ErrorFromErrno(errno));
     return HFILE_ERROR;
   }
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     // Directories and devices are not files to Windows' _lopen.
     ::close(fd);
-    SetLastError(kErrorAccessDenied);
+    plat::SetError(kErrorAccessDenied);
     return HFILE_ERROR;
   }
   OpenFiles().insert(fd);
@@ -93,13 +99,14 @@ HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
 }
 
 UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {
+  QV_ENTRY("_lread", trace::Dec(hFile), trace::Ptr(lpBuffer), trace::Dec(uBytes));
   if (OpenFiles().count(hFile) == 0) {
-    SetLastError(ERROR_INVALID_HANDLE);
+    plat::SetError(ERROR_INVALID_HANDLE);
     return static_cast<UINT>(HFILE_ERROR);
   }
   if (uBytes == 0) return 0;
   if (!lpBuffer) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return static_cast<UINT>(HFILE_ERROR);
   }
   // Reads until the count is met or the file ends: a short count means the end was reached.
@@ -111,7 +118,7 @@ UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {
     ssize_t n = ::read(hFile, out + done, uBytes - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      SetLastError(ErrorFromErrno(errno));
+      plat::SetError(ErrorFromErrno(errno));
       return static_cast<UINT>(HFILE_ERROR);
     }
     if (n == 0) break;
@@ -121,10 +128,11 @@ UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {
 }
 
 HFILE WINAPI _lclose(HFILE hFile) {
+  QV_ENTRY("_lclose", trace::Dec(hFile));
   auto& files = OpenFiles();
   auto it = files.find(hFile);
   if (it == files.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
+    plat::SetError(ERROR_INVALID_HANDLE);
     return HFILE_ERROR;
   }
   files.erase(it);
@@ -133,18 +141,19 @@ HFILE WINAPI _lclose(HFILE hFile) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+  QV_ENTRY("DeleteFileA", trace::Text(lpFileName));
   if (!lpFileName || !*lpFileName) {
-    SetLastError(lpFileName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
+    plat::SetError(lpFileName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::string path = HostPath(lpFileName);
   struct stat info;
   if (::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-    SetLastError(kErrorAccessDenied);
+    plat::SetError(kErrorAccessDenied);
     return FALSE;
   }
   if (::unlink(path.c_str()) != 0) {
-    SetLastError(ErrorFromErrno(errno));
+    plat::SetError(ErrorFromErrno(errno));
     return FALSE;
   }
   return TRUE;
@@ -154,6 +163,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 // terminating zero, or the size needed (with the zero) when the buffer is too small, in which
 // case the buffer is left alone.
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
+  QV_ENTRY("GetTempPathA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
   const char* env = std::getenv("TMPDIR");
   std::string dir = (env && *env) ? env : "/tmp";
   if (dir.back() != '/') dir += '/';

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/last_error.h"
 #include "core/trace.h"
 
 namespace {
@@ -18,14 +19,26 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 
 }  // namespace
 
+void plat::SetError(DWORD code) { lastError = code; }
+
+namespace trace = plat::trace;
+
 extern "C" {
 
-DWORD WINAPI GetLastError(void) { return lastError; }
-void WINAPI SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
+DWORD WINAPI GetLastError(void) {
+  QV_ENTRY("GetLastError");
+  return lastError;
+}
+
+void WINAPI SetLastError(DWORD dwErrCode) {
+  QV_ENTRY_VOID("SetLastError", trace::Dec(dwErrCode));
+  lastError = dwErrCode;
+}
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  QV_ENTRY("GetModuleHandleA", trace::Text(lpModuleName));
   if (!lpModuleName) return kModule;
-  SetLastError(kErrorModNotFound);
+  plat::SetError(kErrorModNotFound);
   return nullptr;
 }
 
@@ -42,20 +55,26 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
 
 // The program's module carries no resources: every look-up finds nothing, as a Windows build
 // without a resource script does. Handles that no look-up gave out are refused.
-HRSRC WINAPI FindResourceA(HMODULE, LPCSTR, LPCSTR) {
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
+  QV_ENTRY("FindResourceA", trace::Ptr(hModule), trace::Name(lpName), trace::Name(lpType));
+  plat::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
 
-HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
-  SetLastError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
+  QV_ENTRY("LoadResource", trace::Ptr(hModule), trace::Ptr(hResInfo));
+  plat::SetError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
   return nullptr;
 }
 
-LPVOID WINAPI LockResource(HGLOBAL) { return nullptr; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+  QV_ENTRY("LockResource", trace::Ptr(hResData));
+  return nullptr;
+}
 
-DWORD WINAPI SizeofResource(HMODULE, HRSRC hResInfo) {
-  SetLastError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
+  QV_ENTRY("SizeofResource", trace::Ptr(hModule), trace::Ptr(hResInfo));
+  plat::SetError(hResInfo ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
   return 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include "core/backend.h"
 #include "core/input_state.h"
+#include "core/last_error.h"
+#include "core/trace.h"
 #include "user/user_internal.h"
 
 namespace {
@@ -38,14 +40,14 @@ template <size_t N>
 HICON StockHandle(HINSTANCE instance, LPCSTR name, const WORD (&ids)[N], HICON__* objects) {
   if (instance || !name || !IS_INTRESOURCE(name)) {
     // The program's module has no icon or cursor resources; only the system's are found.
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    plat::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
   WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
   for (size_t i = 0; i < N; ++i) {
     if (ids[i] == id) return &objects[i];
   }
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  plat::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
 
@@ -81,20 +83,25 @@ POINT CursorPosition() {
 
 }  // namespace plat::user
 
+namespace trace = plat::trace;
+
 extern "C" {
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+  QV_ENTRY("LoadIconA", trace::Ptr(hInstance), trace::Name(lpIconName));
   return StockHandle(hInstance, lpIconName, kStockIcons, iconObjects);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+  QV_ENTRY("LoadCursorA", trace::Ptr(hInstance), trace::Name(lpCursorName));
   return StockHandle(hInstance, lpCursorName, kStockCursors, cursorObjects);
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
+  QV_ENTRY("SetCursor", trace::Ptr(hCursor));
   CursorState& c = Cursor();
   if (hCursor && !IsStockCursor(hCursor)) {
-    SetLastError(plat::user::kErrorInvalidCursorHandle);
+    plat::SetError(plat::user::kErrorInvalidCursorHandle);
     return nullptr;
   }
   HCURSOR previous = c.current;
@@ -103,14 +110,16 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
 }
 
 int WINAPI ShowCursor(BOOL bShow) {
+  QV_ENTRY("ShowCursor", trace::Dec(bShow));
   CursorState& c = Cursor();
   c.displayCount += bShow ? 1 : -1;
   return c.displayCount;
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
+  QV_ENTRY("GetCursorPos", trace::Ptr(lpPoint));
   if (!lpPoint) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   *lpPoint = plat::user::CursorPosition();

@@ -1,10 +1,12 @@
 // Key names and key-code translation of the US keyboard layout: GetKeyNameTextA and
-// MapVirtualKeyA.
+// MapVirtualKeyA, read from the key table.
 #include <windows.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "core/keymap.h"
+#include "core/trace.h"
 
 namespace {
 
@@ -23,110 +25,22 @@ uint8_t NormaliseScanCode(UINT code) {
   return 0;
 }
 
-// The virtual key that tells left from right, for MAPVK_VSC_TO_VK_EX.
-uint8_t SidedVirtualKey(uint8_t scanCode) {
-  switch (scanCode) {
-    case 0x2A:
-      return VK_LSHIFT;
-    case 0x36:
-      return VK_RSHIFT;
-    case 0x1D:
-      return VK_LCONTROL;
-    case 0x9D:
-      return VK_RCONTROL;
-    case 0x38:
-      return VK_LMENU;
-    case 0xB8:
-      return VK_RMENU;
-    default:
-      return plat::VirtualKeyFromScanCode(scanCode);
-  }
+bool IsKeypadDigit(uint8_t vk) {
+  return (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) || vk == VK_DECIMAL;
 }
 
-// The keypad keys read as their NumLock-off meaning when asked without a keyboard state, as
-// Windows' MapVirtualKey gives them.
-uint8_t ScanToVirtualKey(uint8_t scanCode) {
-  switch (scanCode) {
-    case 0x47:
-      return VK_HOME;
-    case 0x48:
-      return VK_UP;
-    case 0x49:
-      return VK_PRIOR;
-    case 0x4B:
-      return VK_LEFT;
-    case 0x4C:
-      return VK_CLEAR;
-    case 0x4D:
-      return VK_RIGHT;
-    case 0x4F:
-      return VK_END;
-    case 0x50:
-      return VK_DOWN;
-    case 0x51:
-      return VK_NEXT;
-    case 0x52:
-      return VK_INSERT;
-    case 0x53:
-      return VK_DELETE;
-    default:
-      return plat::VirtualKeyFromScanCode(scanCode);
+// A scan code's virtual key as MapVirtualKey gives it without a keyboard state: the keypad's
+// digits and point read with NumLock off, as the E0 key of the same scan code (Home for 7), or
+// Clear for the 5, which has no such twin. `sided` tells left from right.
+UINT VirtualKeyOfScanCode(UINT code, bool sided) {
+  uint8_t scanCode = NormaliseScanCode(code);
+  const plat::KeyInfo* key = scanCode ? plat::KeyFromScanCode(scanCode) : nullptr;
+  if (!key) return 0;
+  if (IsKeypadDigit(key->virtualKey)) {
+    const plat::KeyInfo* twin = plat::KeyFromScanCode(scanCode | 0x80);
+    return twin ? twin->virtualKey : VK_CLEAR;
   }
-}
-
-UINT UnshiftedCharacter(UINT vk) {
-  if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return vk;
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return '0' + (vk - VK_NUMPAD0);
-  switch (vk) {
-    case VK_BACK:
-      return '\b';
-    case VK_TAB:
-      return '\t';
-    case VK_RETURN:
-      return '\r';
-    case VK_ESCAPE:
-      return 0x1B;
-    case VK_SPACE:
-      return ' ';
-    case VK_CANCEL:
-      return 0x03;
-    case VK_MULTIPLY:
-      return '*';
-    case VK_ADD:
-      return '+';
-    case VK_SUBTRACT:
-      return '-';
-    case VK_DECIMAL:
-      return '.';
-    case VK_DIVIDE:
-      return '/';
-    case VK_OEM_1:
-      return ';';
-    case VK_OEM_PLUS:
-      return '=';
-    case VK_OEM_COMMA:
-      return ',';
-    case VK_OEM_MINUS:
-      return '-';
-    case VK_OEM_PERIOD:
-      return '.';
-    case VK_OEM_2:
-      return '/';
-    case VK_OEM_3:
-      return '`';
-    case VK_OEM_4:
-      return '[';
-    case VK_OEM_5:
-      return '\\';
-    case VK_OEM_6:
-      return ']';
-    case VK_OEM_7:
-      return '\'';
-    case 0xE2:  // VK_OEM_102
-      return '\\';
-    default:
-      return 0;
-  }
+  return sided ? key->virtualKey : plat::GenericVirtualKey(key->virtualKey);
 }
 
 }  // namespace
@@ -134,6 +48,8 @@ UINT UnshiftedCharacter(UINT vk) {
 extern "C" {
 
 int WINAPI GetKeyNameTextA(LONG lParam, LPSTR lpString, int cchSize) {
+  QV_ENTRY("GetKeyNameTextA", plat::trace::Hex(static_cast<uint32_t>(lParam)),
+           plat::trace::Ptr(lpString), plat::trace::Dec(cchSize));
   if (!lpString || cchSize <= 0) return 0;
   lpString[0] = '\0';
   uint8_t scanCode = static_cast<uint8_t>((static_cast<DWORD>(lParam) >> 16) & 0xFF);
@@ -155,35 +71,23 @@ int WINAPI GetKeyNameTextA(LONG lParam, LPSTR lpString, int cchSize) {
 }
 
 UINT WINAPI MapVirtualKeyA(UINT uCode, UINT uMapType) {
+  QV_ENTRY("MapVirtualKeyA", plat::trace::Hex(uCode), plat::trace::Dec(uMapType));
   switch (uMapType) {
     case MAPVK_VK_TO_VSC: {
       if (uCode > 0xFF) return 0;
-      switch (uCode) {
-        case VK_SHIFT:
-          return 0x2A;
-        case VK_CONTROL:
-          return 0x1D;
-        case VK_MENU:
-          return 0x38;
-        case VK_CLEAR:
-          return 0x4C;
-        default:
-          break;
-      }
+      if (uCode == VK_CLEAR) uCode = VK_NUMPAD5;  // the keypad's 5 with NumLock off
       // Windows gives the bare scan code here, without the E0 prefix of extended keys.
       return plat::ScanCodeFromVirtualKey(static_cast<uint8_t>(uCode)) & 0x7F;
     }
-    case MAPVK_VSC_TO_VK: {
-      uint8_t scanCode = NormaliseScanCode(uCode);
-      return scanCode ? ScanToVirtualKey(scanCode) : 0;
-    }
-    case MAPVK_VK_TO_CHAR:
-      return uCode > 0xFF ? 0 : UnshiftedCharacter(uCode);
-    case MAPVK_VSC_TO_VK_EX: {
-      uint8_t scanCode = NormaliseScanCode(uCode);
-      if (!scanCode) return 0;
-      if (scanCode >= 0x47 && scanCode <= 0x53) return ScanToVirtualKey(scanCode);
-      return SidedVirtualKey(scanCode);
+    case MAPVK_VSC_TO_VK:
+      return VirtualKeyOfScanCode(uCode, false);
+    case MAPVK_VSC_TO_VK_EX:
+      return VirtualKeyOfScanCode(uCode, true);
+    case MAPVK_VK_TO_CHAR: {
+      // The unshifted character, letters in capitals.
+      const plat::KeyInfo* key =
+          uCode <= 0xFF ? plat::KeyFromVirtualKey(static_cast<uint8_t>(uCode)) : nullptr;
+      return key ? static_cast<UINT>(std::toupper(static_cast<unsigned char>(key->plain))) : 0;
     }
     default:
       return 0;

@@ -7,6 +7,9 @@
 
 #include "core/backend.h"
 #include "core/input_state.h"
+#include "core/keymap.h"
+#include "core/last_error.h"
+#include "core/trace.h"
 #include "core/services.h"
 #include "user/user_internal.h"
 
@@ -112,61 +115,27 @@ bool NoEventsCanArrive() { return !CurrentBackend().Traits().deliversEvents; }
 
 void Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
-uint8_t GenericVirtualKey(uint8_t vk) {
-  switch (vk) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-      return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-      return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU:
-      return VK_MENU;
-    default:
-      return vk;
-  }
-}
-
-// The character a key gives on a US keyboard, or 0.
+// The character a key gives on a US keyboard, or 0. With Ctrl, letters give the control codes
+// 1..26 and Enter, Backspace, Esc, Space and Break their own; other keys give none.
 WPARAM CharacterFor(UINT vk, bool shift, bool ctrl) {
-  if (vk >= 'A' && vk <= 'Z') {
-    if (ctrl) return vk - 'A' + 1;
-    return shift ? vk : vk - 'A' + 'a';
-  }
+  const KeyInfo* key = vk <= 0xFF ? KeyFromVirtualKey(static_cast<uint8_t>(vk)) : nullptr;
+  if (!key) return 0;
   if (ctrl) {
+    if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 1;
     switch (vk) {
       case VK_RETURN:
         return '\n';
       case VK_BACK:
         return 0x7F;
       case VK_ESCAPE:
-        return 0x1B;
       case VK_SPACE:
-        return ' ';
+      case VK_CANCEL:
+        return static_cast<unsigned char>(key->plain);
       default:
         return 0;
     }
   }
-  if (vk >= '0' && vk <= '9') return shift ? static_cast<WPARAM>(")!@#$%^&*("[vk - '0']) : vk;
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return '0' + (vk - VK_NUMPAD0);
-  struct Pair {
-    UINT vk;
-    char plain, shifted;
-  };
-  static const Pair kKeys[] = {
-      {VK_SPACE, ' ', ' '},     {VK_RETURN, '\r', '\r'},  {VK_BACK, '\b', '\b'},
-      {VK_TAB, '\t', '\t'},     {VK_ESCAPE, 0x1B, 0x1B},  {VK_MULTIPLY, '*', '*'},
-      {VK_ADD, '+', '+'},       {VK_SUBTRACT, '-', '-'},  {VK_DECIMAL, '.', '.'},
-      {VK_DIVIDE, '/', '/'},    {VK_OEM_1, ';', ':'},     {VK_OEM_PLUS, '=', '+'},
-      {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'},
-      {VK_OEM_2, '/', '?'},     {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
-      {VK_OEM_5, '\\', '|'},    {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},
-  };
-  for (const Pair& p : kKeys) {
-    if (p.vk == vk) return static_cast<unsigned char>(shift ? p.shifted : p.plain);
-  }
-  return 0;
+  return static_cast<unsigned char>(shift ? key->shifted : key->plain);
 }
 
 }  // namespace
@@ -258,16 +227,26 @@ void OnFocusChanged(bool active) {
   Enqueue(next, WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* w = WindowFrom(hwnd);
+  if (!w || !w->proc) return 0;
+  WNDPROC proc = w->proc;  // the window may be gone once the procedure returns
+  return proc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace plat::user
 
 using namespace plat::user;
+namespace trace = plat::trace;
 
 extern "C" {
 
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg) {
+  QV_ENTRY("PeekMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
+           trace::Hex(wMsgFilterMax), trace::Hex(wRemoveMsg));
   if (!lpMsg) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (!ValidFilter(hWnd)) return FALSE;
@@ -278,8 +257,10 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+  QV_ENTRY("GetMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
+           trace::Hex(wMsgFilterMax));
   if (!lpMsg) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return -1;
   }
   if (!ValidFilter(hWnd)) return -1;
@@ -290,7 +271,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     if (NoEventsCanArrive()) {
       // Nothing can ever arrive: waiting would never end.
-      SetLastError(ERROR_INVALID_PARAMETER);
+      plat::SetError(ERROR_INVALID_PARAMETER);
       return -1;
     }
     Nap();
@@ -298,6 +279,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 }
 
 BOOL WINAPI WaitMessage(void) {
+  QV_ENTRY("WaitMessage");
   MSG m;
   for (;;) {
     plat::CurrentBackend().PumpEvents();
@@ -308,6 +290,7 @@ BOOL WINAPI WaitMessage(void) {
 }
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+  QV_ENTRY("TranslateMessage", trace::Ptr(lpMsg));
   if (!lpMsg) return FALSE;
   switch (lpMsg->message) {
     case WM_KEYDOWN:
@@ -331,40 +314,45 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+  QV_ENTRY("DispatchMessageA", trace::Ptr(lpMsg));
   if (!lpMsg || !lpMsg->hwnd) return 0;
-  return SendMessageA(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+  return Send(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  Window* w = WindowFrom(hWnd);
-  if (!w || !w->proc) return 0;
-  WNDPROC proc = w->proc;  // the window may be gone once the procedure returns
-  return proc(hWnd, Msg, wParam, lParam);
+  QV_ENTRY("SendMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+           trace::Hex(static_cast<uint32_t>(lParam)));
+  return Send(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  QV_ENTRY("PostMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+           trace::Hex(static_cast<uint32_t>(lParam)));
   if (hWnd && !WindowFrom(hWnd)) return FALSE;
   if (!Enqueue(hWnd, Msg, wParam, lParam)) {
-    SetLastError(kErrorNotEnoughQuota);
+    plat::SetError(kErrorNotEnoughQuota);
     return FALSE;
   }
   return TRUE;
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
+  QV_ENTRY_VOID("PostQuitMessage", trace::Dec(nExitCode));
   UserState& st = State();
   st.quitPending = true;
   st.quitCode = nExitCode;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  QV_ENTRY("DefWindowProcA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+           trace::Hex(static_cast<uint32_t>(lParam)));
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
   switch (Msg) {
     case WM_NCCREATE:
       return TRUE;
     case WM_CLOSE:
-      DestroyWindow(hWnd);
+      Destroy(hWnd);
       return 0;
     case WM_PAINT:
       w->needsPaint = false;
@@ -372,8 +360,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && !w->destroying && GetFocus() != hWnd) {
-        SetFocus(hWnd);
+      if (LOWORD(wParam) != WA_INACTIVE && !w->destroying && FocusedWindow() != hWnd) {
+        FocusOn(hWnd);
       }
       return 0;
     case WM_SYSKEYDOWN:
@@ -384,11 +372,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
           if (!cur || IsTopLevel(*cur) || !WindowFromQuiet(cur->parent)) break;
           top = cur->parent;
         }
-        SendMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Send(top, WM_SYSCOMMAND, SC_CLOSE, 0);
       }
       return 0;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_CLOSE) Send(hWnd, WM_CLOSE, 0, 0);
       return 0;
     default:
       return 0;
@@ -397,6 +385,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 
 // The key's state as of the last key message taken from the queue: bit 15 while it is down.
 SHORT WINAPI GetKeyState(int nVirtKey) {
+  QV_ENTRY("GetKeyState", trace::Hex(static_cast<uint32_t>(nVirtKey)));
   if (nVirtKey < 0 || nVirtKey > 255) return 0;
   return syncDown[nVirtKey] ? static_cast<SHORT>(0x8000) : 0;
 }

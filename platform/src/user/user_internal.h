@@ -88,6 +88,8 @@ RECT FrameInsets(const Window& w);
 RECT ClientRectOf(const Window& w);
 POINT ClientOriginOnScreen(const Window& w);
 bool IsChildOf(HWND parent, HWND child);
+// The window itself or one of its descendants.
+bool InTree(HWND root, HWND hwnd);
 
 // Activation and focus, sending the messages Windows sends.
 void Activate(HWND hwnd);
@@ -101,6 +103,13 @@ bool Enqueue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool front =
 POINT CursorPosition();
 // Forgets which keys are down (the program lost the focus).
 void ResetKeyTracking();
+
+// What SendMessageA, DestroyWindow, GetFocus and SetFocus do, for USER's own use: a call USER
+// makes of itself is not the program's, so it is neither logged nor failed.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL Destroy(HWND hwnd);
+HWND FocusedWindow();
+HWND FocusOn(HWND hwnd);
 
 }  // namespace plat::user
 

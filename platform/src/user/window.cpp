@@ -1,5 +1,5 @@
 // Window classes and windows: creation and destruction with the messages Windows sends,
-// styles and window longs, position and size, visibility, activation and focus.
+// styles and window longs, position and size, visibility.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "core/backend.h"
-#include "core/input_state.h"
+#include "core/last_error.h"
+#include "core/trace.h"
 #include "user/user_internal.h"
 
 namespace plat::user {
@@ -29,7 +30,6 @@ constexpr DWORD kExStaticEdge = 0x00020000;
 constexpr DWORD kErrorInvalidMenuHandle = 1401;
 constexpr int kSwMax = 11;  // SW_FORCEMINIMIZE
 constexpr int kMaxExtraBytes = 4096;
-constexpr WPARAM kThreadId = 1;
 
 std::string Lower(const char* s) {
   std::string out(s);
@@ -57,10 +57,6 @@ LONG ClampToLong(int64_t v) {
 
 LPARAM PackPoint(LONG x, LONG y) {
   return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendMessageA(hwnd, message, wParam, lParam);
 }
 
 // Window procedures are kept as 32-bit values for GetWindowLongA: pointers wider than a LONG
@@ -97,30 +93,6 @@ WNDPROC LongToProc(LONG value) {
   return procs[v - kCookieBase - 1];
 }
 
-HWND TopLevelOf(HWND hwnd) {
-  Window* w = WindowFromQuiet(hwnd);
-  for (int depth = 0; w && !IsTopLevel(*w) && depth < 256; ++depth) {
-    Window* parent = WindowFromQuiet(w->parent);
-    if (!parent) break;
-    w = parent;
-  }
-  return w ? w->handle : nullptr;
-}
-
-bool InTree(HWND root, HWND hwnd) { return hwnd && (hwnd == root || IsChildOf(root, hwnd)); }
-
-// Moves the focus to `hwnd` (or nowhere), sending WM_KILLFOCUS and WM_SETFOCUS.
-void MoveFocus(HWND hwnd) {
-  UserState& st = State();
-  HWND previous = WindowFromQuiet(st.focus) ? st.focus : nullptr;
-  if (previous == hwnd) return;
-  st.focus = hwnd;
-  if (previous) Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-  if (hwnd && WindowFromQuiet(hwnd)) {
-    Send(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-  }
-}
-
 HWND NextMainWindow() {
   Window* best = nullptr;
   for (auto& entry : State().windows) {
@@ -129,6 +101,35 @@ HWND NextMainWindow() {
     if (!best || w->order < best->order) best = w;
   }
   return best ? best->handle : nullptr;
+}
+
+BOOL AdjustForFrame(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
+  if (!lpRect) {
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  int64_t left = lpRect->left, top = lpRect->top, right = lpRect->right, bottom = lpRect->bottom;
+  int frame = 0;
+  if (dwStyle & WS_THICKFRAME) {
+    frame = kSizingFrame;
+  } else if ((dwStyle & WS_DLGFRAME) || (dwExStyle & kExDlgModalFrame)) {
+    frame = kDialogFrame;
+  } else if (dwStyle & WS_BORDER) {
+    frame = kBorder;
+  }
+  if (dwExStyle & kExClientEdge) frame += kClientEdge;
+  if (dwExStyle & kExStaticEdge) frame += kStaticEdge;
+  left -= frame;
+  right += frame;
+  top -= frame;
+  bottom += frame;
+  if ((dwStyle & WS_CAPTION) == WS_CAPTION) top -= kCaptionHeight;
+  if (bMenu) top -= kMenuHeight;
+  lpRect->left = ClampToLong(left);
+  lpRect->top = ClampToLong(top);
+  lpRect->right = ClampToLong(right);
+  lpRect->bottom = ClampToLong(bottom);
+  return TRUE;
 }
 
 }  // namespace
@@ -147,7 +148,7 @@ Window* WindowFromQuiet(HWND hwnd) {
 
 Window* WindowFrom(HWND hwnd) {
   Window* w = WindowFromQuiet(hwnd);
-  if (!w) SetLastError(kErrorInvalidWindowHandle);
+  if (!w) plat::SetError(kErrorInvalidWindowHandle);
   return w;
 }
 
@@ -164,7 +165,7 @@ bool IsChildOf(HWND parent, HWND child) {
 
 RECT FrameInsets(const Window& w) {
   RECT r = {0, 0, 0, 0};
-  AdjustWindowRectEx(&r, w.style, IsTopLevel(w) && w.menu != nullptr, w.exStyle);
+  AdjustForFrame(&r, w.style, IsTopLevel(w) && w.menu != nullptr, w.exStyle);
   return r;
 }
 
@@ -202,57 +203,136 @@ void NotifyBackend() {
   }
 }
 
-void Activate(HWND hwnd) {
+BOOL Destroy(HWND hWnd) {
   UserState& st = State();
-  if (!Input().focus) {
-    // Another program has the focus: the window becomes active when ours gets it back.
-    st.lastActive = hwnd;
-    return;
+  Window* w = WindowFrom(hWnd);
+  if (!w) return FALSE;
+  if (w->destroying) return TRUE;  // already on its way out
+  w->destroying = true;
+  w->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (InTree(hWnd, st.focus)) st.focus = nullptr;
+  if (st.active == hWnd) st.active = nullptr;
+  if (st.lastActive == hWnd) st.lastActive = nullptr;
+  bool wasMain = st.main == hWnd;
+  if (wasMain) st.main = nullptr;
+
+  Send(hWnd, WM_DESTROY, 0, 0);
+
+  // Child windows and owned windows go with their parent or owner, in creation order.
+  std::vector<std::pair<uint64_t, HWND>> dependents;
+  for (auto& entry : st.windows) {
+    Window* other = entry.second.get();
+    if (other->parent == hWnd && !other->destroying) {
+      dependents.emplace_back(other->order, other->handle);
+    }
   }
-  if (st.active == hwnd) return;
-  HWND previous = WindowFromQuiet(st.active) ? st.active : nullptr;
-  st.active = hwnd;
-  st.lastActive = hwnd;
-  if (previous) {
-    Send(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
-  } else {
-    Send(hwnd, WM_ACTIVATEAPP, TRUE, kThreadId);
+  std::sort(dependents.begin(), dependents.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& dependent : dependents) {
+    if (WindowFromQuiet(dependent.second)) Destroy(dependent.second);
   }
-  if (!WindowFromQuiet(hwnd)) return;
-  Send(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
-  // The default handling of WM_ACTIVATE gives the window the focus; a procedure that keeps
-  // WM_ACTIVATE to itself still gets the keys of its own window.
-  if (st.active == hwnd && WindowFromQuiet(hwnd) && !InTree(hwnd, st.focus)) MoveFocus(hwnd);
+
+  Send(hWnd, WM_NCDESTROY, 0, 0);
+  DropMessagesFor(hWnd);
+  if ((w = WindowFromQuiet(hWnd))) {
+    --w->cls->windows;
+    st.windows.erase(reinterpret_cast<uintptr_t>(hWnd));
+  }
+  if (wasMain) {
+    st.main = NextMainWindow();
+    NotifyBackend();
+  }
+  return TRUE;
 }
+
+namespace {
+
+BOOL Show(HWND hWnd, int nCmdShow) {
+  UserState& st = State();
+  Window* w = WindowFrom(hWnd);
+  if (!w) return FALSE;
+  if (nCmdShow < SW_HIDE || nCmdShow > kSwMax) {
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  bool wasVisible = (w->style & WS_VISIBLE) != 0;
+  bool show = nCmdShow != SW_HIDE;
+  bool activate = false;
+  switch (nCmdShow) {
+    case SW_SHOWNORMAL:
+    case SW_RESTORE:
+    case SW_SHOWDEFAULT:
+      w->style &= ~static_cast<DWORD>(WS_MINIMIZE | WS_MAXIMIZE);
+      activate = true;
+      break;
+    case SW_SHOWMAXIMIZED:
+      w->style = (w->style & ~static_cast<DWORD>(WS_MINIMIZE)) | WS_MAXIMIZE;
+      activate = true;
+      break;
+    case SW_SHOWMINIMIZED:
+      w->style = (w->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
+      activate = true;
+      break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+    case kSwMax:
+      w->style = (w->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
+      break;
+    case SW_SHOW:
+      activate = true;
+      break;
+    default:  // SW_HIDE, SW_SHOWNA, SW_SHOWNOACTIVATE
+      break;
+  }
+  if (show != wasVisible) {
+    Send(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+    if (!(w = WindowFromQuiet(hWnd))) return wasVisible ? TRUE : FALSE;
+    if (show) {
+      w->style |= WS_VISIBLE;
+      w->needsPaint = true;
+    } else {
+      w->style &= ~static_cast<DWORD>(WS_VISIBLE);
+      if (InTree(hWnd, st.focus)) st.focus = nullptr;
+      if (st.active == hWnd) st.active = nullptr;
+    }
+  }
+  if (show && activate && IsTopLevel(*w)) Activate(hWnd);
+  if (st.main == hWnd) NotifyBackend();
+  return wasVisible ? TRUE : FALSE;
+}
+
+}  // namespace
 
 }  // namespace plat::user
 
 using namespace plat::user;
+namespace trace = plat::trace;
 
 extern "C" {
 
 // ---- Classes ---------------------------------------------------------------------------------
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
+  QV_ENTRY("RegisterClassA", trace::Ptr(lpWndClass));
   UserState& st = State();
   if (!lpWndClass || !lpWndClass->lpszClassName || IS_INTRESOURCE(lpWndClass->lpszClassName) ||
       !lpWndClass->lpfnWndProc || lpWndClass->cbClsExtra < 0 || lpWndClass->cbWndExtra < 0 ||
       lpWndClass->cbClsExtra > kMaxExtraBytes || lpWndClass->cbWndExtra > kMaxExtraBytes) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   size_t length = std::strlen(lpWndClass->lpszClassName);
   if (length == 0 || length > 255) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   std::string key = Lower(lpWndClass->lpszClassName);
   if (st.classes.count(key)) {
-    SetLastError(kErrorClassAlreadyExists);
+    plat::SetError(kErrorClassAlreadyExists);
     return 0;
   }
   if (st.nextAtom == 0xFFFF) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    plat::SetError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
   auto cls = std::make_unique<WindowClass>();
@@ -271,14 +351,15 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
   return atom;
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
+  QV_ENTRY("UnregisterClassA", trace::Name(lpClassName), trace::Ptr(hInstance));
   WindowClass* cls = FindClass(lpClassName);
   if (!cls) {
-    SetLastError(kErrorClassDoesNotExist);
+    plat::SetError(kErrorClassDoesNotExist);
     return FALSE;
   }
   if (cls->windows > 0) {
-    SetLastError(kErrorClassHasWindows);
+    plat::SetError(kErrorClassHasWindows);
     return FALSE;
   }
   State().classes.erase(Lower(cls->name.c_str()));
@@ -290,10 +371,14 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                             HINSTANCE hInstance, LPVOID lpParam) {
+  QV_ENTRY("CreateWindowExA", trace::Hex(dwExStyle), trace::Name(lpClassName),
+           trace::Text(lpWindowName), trace::Hex(dwStyle), trace::Dec(X), trace::Dec(Y),
+           trace::Dec(nWidth), trace::Dec(nHeight), trace::Wnd(hWndParent), trace::Ptr(hMenu),
+           trace::Ptr(hInstance), trace::Ptr(lpParam));
   UserState& st = State();
   WindowClass* cls = FindClass(lpClassName);
   if (!cls) {
-    SetLastError(kErrorCannotFindWndClass);
+    plat::SetError(kErrorCannotFindWndClass);
     return nullptr;
   }
   if (hWndParent && !WindowFrom(hWndParent)) return nullptr;
@@ -305,12 +390,12 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   }
   bool child = (dwStyle & WS_CHILD) != 0;
   if (child && !hWndParent) {
-    SetLastError(kErrorTlwWithWsChild);
+    plat::SetError(kErrorTlwWithWsChild);
     return nullptr;
   }
   if (!child && hMenu) {
     // There are no menus here: a top-level window's menu handle cannot be a real one.
-    SetLastError(kErrorInvalidMenuHandle);
+    plat::SetError(kErrorInvalidMenuHandle);
     return nullptr;
   }
 
@@ -383,13 +468,13 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         st.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
       }
     }
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (!WindowFromQuiet(hwnd)) return nullptr;
   if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-    DestroyWindow(hwnd);
-    SetLastError(ERROR_INVALID_PARAMETER);
+    Destroy(hwnd);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   Window* w = WindowFromQuiet(hwnd);
@@ -411,57 +496,24 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   if (!(w = WindowFromQuiet(hwnd))) return nullptr;
   if (IsTopLevel(*w) && !WindowFromQuiet(st.main)) st.main = hwnd;
   if (st.main == hwnd) NotifyBackend();
-  if (wantVisible) ShowWindow(hwnd, SW_SHOW);
+  if (wantVisible) Show(hwnd, SW_SHOW);
   return WindowFromQuiet(hwnd) ? hwnd : nullptr;
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-  UserState& st = State();
-  Window* w = WindowFrom(hWnd);
-  if (!w) return FALSE;
-  if (w->destroying) return TRUE;  // already on its way out
-  w->destroying = true;
-  w->style &= ~static_cast<DWORD>(WS_VISIBLE);
-  if (InTree(hWnd, st.focus)) st.focus = nullptr;
-  if (st.active == hWnd) st.active = nullptr;
-  if (st.lastActive == hWnd) st.lastActive = nullptr;
-  bool wasMain = st.main == hWnd;
-  if (wasMain) st.main = nullptr;
-
-  Send(hWnd, WM_DESTROY, 0, 0);
-
-  // Child windows and owned windows go with their parent or owner, in creation order.
-  std::vector<std::pair<uint64_t, HWND>> dependents;
-  for (auto& entry : st.windows) {
-    Window* other = entry.second.get();
-    if (other->parent == hWnd && !other->destroying) {
-      dependents.emplace_back(other->order, other->handle);
-    }
-  }
-  std::sort(dependents.begin(), dependents.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto& dependent : dependents) {
-    if (WindowFromQuiet(dependent.second)) DestroyWindow(dependent.second);
-  }
-
-  Send(hWnd, WM_NCDESTROY, 0, 0);
-  DropMessagesFor(hWnd);
-  if ((w = WindowFromQuiet(hWnd))) {
-    --w->cls->windows;
-    st.windows.erase(reinterpret_cast<uintptr_t>(hWnd));
-  }
-  if (wasMain) {
-    st.main = NextMainWindow();
-    NotifyBackend();
-  }
-  return TRUE;
+  QV_ENTRY("DestroyWindow", trace::Wnd(hWnd));
+  return Destroy(hWnd);
 }
 
-BOOL WINAPI IsWindow(HWND hWnd) { return WindowFromQuiet(hWnd) ? TRUE : FALSE; }
+BOOL WINAPI IsWindow(HWND hWnd) {
+  QV_ENTRY("IsWindow", trace::Wnd(hWnd));
+  return WindowFromQuiet(hWnd) ? TRUE : FALSE;
+}
 
 // ---- Window longs ----------------------------------------------------------------------------
 
 LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
+  QV_ENTRY("GetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex));
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
   switch (nIndex) {
@@ -487,11 +539,13 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
     std::memcpy(&value, w->extra.data() + nIndex, sizeof value);
     return value;
   }
-  SetLastError(kErrorInvalidIndex);
+  plat::SetError(kErrorInvalidIndex);
   return 0;
 }
 
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+  QV_ENTRY("SetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex),
+           trace::Hex(static_cast<uint32_t>(dwNewLong)));
   UserState& st = State();
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
@@ -513,7 +567,7 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     case GWL_WNDPROC: {
       WNDPROC proc = LongToProc(dwNewLong);
       if (!proc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        plat::SetError(ERROR_INVALID_PARAMETER);
         return 0;
       }
       previous = ProcToLong(w->proc);
@@ -537,7 +591,7 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
     return previous;
   }
-  SetLastError(kErrorInvalidIndex);
+  plat::SetError(kErrorInvalidIndex);
   return 0;
 }
 
@@ -545,6 +599,8 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
 
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                          UINT uFlags) {
+  QV_ENTRY("SetWindowPos", trace::Wnd(hWnd), trace::Wnd(hWndInsertAfter), trace::Dec(X),
+           trace::Dec(Y), trace::Dec(cx), trace::Dec(cy), trace::Hex(uFlags));
   UserState& st = State();
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
@@ -600,60 +656,12 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  UserState& st = State();
-  Window* w = WindowFrom(hWnd);
-  if (!w) return FALSE;
-  if (nCmdShow < SW_HIDE || nCmdShow > kSwMax) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  bool wasVisible = (w->style & WS_VISIBLE) != 0;
-  bool show = nCmdShow != SW_HIDE;
-  bool activate = false;
-  switch (nCmdShow) {
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-      w->style &= ~static_cast<DWORD>(WS_MINIMIZE | WS_MAXIMIZE);
-      activate = true;
-      break;
-    case SW_SHOWMAXIMIZED:
-      w->style = (w->style & ~static_cast<DWORD>(WS_MINIMIZE)) | WS_MAXIMIZE;
-      activate = true;
-      break;
-    case SW_SHOWMINIMIZED:
-      w->style = (w->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
-      activate = true;
-      break;
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE:
-    case kSwMax:
-      w->style = (w->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
-      break;
-    case SW_SHOW:
-      activate = true;
-      break;
-    default:  // SW_HIDE, SW_SHOWNA, SW_SHOWNOACTIVATE
-      break;
-  }
-  if (show != wasVisible) {
-    Send(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-    if (!(w = WindowFromQuiet(hWnd))) return wasVisible ? TRUE : FALSE;
-    if (show) {
-      w->style |= WS_VISIBLE;
-      w->needsPaint = true;
-    } else {
-      w->style &= ~static_cast<DWORD>(WS_VISIBLE);
-      if (InTree(hWnd, st.focus)) st.focus = nullptr;
-      if (st.active == hWnd) st.active = nullptr;
-    }
-  }
-  if (show && activate && IsTopLevel(*w)) Activate(hWnd);
-  if (st.main == hWnd) NotifyBackend();
-  return wasVisible ? TRUE : FALSE;
+  QV_ENTRY("ShowWindow", trace::Wnd(hWnd), trace::Dec(nCmdShow));
+  return Show(hWnd, nCmdShow);
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
+  QV_ENTRY("UpdateWindow", trace::Wnd(hWnd));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (w->needsPaint && (w->style & WS_VISIBLE)) {
@@ -664,45 +672,24 @@ BOOL WINAPI UpdateWindow(HWND hWnd) {
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
-  if (!lpRect) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  int64_t left = lpRect->left, top = lpRect->top, right = lpRect->right, bottom = lpRect->bottom;
-  int frame = 0;
-  if (dwStyle & WS_THICKFRAME) {
-    frame = kSizingFrame;
-  } else if ((dwStyle & WS_DLGFRAME) || (dwExStyle & kExDlgModalFrame)) {
-    frame = kDialogFrame;
-  } else if (dwStyle & WS_BORDER) {
-    frame = kBorder;
-  }
-  if (dwExStyle & kExClientEdge) frame += kClientEdge;
-  if (dwExStyle & kExStaticEdge) frame += kStaticEdge;
-  left -= frame;
-  right += frame;
-  top -= frame;
-  bottom += frame;
-  if ((dwStyle & WS_CAPTION) == WS_CAPTION) top -= kCaptionHeight;
-  if (bMenu) top -= kMenuHeight;
-  lpRect->left = ClampToLong(left);
-  lpRect->top = ClampToLong(top);
-  lpRect->right = ClampToLong(right);
-  lpRect->bottom = ClampToLong(bottom);
-  return TRUE;
+  QV_ENTRY("AdjustWindowRectEx", trace::Rect(lpRect), trace::Hex(dwStyle), trace::Dec(bMenu),
+           trace::Hex(dwExStyle));
+  return AdjustForFrame(lpRect, dwStyle, bMenu, dwExStyle);
 }
 
 HMENU WINAPI GetMenu(HWND hWnd) {
+  QV_ENTRY("GetMenu", trace::Wnd(hWnd));
   Window* w = WindowFrom(hWnd);
   if (!w || !IsTopLevel(*w)) return nullptr;
   return w->menu;
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
+  QV_ENTRY("GetClientRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (!lpRect) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   *lpRect = ClientRectOf(*w);
@@ -710,23 +697,28 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
+  QV_ENTRY("GetWindowRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (!lpRect) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+    plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   *lpRect = w->rect;
   if (!IsTopLevel(*w)) {
     if (Window* parent = WindowFromQuiet(w->parent)) {
       POINT origin = ClientOriginOnScreen(*parent);
-      OffsetRect(lpRect, origin.x, origin.y);
+      *lpRect = {ClampToLong(int64_t{lpRect->left} + origin.x),
+                 ClampToLong(int64_t{lpRect->top} + origin.y),
+                 ClampToLong(int64_t{lpRect->right} + origin.x),
+                 ClampToLong(int64_t{lpRect->bottom} + origin.y)};
     }
   }
   return TRUE;
 }
 
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
+  QV_ENTRY("ClientToScreen", trace::Wnd(hWnd), trace::Ptr(lpPoint));
   Window* w = WindowFrom(hWnd);
   if (!w || !lpPoint) return FALSE;
   POINT origin = ClientOriginOnScreen(*w);
@@ -736,6 +728,7 @@ BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
+  QV_ENTRY("ScreenToClient", trace::Wnd(hWnd), trace::Ptr(lpPoint));
   Window* w = WindowFrom(hWnd);
   if (!w || !lpPoint) return FALSE;
   POINT origin = ClientOriginOnScreen(*w);
@@ -745,40 +738,12 @@ BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
+  QV_ENTRY("SetWindowTextA", trace::Wnd(hWnd), trace::Text(lpString));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   w->title = lpString ? lpString : "";
   if (State().main == hWnd) NotifyBackend();
   return TRUE;
-}
-
-// ---- Activation and focus --------------------------------------------------------------------
-
-HWND WINAPI GetForegroundWindow(void) {
-  HWND active = State().active;
-  return WindowFromQuiet(active) ? active : nullptr;
-}
-
-HWND WINAPI GetActiveWindow(void) { return GetForegroundWindow(); }
-
-HWND WINAPI GetFocus(void) {
-  HWND focus = State().focus;
-  return WindowFromQuiet(focus) ? focus : nullptr;
-}
-
-HWND WINAPI SetFocus(HWND hWnd) {
-  UserState& st = State();
-  HWND previous = GetFocus();
-  if (!hWnd) {
-    MoveFocus(nullptr);
-    return previous;
-  }
-  Window* w = WindowFrom(hWnd);
-  if (!w || w->destroying) return nullptr;
-  HWND top = TopLevelOf(hWnd);
-  if (top && st.active != top) Activate(top);
-  if (WindowFromQuiet(hWnd) && st.focus != hWnd) MoveFocus(hWnd);
-  return previous;
 }
 
 }  // extern "C"

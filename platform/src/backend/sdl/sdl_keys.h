@@ -1,5 +1,6 @@
-// SDL's keyboard scan codes (USB usages) as DirectInput scan codes of a US keyboard. The
-// media keys are left out: the window system has no virtual keys for them here.
+// SDL's keyboard scan codes (USB usages) as DirectInput scan codes of a US keyboard. Keys the
+// key table does not have (media keys among them) give 0: the window system has no virtual
+// keys for them here.
 #ifndef QV_PLATFORM_BACKEND_SDL_SDL_KEYS_H
 #define QV_PLATFORM_BACKEND_SDL_SDL_KEYS_H
 

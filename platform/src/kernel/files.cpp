@@ -175,6 +175,7 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
 
 // The working directory, without a trailing separator; the same return rules as GetTempPathA.
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+  QV_ENTRY("GetCurrentDirectoryA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
   char* cwd = ::getcwd(nullptr, 0);
   if (!cwd) {
     SetLastError(ErrorFromErrno(errno));

@@ -1,6 +1,5 @@
 // The bitmap font: an atlas built for any face, height and weight, then any string drawn with
 // each draw operation at positions and clips within the range a program uses.
-#include <algorithm>
 #include <string>
 
 #include "bitmapfont.h"
@@ -20,10 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int field = p.I16();
   const int maxCount = p.I16();
   const RECT clip = {p.I16(), p.I16(), p.I16(), p.I16()};
-  const size_t faceLength = p.U8() % 32;
-  std::string face(reinterpret_cast<const char*>(p.Rest()), std::min(faceLength, p.RestSize()));
-  for (size_t i = 0; i < faceLength; ++i) p.U8();
-  const std::string text(reinterpret_cast<const char*>(p.Rest()), p.RestSize());
+  const std::string face = p.Text(p.U8() % 32);
+  const std::string text = p.RestText();
 
   BitmapFont font(screen, face.c_str(), height, textColor, key, 0, weight, AnyMemory);
   Surface* back = screen->GetBack();

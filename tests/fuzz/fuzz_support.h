@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class Screen;
 
@@ -44,9 +45,15 @@ class Params {
   uint32_t U32() { return Take(4); }
   int32_t I16() { return static_cast<int16_t>(Take(2)); }
   int32_t I32() { return static_cast<int32_t>(Take(4)); }
-  // The bytes not taken yet.
-  const uint8_t* Rest() const { return data_ + used_; }
-  size_t RestSize() const { return size_ - used_; }
+  // The next `length` bytes as text, fewer where the input ends.
+  std::string Text(size_t length) {
+    const size_t taken = length < size_ - used_ ? length : size_ - used_;
+    std::string text(reinterpret_cast<const char*>(data_ + used_), taken);
+    used_ += taken;
+    return text;
+  }
+  // Every byte not taken yet, as text.
+  std::string RestText() { return Text(size_ - used_); }
 
  private:
   uint32_t Take(size_t bytes) {

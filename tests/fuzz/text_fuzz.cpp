@@ -1,6 +1,5 @@
 // GDI text: DrawTextA and TextOutA with any string, rectangle, position, format and font, into
 // a surface's device context as the engine draws text.
-#include <algorithm>
 #include <string>
 
 #include "fuzz_support.h"
@@ -32,13 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t choice = p.U8();
   const bool counted = (choice & 0x80) != 0;
   const bool opaque = (choice & 0x40) != 0;
-  std::string face = kFaces[choice & 3];
-  if (choice & 0x20) {
-    const size_t length = p.U8() % 40;
-    face.assign(reinterpret_cast<const char*>(p.Rest()), std::min(length, p.RestSize()));
-    for (size_t i = 0; i < length; ++i) p.U8();
-  }
-  const std::string text(reinterpret_cast<const char*>(p.Rest()), p.RestSize());
+  const std::string face = (choice & 0x20) ? p.Text(p.U8() % 40) : kFaces[choice & 3];
+  const std::string text = p.RestText();
   const int count = counted ? static_cast<int>(text.size()) : -1;
 
   HDC dc = canvas->GetDC();

@@ -13,21 +13,30 @@ namespace {
 
 using StartupTest = GameFolder;
 
+// A 60-byte run-length bitmap that declares 4096 x 4096 pixels: each brick's copy is a 32 MiB
+// surface, and the display's budget runs out long before the wall is built.
+const char kHugeBitmap[] =
+    "BM\x3C\0\0\0\0\0\0\0\x3A\0\0\0\x28\0\0\0\0\x10\0\0\0\x10\0\0\x01\0\x08\0\x01\0\0\0"
+    "\x02\0\0\0\0\0\0\0\0\0\0\0\x01\0\0\0\0\0\0\0\xFF\xFF\xFF\0\0\x01";
+
 TEST_F(StartupTest, APictureThatDoesNotLoadIsReportedAndEndsTheProgram) {
   struct Case {
     const char* picture;
-    int keepBytes;  // -1: the file is removed
+    const char* damage;
   };
-  const Case cases[] = {{"brick.bmp", 100}, {"ball.bmp", -1}, {"background2.bmp", 0}};
+  const Case cases[] = {{"brick.bmp", "cut"},
+                        {"ball.bmp", "removed"},
+                        {"background2.bmp", "empty"},
+                        {"brick.bmp", "huge"}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.picture);
+    SCOPED_TRACE(std::string(c.picture) + " " + c.damage);
     UseShippedLevel();
     const std::string path = Path(c.picture);
-    if (c.keepBytes < 0) {
-      std::filesystem::remove(path);
-    } else {
-      std::filesystem::resize_file(path, static_cast<uintmax_t>(c.keepBytes));
-    }
+    const std::string damage = c.damage;
+    if (damage == "removed") std::filesystem::remove(path);
+    if (damage == "cut") std::filesystem::resize_file(path, 100);
+    if (damage == "empty") std::filesystem::resize_file(path, 0);
+    if (damage == "huge") WriteFile(c.picture, std::string(kHugeBitmap, sizeof kHugeBitmap - 1));
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(RunProgram(), 0);
     const std::string err = ::testing::internal::GetCapturedStderr();

@@ -173,6 +173,7 @@ class SurfaceObject : public IDirectDrawSurface4 {
   void AttachBackBuffers(std::vector<SurfaceObject*> backs);
   // False when the pixel memory could not be had.
   bool HasMemory() const { return bits_ != nullptr; }
+  uint64_t MemoryBytes() const { return static_cast<uint64_t>(pitch_) * height_; }
   void Retain() { ++refs_; }
   void SetKeys(const Key& source, const Key& destination) {
     srcKey_ = source;

@@ -20,7 +20,17 @@ const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 // Larger requests are refused as such a driver refuses them (invalid parameters, out of memory).
 constexpr LONG kMaxDimension = 8192;
 constexpr uint64_t kMaxSurfaceBytes = 64ull << 20;
+// What all surfaces together may hold: the memory of a machine of the time, and what keeps a
+// program that makes many surfaces of a large picture from taking all of this machine's.
+constexpr uint64_t kMaxAllSurfacesBytes = 256ull << 20;
+
 constexpr DWORD kSrcCopy = 0x00CC0020;
+
+uint64_t SurfaceMemoryInUse() {
+  uint64_t total = 0;
+  for (const SurfaceObject* s : TheDisplay().surfaces) total += s->MemoryBytes();
+  return total;
+}
 
 bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
@@ -339,7 +349,8 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
     CurrentMode(&w, &h, &bpp);
     format = PixelFormat::ForDepth(bpp);
   }
-  if (static_cast<uint64_t>(Pitch(width, format)) * height > kMaxSurfaceBytes) {
+  const uint64_t bytes = static_cast<uint64_t>(Pitch(width, format)) * height;
+  if (bytes > kMaxSurfaceBytes || SurfaceMemoryInUse() + bytes > kMaxAllSurfacesBytes) {
     return inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
   }
   const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);

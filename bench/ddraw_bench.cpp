@@ -1,6 +1,7 @@
 // DirectDraw blit speed against references measured in the same run: a full-screen BltFast
 // copy against memcpy of the same bytes, a colour fill against memset, and a keyed wall of
-// 192 brick sprites against SDL2's run-length-encoded colour-keyed blit.
+// 192 brick sprites against SDL2's run-length-encoded colour-keyed blit; and the cost of one
+// COM call that does next to nothing, which is the cost of a call's entry with no log attached.
 //
 //   quorvane_bench --benchmark_filter=DDraw --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
@@ -178,5 +179,25 @@ void BM_DDraw_KeyedWallSdlRle(benchmark::State& state) {
   SDL_FreeSurface(back);
 }
 BENCHMARK(BM_DDraw_KeyedWallSdlRle);
+
+void BM_DDraw_IsLostCall(benchmark::State& state) {
+  IDirectDrawSurface4* s = Shared().Make(8, 8);
+  for (auto _ : state) {
+    HRESULT result = s->IsLost();
+    benchmark::DoNotOptimize(result);
+  }
+  s->Release();
+}
+BENCHMARK(BM_DDraw_IsLostCall);
+
+void BM_DDraw_GetBltStatusCall(benchmark::State& state) {
+  IDirectDrawSurface4* s = Shared().Make(8, 8);
+  for (auto _ : state) {
+    HRESULT result = s->GetBltStatus(DDGBS_CANBLT);
+    benchmark::DoNotOptimize(result);
+  }
+  s->Release();
+}
+BENCHMARK(BM_DDraw_GetBltStatusCall);
 
 }  // namespace

@@ -30,6 +30,8 @@ class ComObject : public Interface {
   explicit ComObject(const ComNames& names) : names_(names) {}
 
   STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override {
+    // Cleared before the entry: a failed call, answered there or not, leaves no pointer.
+    if (ppvObj) *ppvObj = nullptr;
     QV_ENTRY_AS(names_.queryInterface, names_.qualifier, trace::Iid(riid), trace::Ptr(ppvObj));
     if (!ppvObj) return names_.nullOut;
     *ppvObj = IsEqualGUID(riid, IID_IUnknown) ? static_cast<Interface*>(this) : Find(riid);

@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/com.h"
 #include "core/pixels.h"
 #include "ddraw/blit.h"
+#include "ddraw/directdraw_v1.h"
 
 namespace plat::ddraw {
 
@@ -41,14 +43,11 @@ void LoseVideoMemory();
 unsigned NextSerial(int kind);
 enum SerialKind { kSerialDirectDraw, kSerialSurface, kSerialPalette, kSerialClipper };
 
-class PaletteObject : public IDirectDrawPalette {
+class PaletteObject : public ComObject<IDirectDrawPalette> {
  public:
   PaletteObject(DWORD caps, int count, const PALETTEENTRY* entries);
   ~PaletteObject() override = default;
 
-  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
   STDMETHOD(GetCaps)(LPDWORD lpdwCaps) override;
   STDMETHOD(GetEntries)
   (DWORD dwFlags, DWORD dwBase, DWORD dwNumEntries, LPPALETTEENTRY lpEntries) override;
@@ -58,28 +57,20 @@ class PaletteObject : public IDirectDrawPalette {
 
   const PALETTEENTRY* Entries() const { return entries_; }
   unsigned serial() const { return serial_; }
-  // References taken and given back by DirectDraw itself (not logged as calls).
-  void Retain() { ++refs_; }
-  void Drop() {
-    if (refs_ && --refs_ == 0) delete this;
-  }
 
  private:
-  ULONG refs_ = 1;
+  void* Find(REFIID riid) override;
   unsigned serial_;
   DWORD caps_;
   int count_;
   PALETTEENTRY entries_[256] = {};
 };
 
-class ClipperObject : public IDirectDrawClipper {
+class ClipperObject : public ComObject<IDirectDrawClipper> {
  public:
   ClipperObject();
   ~ClipperObject() override = default;
 
-  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
   STDMETHOD(GetClipList)(LPRECT lpRect, LPRGNDATA lpClipList, LPDWORD lpdwSize) override;
   STDMETHOD(GetHWnd)(HWND* lphWnd) override;
   STDMETHOD(Initialize)(LPDIRECTDRAW lpDD, DWORD dwFlags) override;
@@ -93,28 +84,21 @@ class ClipperObject : public IDirectDrawClipper {
   bool Region(bool onPrimary, int width, int height, std::vector<RECT>* rects) const;
   HWND WindowHandle() const { return window_; }
   unsigned serial() const { return serial_; }
-  void Retain() { ++refs_; }
-  void Drop() {
-    if (refs_ && --refs_ == 0) delete this;
-  }
 
  private:
-  ULONG refs_ = 1;
+  void* Find(REFIID riid) override;
   unsigned serial_;
   HWND window_ = nullptr;
   std::vector<RECT> list_;
   bool hasList_ = false;
 };
 
-class SurfaceObject : public IDirectDrawSurface4 {
+class SurfaceObject : public ComObject<IDirectDrawSurface4> {
  public:
   SurfaceObject(DirectDrawObject* owner, int width, int height, const PixelFormat& format,
                 DWORD caps, bool losesMemory);
   ~SurfaceObject() override;
 
-  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
   STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE4 lpDDSAttachedSurface) override;
   STDMETHOD(AddOverlayDirtyRect)(LPRECT lpRect) override;
   STDMETHOD(Blt)
@@ -174,12 +158,12 @@ class SurfaceObject : public IDirectDrawSurface4 {
   // False when the pixel memory could not be had.
   bool HasMemory() const { return bits_ != nullptr; }
   uint64_t MemoryBytes() const { return static_cast<uint64_t>(pitch_) * height_; }
-  void Retain() { ++refs_; }
   void SetKeys(const Key& source, const Key& destination) {
     srcKey_ = source;
     dstKey_ = destination;
   }
   void MarkLost();
+  bool Lost() const { return lost_; }
   bool LosesMemory() const { return losesMemory_; }
   bool IsPrimary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
   bool IsFullScreenPrimary() const { return IsPrimary() && fullScreen_; }
@@ -192,6 +176,9 @@ class SurfaceObject : public IDirectDrawSurface4 {
   PixelBuffer Buffer() const;
 
  private:
+  void* Find(REFIID riid) override;
+  // Back buffers of a flipping chain live as long as their front buffer.
+  void LastReferenceGone() override;
   bool Busy() const { return locked_ || dc_ != nullptr; }
   void FillDesc(DDSURFACEDESC2* desc) const;
   void FillPixelFormat(DDPIXELFORMAT* pf) const;
@@ -203,7 +190,6 @@ class SurfaceObject : public IDirectDrawSurface4 {
   const PALETTEENTRY* PaletteForPixels() const;
   void DestroyChain();
 
-  ULONG refs_ = 1;
   unsigned serial_;
   DirectDrawObject* owner_;
   int width_;
@@ -236,15 +222,11 @@ class SurfaceObject : public IDirectDrawSurface4 {
   SurfaceObject* front_ = nullptr;
 };
 
-class DirectDrawObject : public IDirectDraw4 {
+class DirectDrawObject : public ComObject<IDirectDraw4> {
  public:
   DirectDrawObject();
   ~DirectDrawObject() override;
 
-  // IDirectDraw4
-  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
-  STDMETHOD_(ULONG, AddRef)() override;
-  STDMETHOD_(ULONG, Release)() override;
   STDMETHOD(Compact)() override;
   STDMETHOD(CreateClipper)
   (DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) override;
@@ -282,34 +264,8 @@ class DirectDrawObject : public IDirectDraw4 {
   STDMETHOD(TestCooperativeLevel)() override;
   STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER pDDDI, DWORD dwFlags) override;
 
-  // The shared implementation behind IDirectDraw and IDirectDraw4; `iface` names the
-  // interface in the call log and in fault names.
-  HRESULT DoQueryInterface(const char* iface, REFIID riid, LPVOID* ppvObj);
-  ULONG DoAddRef(const char* iface);
-  ULONG DoRelease(const char* iface);
-  HRESULT DoCompact(const char* iface);
-  HRESULT DoCreateClipper(const char* iface, DWORD flags, LPDIRECTDRAWCLIPPER* out,
-                          IUnknown* outer);
-  HRESULT DoCreatePalette(const char* iface, DWORD flags, LPPALETTEENTRY table,
-                          LPDIRECTDRAWPALETTE* out, IUnknown* outer);
-  HRESULT DoEnumDisplayModes(const char* iface, DWORD flags, const DDSURFACEDESC2* filter,
-                             LPVOID context, LPDDENUMMODESCALLBACK2 callback);
-  HRESULT DoFlipToGDISurface(const char* iface);
-  HRESULT DoGetCaps(const char* iface, LPDDCAPS hal, LPDDCAPS hel);
-  HRESULT DoGetDisplayMode(const char* iface, LPDDSURFACEDESC2 desc);
-  HRESULT DoGetFourCCCodes(const char* iface, LPDWORD count, LPDWORD codes);
-  HRESULT DoGetMonitorFrequency(const char* iface, LPDWORD frequency);
-  HRESULT DoGetScanLine(const char* iface, LPDWORD line);
-  HRESULT DoGetVerticalBlankStatus(const char* iface, BOOL* inBlank);
-  HRESULT DoInitialize(const char* iface, GUID* guid);
-  HRESULT DoRestoreDisplayMode(const char* iface);
-  HRESULT DoSetCooperativeLevel(const char* iface, HWND window, DWORD flags);
-  HRESULT DoSetDisplayMode(const char* iface, DWORD width, DWORD height, DWORD bpp, DWORD refresh,
-                           DWORD flags);
-  HRESULT DoWaitForVerticalBlank(const char* iface, DWORD flags, HANDLE event);
-
-  IDirectDraw* V1();
-  void Retain() { ++refs_; }
+  // The object as the first interface, IDirectDraw, which forwards to this one.
+  IDirectDraw* V1() { return &v1_; }
   bool Exclusive() const { return TheDisplay().exclusiveOwner == this; }
   HWND Window() const { return window_; }
   bool CooperativeLevelSet() const { return cooperativeSet_; }
@@ -320,10 +276,11 @@ class DirectDrawObject : public IDirectDraw4 {
   unsigned serial() const { return serial_; }
 
  private:
-  class V1Interface;
-  ULONG refs_ = 1;
+  void* Find(REFIID riid) override;
+  // Gives the desktop's mode back to the display when this object changed it.
+  void GiveBackDisplayMode();
   unsigned serial_;
-  std::unique_ptr<V1Interface> v1_;
+  DirectDrawV1 v1_{*this};
   bool cooperativeSet_ = false;
   HWND window_ = nullptr;
   bool changedMode_ = false;

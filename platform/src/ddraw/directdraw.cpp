@@ -1,19 +1,16 @@
 // The DirectDraw object, the emulated display it drives, DirectDrawCreate and the device
 // enumeration, and the hooks by which focus changes reach the surfaces.
 #include <cstring>
-#include <string>
 
 #include "core/backend.h"
-#include "core/host_state.h"
+#include "core/hardware.h"
 #include "core/services.h"
-#include "ddraw/call_log.h"
 #include "ddraw/ddraw_internal.h"
+#include "ddraw/entry_args.h"
 
 namespace plat::ddraw {
 
 namespace {
-
-const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 // The display modes the emulated display offers, in the order EnumDisplayModes reports them:
 // by depth, then by size.
@@ -63,11 +60,6 @@ void FillModeDesc(int width, int height, int bpp, bool withRate, DDSURFACEDESC2*
   DescribeFormat(f, &desc->ddpfPixelFormat);
 }
 
-bool CheckFault(const std::string& name, HRESULT* result) {
-  *result = host::TakeFault(name.c_str());
-  return *result != S_OK;
-}
-
 }  // namespace
 
 Display& TheDisplay() {
@@ -107,152 +99,9 @@ void OnFocusChanged(bool active) {
 
 void LoseAllSurfaces() { LoseVideoMemory(); }
 
-// ---- IDirectDraw: the first interface, forwarding to the shared implementation ----------------
-class DirectDrawObject::V1Interface : public IDirectDraw {
- public:
-  explicit V1Interface(DirectDrawObject* o) : o_(o) {}
-  STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override {
-    return o_->DoQueryInterface(kName, riid, ppvObj);
-  }
-  STDMETHOD_(ULONG, AddRef)() override { return o_->DoAddRef(kName); }
-  STDMETHOD_(ULONG, Release)() override { return o_->DoRelease(kName); }
-  STDMETHOD(Compact)() override { return o_->DoCompact(kName); }
-  STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) override {
-    return o_->DoCreateClipper(kName, flags, out, outer);
-  }
-  STDMETHOD(CreatePalette)
-  (DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* out, IUnknown* outer) override {
-    return o_->DoCreatePalette(kName, flags, table, out, outer);
-  }
-  // Surfaces are served through IDirectDraw4 only.
-  STDMETHOD(CreateSurface)(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out, IUnknown*) override {
-    return Unsupported("CreateSurface", desc, out);
-  }
-  STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE surface, LPDIRECTDRAWSURFACE* out) override {
-    return Unsupported("DuplicateSurface", surface, out);
-  }
-  STDMETHOD(EnumDisplayModes)
-  (DWORD flags, LPDDSURFACEDESC filter, LPVOID context, LPDDENUMMODESCALLBACK callback) override;
-  STDMETHOD(EnumSurfaces)
-  (DWORD, LPDDSURFACEDESC desc, LPVOID context, LPDDENUMSURFACESCALLBACK) override {
-    return Unsupported("EnumSurfaces", desc, context);
-  }
-  STDMETHOD(FlipToGDISurface)() override { return o_->DoFlipToGDISurface(kName); }
-  STDMETHOD(GetCaps)(LPDDCAPS hal, LPDDCAPS hel) override { return o_->DoGetCaps(kName, hal, hel); }
-  STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC desc) override;
-  STDMETHOD(GetFourCCCodes)(LPDWORD count, LPDWORD codes) override {
-    return o_->DoGetFourCCCodes(kName, count, codes);
-  }
-  STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE* out) override {
-    return Unsupported("GetGDISurface", out, nullptr);
-  }
-  STDMETHOD(GetMonitorFrequency)(LPDWORD frequency) override {
-    return o_->DoGetMonitorFrequency(kName, frequency);
-  }
-  STDMETHOD(GetScanLine)(LPDWORD line) override { return o_->DoGetScanLine(kName, line); }
-  STDMETHOD(GetVerticalBlankStatus)(BOOL* inBlank) override {
-    return o_->DoGetVerticalBlankStatus(kName, inBlank);
-  }
-  STDMETHOD(Initialize)(GUID* guid) override { return o_->DoInitialize(kName, guid); }
-  STDMETHOD(RestoreDisplayMode)() override { return o_->DoRestoreDisplayMode(kName); }
-  STDMETHOD(SetCooperativeLevel)(HWND window, DWORD flags) override {
-    return o_->DoSetCooperativeLevel(kName, window, flags);
-  }
-  STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD bpp) override {
-    return o_->DoSetDisplayMode(kName, width, height, bpp, 0, 0);
-  }
-  STDMETHOD(WaitForVerticalBlank)(DWORD flags, HANDLE event) override {
-    return o_->DoWaitForVerticalBlank(kName, flags, event);
-  }
-
- private:
-  static constexpr const char* kName = "IDirectDraw";
-  HRESULT Unsupported(const char* method, const void* a, const void* b) {
-    if (host::CallLogEnabled()) CallLine(kName, method).Ptr(a).Ptr(b).Emit();
-    HRESULT fault;
-    if (CheckFault(std::string(kName) + "::" + method, &fault)) return fault;
-    return DDERR_UNSUPPORTED;
-  }
-  DirectDrawObject* o_;
-};
-
-namespace {
-struct V1ModeContext {
-  LPDDENUMMODESCALLBACK callback;
-  LPVOID context;
-};
-
-HRESULT CALLBACK ForwardModeToV1(LPDDSURFACEDESC2 desc2, LPVOID context) {
-  auto* c = static_cast<V1ModeContext*>(context);
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = desc2->dwFlags;
-  desc.dwWidth = desc2->dwWidth;
-  desc.dwHeight = desc2->dwHeight;
-  desc.lPitch = desc2->lPitch;
-  desc.dwRefreshRate = desc2->dwRefreshRate;
-  desc.ddpfPixelFormat = desc2->ddpfPixelFormat;
-  return c->callback(&desc, c->context);
-}
-}  // namespace
-
-HRESULT DirectDrawObject::V1Interface::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC filter,
-                                                        LPVOID context,
-                                                        LPDDENUMMODESCALLBACK callback) {
-  DDSURFACEDESC2 filter2;
-  DDSURFACEDESC2* filterPtr = nullptr;
-  if (filter) {
-    if (filter->dwSize != sizeof(DDSURFACEDESC)) {
-      if (host::CallLogEnabled()) {
-        CallLine(kName, "EnumDisplayModes")
-            .Hex(flags)
-            .Ptr(filter)
-            .Ptr(context)
-            .Ptr(reinterpret_cast<const void*>(callback))
-            .Emit();
-      }
-      return DDERR_INVALIDPARAMS;
-    }
-    std::memset(&filter2, 0, sizeof filter2);
-    filter2.dwSize = sizeof filter2;
-    filter2.dwFlags = filter->dwFlags;
-    filter2.dwWidth = filter->dwWidth;
-    filter2.dwHeight = filter->dwHeight;
-    filter2.dwRefreshRate = filter->dwRefreshRate;
-    filter2.ddpfPixelFormat = filter->ddpfPixelFormat;
-    filterPtr = &filter2;
-  }
-  if (!callback) return o_->DoEnumDisplayModes(kName, flags, filterPtr, context, nullptr);
-  V1ModeContext c{callback, context};
-  return o_->DoEnumDisplayModes(kName, flags, filterPtr, &c, ForwardModeToV1);
-}
-
-HRESULT DirectDrawObject::V1Interface::GetDisplayMode(LPDDSURFACEDESC desc) {
-  if (desc && desc->dwSize == sizeof(DDSURFACEDESC)) {
-    DDSURFACEDESC2 desc2;
-    desc2.dwSize = sizeof desc2;
-    HRESULT hr = o_->DoGetDisplayMode(kName, &desc2);
-    if (hr != DD_OK) return hr;
-    std::memset(desc, 0, sizeof *desc);
-    desc->dwSize = sizeof *desc;
-    desc->dwFlags = desc2.dwFlags;
-    desc->dwWidth = desc2.dwWidth;
-    desc->dwHeight = desc2.dwHeight;
-    desc->lPitch = desc2.lPitch;
-    desc->dwRefreshRate = desc2.dwRefreshRate;
-    desc->ddpfPixelFormat = desc2.ddpfPixelFormat;
-    return DD_OK;
-  }
-  if (host::CallLogEnabled()) CallLine(kName, "GetDisplayMode").Ptr(desc).Emit();
-  HRESULT fault;
-  if (CheckFault(std::string(kName) + "::GetDisplayMode", &fault)) return fault;
-  return DDERR_INVALIDPARAMS;
-}
-
 // ---- The DirectDraw object ----------------------------------------------------------------------
 DirectDrawObject::DirectDrawObject()
-    : serial_(NextSerial(kSerialDirectDraw)), v1_(new V1Interface(this)) {
+    : ComObject(QV_COM_NAMES("IDirectDraw4")), serial_(NextSerial(kSerialDirectDraw)) {
   TheDisplay().objects.push_back(this);
 }
 
@@ -282,57 +131,19 @@ DirectDrawObject::~DirectDrawObject() {
   }
 }
 
-IDirectDraw* DirectDrawObject::V1() { return v1_.get(); }
-
-#define DD_CALL(iface, method) (std::string(iface) + "::" + (method))
-
-HRESULT DirectDrawObject::DoQueryInterface(const char* iface, REFIID riid, LPVOID* ppvObj) {
-  if (host::CallLogEnabled()) CallLine(iface, "QueryInterface").Iid(riid).Ptr(ppvObj).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "QueryInterface"), &fault)) {
-    if (ppvObj) *ppvObj = nullptr;
-    return fault;
-  }
-  if (!ppvObj) return DDERR_INVALIDPARAMS;
-  if (IsEqualGUID(riid, IID_IDirectDraw4)) {
-    *ppvObj = static_cast<IDirectDraw4*>(this);
-  } else if (IsEqualGUID(riid, IID_IDirectDraw) || IsEqualGUID(riid, kIidUnknown)) {
-    *ppvObj = V1();
-  } else {
-    *ppvObj = nullptr;
-    return E_NOINTERFACE;
-  }
-  ++refs_;
-  return S_OK;
+void* DirectDrawObject::Find(REFIID riid) {
+  if (IsEqualGUID(riid, IID_IDirectDraw4)) return static_cast<IDirectDraw4*>(this);
+  if (IsEqualGUID(riid, IID_IDirectDraw)) return V1();
+  return nullptr;
 }
 
-ULONG DirectDrawObject::DoAddRef(const char* iface) {
-  if (host::CallLogEnabled()) CallLine(iface, "AddRef").Emit();
-  return ++refs_;
-}
-
-ULONG DirectDrawObject::DoRelease(const char* iface) {
-  if (host::CallLogEnabled()) CallLine(iface, "Release").Emit();
-  if (refs_ == 0) return 0;
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT DirectDrawObject::DoCompact(const char* iface) {
-  if (host::CallLogEnabled()) CallLine(iface, "Compact").Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "Compact"), &fault)) return fault;
+HRESULT DirectDrawObject::Compact() {
+  QV_ENTRY("IDirectDraw4::Compact");
   return Exclusive() ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
-HRESULT DirectDrawObject::DoCreateClipper(const char* iface, DWORD flags, LPDIRECTDRAWCLIPPER* out,
-                                          IUnknown* outer) {
-  if (host::CallLogEnabled()) {
-    CallLine(iface, "CreateClipper").Hex(flags).Ptr(out).Ptr(outer).Emit();
-  }
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "CreateClipper"), &fault)) return fault;
+HRESULT DirectDrawObject::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) {
+  QV_ENTRY("IDirectDraw4::CreateClipper", trace::Hex(flags), trace::Ptr(out), trace::Ptr(outer));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -341,13 +152,10 @@ HRESULT DirectDrawObject::DoCreateClipper(const char* iface, DWORD flags, LPDIRE
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoCreatePalette(const char* iface, DWORD flags, LPPALETTEENTRY table,
-                                          LPDIRECTDRAWPALETTE* out, IUnknown* outer) {
-  if (host::CallLogEnabled()) {
-    CallLine(iface, "CreatePalette").Hex(flags).Ptr(table).Ptr(out).Ptr(outer).Emit();
-  }
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "CreatePalette"), &fault)) return fault;
+HRESULT DirectDrawObject::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* out,
+                                        IUnknown* outer) {
+  QV_ENTRY("IDirectDraw4::CreatePalette", trace::Hex(flags), trace::Ptr(table), trace::Ptr(out),
+           trace::Ptr(outer));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -379,19 +187,10 @@ HRESULT DirectDrawObject::DoCreatePalette(const char* iface, DWORD flags, LPPALE
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoEnumDisplayModes(const char* iface, DWORD flags,
-                                             const DDSURFACEDESC2* filter, LPVOID context,
-                                             LPDDENUMMODESCALLBACK2 callback) {
-  if (host::CallLogEnabled()) {
-    CallLine(iface, "EnumDisplayModes")
-        .Hex(flags)
-        .SurfaceDesc(filter)
-        .Ptr(context)
-        .Ptr(reinterpret_cast<const void*>(callback))
-        .Emit();
-  }
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "EnumDisplayModes"), &fault)) return fault;
+HRESULT DirectDrawObject::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 filter, LPVOID context,
+                                           LPDDENUMMODESCALLBACK2 callback) {
+  QV_ENTRY("IDirectDraw4::EnumDisplayModes", trace::Hex(flags), DescArg(filter),
+           trace::Ptr(context), CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   if (flags & ~static_cast<DWORD>(DDEDM_REFRESHRATES | DDEDM_STANDARDVGAMODES)) {
     return DDERR_INVALIDPARAMS;
@@ -424,24 +223,20 @@ HRESULT DirectDrawObject::DoEnumDisplayModes(const char* iface, DWORD flags,
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoFlipToGDISurface(const char* iface) {
-  if (host::CallLogEnabled()) CallLine(iface, "FlipToGDISurface").Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "FlipToGDISurface"), &fault)) return fault;
+HRESULT DirectDrawObject::FlipToGDISurface() {
+  QV_ENTRY("IDirectDraw4::FlipToGDISurface");
   if (!Exclusive()) return DDERR_NOTFOUND;
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetCaps(const char* iface, LPDDCAPS hal, LPDDCAPS hel) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetCaps").Ptr(hal).Ptr(hel).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetCaps"), &fault)) return fault;
+HRESULT DirectDrawObject::GetCaps(LPDDCAPS hal, LPDDCAPS hel) {
+  QV_ENTRY("IDirectDraw4::GetCaps", trace::Ptr(hal), trace::Ptr(hel));
   if (!hal && !hel) return DDERR_INVALIDPARAMS;
   if ((hal && hal->dwSize != sizeof(DDCAPS)) || (hel && hel->dwSize != sizeof(DDCAPS))) {
     return DDERR_INVALIDPARAMS;
   }
-  const bool mirror = plat::TheHardware().mirroring;
-  const bool video = plat::TheHardware().videoMemory;
+  const bool mirror = TheHardware().mirroring;
+  const bool video = TheHardware().videoMemory;
   DDCAPS caps;
   std::memset(&caps, 0, sizeof caps);
   caps.dwSize = sizeof caps;
@@ -485,10 +280,8 @@ HRESULT DirectDrawObject::DoGetCaps(const char* iface, LPDDCAPS hal, LPDDCAPS he
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetDisplayMode(const char* iface, LPDDSURFACEDESC2 desc) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetDisplayMode").Ptr(desc).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetDisplayMode"), &fault)) return fault;
+HRESULT DirectDrawObject::GetDisplayMode(LPDDSURFACEDESC2 desc) {
+  QV_ENTRY("IDirectDraw4::GetDisplayMode", trace::Ptr(desc));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   int w, h, bpp;
   CurrentMode(&w, &h, &bpp);
@@ -496,56 +289,50 @@ HRESULT DirectDrawObject::DoGetDisplayMode(const char* iface, LPDDSURFACEDESC2 d
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetFourCCCodes(const char* iface, LPDWORD count, LPDWORD codes) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetFourCCCodes").Ptr(count).Ptr(codes).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetFourCCCodes"), &fault)) return fault;
+HRESULT DirectDrawObject::GetFourCCCodes(LPDWORD count, LPDWORD codes) {
+  QV_ENTRY("IDirectDraw4::GetFourCCCodes", trace::Ptr(count), trace::Ptr(codes));
   if (!count) return DDERR_INVALIDPARAMS;
   *count = 0;
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetMonitorFrequency(const char* iface, LPDWORD frequency) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetMonitorFrequency").Ptr(frequency).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetMonitorFrequency"), &fault)) return fault;
+HRESULT DirectDrawObject::GetMonitorFrequency(LPDWORD frequency) {
+  QV_ENTRY("IDirectDraw4::GetMonitorFrequency", trace::Ptr(frequency));
   if (!frequency) return DDERR_INVALIDPARAMS;
   *frequency = kRefreshRate;
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetScanLine(const char* iface, LPDWORD line) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetScanLine").Ptr(line).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetScanLine"), &fault)) return fault;
+HRESULT DirectDrawObject::GetScanLine(LPDWORD line) {
+  QV_ENTRY("IDirectDraw4::GetScanLine", trace::Ptr(line));
   if (!line) return DDERR_INVALIDPARAMS;
   *line = 0;
   return CurrentBackend().InVerticalBlank() ? DDERR_VERTICALBLANKINPROGRESS : DD_OK;
 }
 
-HRESULT DirectDrawObject::DoGetVerticalBlankStatus(const char* iface, BOOL* inBlank) {
-  if (host::CallLogEnabled()) CallLine(iface, "GetVerticalBlankStatus").Ptr(inBlank).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "GetVerticalBlankStatus"), &fault)) return fault;
+HRESULT DirectDrawObject::GetVerticalBlankStatus(BOOL* inBlank) {
+  QV_ENTRY("IDirectDraw4::GetVerticalBlankStatus", trace::Ptr(inBlank));
   if (!inBlank) return DDERR_INVALIDPARAMS;
   *inBlank = CurrentBackend().InVerticalBlank() ? TRUE : FALSE;
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoInitialize(const char* iface, GUID* guid) {
-  if (host::CallLogEnabled()) CallLine(iface, "Initialize").Ptr(guid).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "Initialize"), &fault)) return fault;
+HRESULT DirectDrawObject::Initialize(GUID* guid) {
+  QV_ENTRY("IDirectDraw4::Initialize", trace::Ptr(guid));
   return DDERR_ALREADYINITIALIZED;
 }
 
-HRESULT DirectDrawObject::DoRestoreDisplayMode(const char* iface) {
-  if (host::CallLogEnabled()) CallLine(iface, "RestoreDisplayMode").Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "RestoreDisplayMode"), &fault)) return fault;
+HRESULT DirectDrawObject::RestoreDisplayMode() {
+  QV_ENTRY("IDirectDraw4::RestoreDisplayMode");
   Display& d = TheDisplay();
   if (d.exclusiveOwner && d.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
-  if (!changedMode_ || !d.modeSet) return DD_OK;
+  GiveBackDisplayMode();
+  return DD_OK;
+}
+
+void DirectDrawObject::GiveBackDisplayMode() {
+  Display& d = TheDisplay();
+  if (!changedMode_ || !d.modeSet) return;
   changedMode_ = false;
   int oldW = d.width, oldH = d.height, oldBpp = d.bitsPerPixel;
   d.modeSet = false;
@@ -553,15 +340,10 @@ HRESULT DirectDrawObject::DoRestoreDisplayMode(const char* iface) {
   CurrentBackend().DesktopMode(&w, &h, &bpp);
   CurrentBackend().DisplayModeChanged(w, h, bpp, false);
   if (w != oldW || h != oldH || bpp != oldBpp) LoseVideoMemory();
-  return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoSetCooperativeLevel(const char* iface, HWND window, DWORD flags) {
-  if (host::CallLogEnabled()) {
-    CallLine(iface, "SetCooperativeLevel").Window(window).Hex(flags).Emit();
-  }
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "SetCooperativeLevel"), &fault)) return fault;
+HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
+  QV_ENTRY("IDirectDraw4::SetCooperativeLevel", trace::Wnd(window), trace::Hex(flags));
   const DWORD known = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL |
                       DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_SETFOCUSWINDOW |
                       DDSCL_SETDEVICEWINDOW | DDSCL_CREATEDEVICEWINDOW | DDSCL_MULTITHREADED |
@@ -593,10 +375,7 @@ HRESULT DirectDrawObject::DoSetCooperativeLevel(const char* iface, HWND window, 
       // Leaving exclusive mode gives the display back to the desktop.
       d.exclusiveOwner = nullptr;
       d.exclusiveWindow = nullptr;
-      if (changedMode_) {
-        cooperativeSet_ = true;
-        DoRestoreDisplayMode(iface);
-      }
+      GiveBackDisplayMode();
     }
   }
   if (primary_) primary_->SetFullScreen(exclusive);
@@ -605,16 +384,10 @@ HRESULT DirectDrawObject::DoSetCooperativeLevel(const char* iface, HWND window, 
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoSetDisplayMode(const char* iface, DWORD width, DWORD height, DWORD bpp,
-                                           DWORD refresh, DWORD flags) {
-  if (host::CallLogEnabled()) {
-    CallLine line(iface, "SetDisplayMode");
-    line.Dec(width).Dec(height).Dec(bpp);
-    if (std::string(iface) == "IDirectDraw4") line.Dec(refresh).Hex(flags);
-    line.Emit();
-  }
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "SetDisplayMode"), &fault)) return fault;
+HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh,
+                                         DWORD flags) {
+  QV_ENTRY("IDirectDraw4::SetDisplayMode", trace::Dec(width), trace::Dec(height), trace::Dec(bpp),
+           trace::Dec(refresh), trace::Hex(flags));
   if (flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
   if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
   Display& d = TheDisplay();
@@ -633,10 +406,8 @@ HRESULT DirectDrawObject::DoSetDisplayMode(const char* iface, DWORD width, DWORD
   return DD_OK;
 }
 
-HRESULT DirectDrawObject::DoWaitForVerticalBlank(const char* iface, DWORD flags, HANDLE event) {
-  if (host::CallLogEnabled()) CallLine(iface, "WaitForVerticalBlank").Hex(flags).Ptr(event).Emit();
-  HRESULT fault;
-  if (CheckFault(DD_CALL(iface, "WaitForVerticalBlank"), &fault)) return fault;
+HRESULT DirectDrawObject::WaitForVerticalBlank(DWORD flags, HANDLE event) {
+  QV_ENTRY("IDirectDraw4::WaitForVerticalBlank", trace::Hex(flags), trace::Ptr(event));
   switch (flags) {
     case DDWAITVB_BLOCKBEGIN:
       CurrentBackend().WaitForVerticalBlank();
@@ -652,64 +423,10 @@ HRESULT DirectDrawObject::DoWaitForVerticalBlank(const char* iface, DWORD flags,
   }
 }
 
-// IDirectDraw4 entry points.
-static constexpr const char* kDD4 = "IDirectDraw4";
-
-HRESULT DirectDrawObject::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  return DoQueryInterface(kDD4, riid, ppvObj);
-}
-ULONG DirectDrawObject::AddRef() { return DoAddRef(kDD4); }
-ULONG DirectDrawObject::Release() { return DoRelease(kDD4); }
-HRESULT DirectDrawObject::Compact() { return DoCompact(kDD4); }
-HRESULT DirectDrawObject::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) {
-  return DoCreateClipper(kDD4, flags, out, outer);
-}
-HRESULT DirectDrawObject::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* out,
-                                        IUnknown* outer) {
-  return DoCreatePalette(kDD4, flags, table, out, outer);
-}
-HRESULT DirectDrawObject::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 filter, LPVOID context,
-                                           LPDDENUMMODESCALLBACK2 callback) {
-  return DoEnumDisplayModes(kDD4, flags, filter, context, callback);
-}
-HRESULT DirectDrawObject::FlipToGDISurface() { return DoFlipToGDISurface(kDD4); }
-HRESULT DirectDrawObject::GetCaps(LPDDCAPS hal, LPDDCAPS hel) { return DoGetCaps(kDD4, hal, hel); }
-HRESULT DirectDrawObject::GetDisplayMode(LPDDSURFACEDESC2 desc) {
-  return DoGetDisplayMode(kDD4, desc);
-}
-HRESULT DirectDrawObject::GetFourCCCodes(LPDWORD count, LPDWORD codes) {
-  return DoGetFourCCCodes(kDD4, count, codes);
-}
-HRESULT DirectDrawObject::GetMonitorFrequency(LPDWORD frequency) {
-  return DoGetMonitorFrequency(kDD4, frequency);
-}
-HRESULT DirectDrawObject::GetScanLine(LPDWORD line) { return DoGetScanLine(kDD4, line); }
-HRESULT DirectDrawObject::GetVerticalBlankStatus(BOOL* inBlank) {
-  return DoGetVerticalBlankStatus(kDD4, inBlank);
-}
-HRESULT DirectDrawObject::Initialize(GUID* guid) { return DoInitialize(kDD4, guid); }
-HRESULT DirectDrawObject::RestoreDisplayMode() { return DoRestoreDisplayMode(kDD4); }
-HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
-  return DoSetCooperativeLevel(kDD4, window, flags);
-}
-HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh,
-                                         DWORD flags) {
-  return DoSetDisplayMode(kDD4, width, height, bpp, refresh, flags);
-}
-HRESULT DirectDrawObject::WaitForVerticalBlank(DWORD flags, HANDLE event) {
-  return DoWaitForVerticalBlank(kDD4, flags, event);
-}
-
 HRESULT DirectDrawObject::DuplicateSurface(LPDIRECTDRAWSURFACE4 surface,
                                            LPDIRECTDRAWSURFACE4* out) {
-  if (host::CallLogEnabled()) {
-    CallLine(kDD4, "DuplicateSurface")
-        .Object(surface, "surface", surface ? static_cast<SurfaceObject*>(surface)->serial() : 0)
-        .Ptr(out)
-        .Emit();
-  }
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::DuplicateSurface", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::DuplicateSurface", SurfaceArg(static_cast<SurfaceObject*>(surface)),
+           trace::Ptr(out));
   if (!surface || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   return DDERR_CANTDUPLICATE;
@@ -717,24 +434,14 @@ HRESULT DirectDrawObject::DuplicateSurface(LPDIRECTDRAWSURFACE4 surface,
 
 HRESULT DirectDrawObject::EnumSurfaces(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID context,
                                        LPDDENUMSURFACESCALLBACK2 callback) {
-  if (host::CallLogEnabled()) {
-    CallLine(kDD4, "EnumSurfaces")
-        .Hex(flags)
-        .SurfaceDesc(desc)
-        .Ptr(context)
-        .Ptr(reinterpret_cast<const void*>(callback))
-        .Emit();
-  }
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::EnumSurfaces", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::EnumSurfaces", trace::Hex(flags), DescArg(desc), trace::Ptr(context),
+           CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   return DDERR_UNSUPPORTED;
 }
 
 HRESULT DirectDrawObject::GetGDISurface(LPDIRECTDRAWSURFACE4* out) {
-  if (host::CallLogEnabled()) CallLine(kDD4, "GetGDISurface").Ptr(out).Emit();
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::GetGDISurface", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::GetGDISurface", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!primary_) return DDERR_NOTFOUND;
@@ -744,24 +451,16 @@ HRESULT DirectDrawObject::GetGDISurface(LPDIRECTDRAWSURFACE4* out) {
 }
 
 HRESULT DirectDrawObject::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPDWORD free) {
-  if (host::CallLogEnabled()) {
-    CallLine(kDD4, "GetAvailableVidMem").Caps2(caps).Ptr(total).Ptr(free).Emit();
-  }
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::GetAvailableVidMem", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::GetAvailableVidMem", CapsArg(caps), trace::Ptr(total), trace::Ptr(free));
   if (!caps || (!total && !free)) return DDERR_INVALIDPARAMS;
-  const DWORD bytes = !plat::TheHardware().videoMemory ? 0 : kVideoMemoryBytes;
+  const DWORD bytes = TheHardware().videoMemory ? kVideoMemoryBytes : 0;
   if (total) *total = bytes;
   if (free) *free = bytes;
   return DD_OK;
 }
 
 HRESULT DirectDrawObject::GetSurfaceFromDC(HDC hdc, LPDIRECTDRAWSURFACE4* out) {
-  if (host::CallLogEnabled()) {
-    CallLine(kDD4, "GetSurfaceFromDC").Ptr(hdc).Ptr(out).Emit();
-  }
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::GetSurfaceFromDC", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::GetSurfaceFromDC", trace::Ptr(hdc), trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!hdc) return DDERR_INVALIDPARAMS;
@@ -776,12 +475,10 @@ HRESULT DirectDrawObject::GetSurfaceFromDC(HDC hdc, LPDIRECTDRAWSURFACE4* out) {
 }
 
 HRESULT DirectDrawObject::RestoreAllSurfaces() {
-  if (host::CallLogEnabled()) CallLine(kDD4, "RestoreAllSurfaces").Emit();
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::RestoreAllSurfaces", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::RestoreAllSurfaces");
   std::vector<SurfaceObject*> mine;
   for (SurfaceObject* s : TheDisplay().surfaces) {
-    if (s->Owner() == this && s->IsLost() != DD_OK) mine.push_back(s);
+    if (s->Owner() == this && s->Lost()) mine.push_back(s);
   }
   for (SurfaceObject* s : mine) {
     HRESULT hr = s->Restore();
@@ -791,9 +488,7 @@ HRESULT DirectDrawObject::RestoreAllSurfaces() {
 }
 
 HRESULT DirectDrawObject::TestCooperativeLevel() {
-  if (host::CallLogEnabled()) CallLine(kDD4, "TestCooperativeLevel").Emit();
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::TestCooperativeLevel", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::TestCooperativeLevel");
   Display& d = TheDisplay();
   if (d.exclusiveOwner == this) return d.active ? DD_OK : DDERR_NOEXCLUSIVEMODE;
   if (d.exclusiveOwner) return DDERR_EXCLUSIVEMODEALREADYSET;
@@ -801,9 +496,7 @@ HRESULT DirectDrawObject::TestCooperativeLevel() {
 }
 
 HRESULT DirectDrawObject::GetDeviceIdentifier(LPDDDEVICEIDENTIFIER id, DWORD flags) {
-  if (host::CallLogEnabled()) CallLine(kDD4, "GetDeviceIdentifier").Ptr(id).Hex(flags).Emit();
-  HRESULT fault;
-  if (CheckFault("IDirectDraw4::GetDeviceIdentifier", &fault)) return fault;
+  QV_ENTRY("IDirectDraw4::GetDeviceIdentifier", trace::Ptr(id), trace::Hex(flags));
   if (!id || (flags & ~static_cast<DWORD>(DDGDI_GETHOSTIDENTIFIER))) return DDERR_INVALIDPARAMS;
   std::memset(id, 0, sizeof *id);
   std::strcpy(id->szDriver, "display");
@@ -813,8 +506,6 @@ HRESULT DirectDrawObject::GetDeviceIdentifier(LPDDDEVICEIDENTIFIER id, DWORD fla
 
 }  // namespace plat::ddraw
 
-using plat::ddraw::CallLine;
-
 extern "C" {
 
 HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter) {
@@ -822,22 +513,12 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
   // a GUID address.
   const uintptr_t special = reinterpret_cast<uintptr_t>(lpGUID);
   const bool flagValue = special == DDCREATE_EMULATIONONLY || special == DDCREATE_HARDWAREONLY;
-  if (plat::host::CallLogEnabled()) {
-    CallLine line("DirectDrawCreate", "");
-    if (flagValue) {
-      line.Hex(static_cast<uint32_t>(special));
-    } else {
-      line.Ptr(lpGUID);
-    }
-    line.Ptr(lplpDD).Ptr(pUnkOuter).Emit();
-  }
-  HRESULT fault = plat::host::TakeFault("DirectDrawCreate");
-  if (fault != S_OK) {
-    if (lplpDD) *lplpDD = nullptr;
-    return fault;
-  }
+  // Cleared first, so that a call answered at its entry leaves no pointer behind either.
+  if (lplpDD) *lplpDD = nullptr;
+  QV_ENTRY("DirectDrawCreate",
+           flagValue ? plat::trace::Hex(static_cast<uint32_t>(special)) : plat::trace::Ptr(lpGUID),
+           plat::trace::Ptr(lplpDD), plat::trace::Ptr(pUnkOuter));
   if (!lplpDD) return DDERR_INVALIDPARAMS;
-  *lplpDD = nullptr;
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (lpGUID && !flagValue) {
     static const GUID kNull = {};
@@ -850,15 +531,8 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
 
 HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA lpCallback, LPVOID lpContext,
                                       DWORD dwFlags) {
-  if (plat::host::CallLogEnabled()) {
-    CallLine("DirectDrawEnumerateExA", "")
-        .Ptr(reinterpret_cast<const void*>(lpCallback))
-        .Ptr(lpContext)
-        .Hex(dwFlags)
-        .Emit();
-  }
-  HRESULT fault = plat::host::TakeFault("DirectDrawEnumerateExA");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("DirectDrawEnumerateExA", plat::ddraw::CallbackArg(lpCallback),
+           plat::trace::Ptr(lpContext), plat::trace::Hex(dwFlags));
   if (!lpCallback) return DDERR_INVALIDPARAMS;
   const DWORD known =
       DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
@@ -871,14 +545,8 @@ HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA lpCallback, LPVOID lpC
 }
 
 HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpContext) {
-  if (plat::host::CallLogEnabled()) {
-    CallLine("DirectDrawEnumerateA", "")
-        .Ptr(reinterpret_cast<const void*>(lpCallback))
-        .Ptr(lpContext)
-        .Emit();
-  }
-  HRESULT fault = plat::host::TakeFault("DirectDrawEnumerateA");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("DirectDrawEnumerateA", plat::ddraw::CallbackArg(lpCallback),
+           plat::trace::Ptr(lpContext));
   if (!lpCallback) return DDERR_INVALIDPARAMS;
   char description[] = "Primary Display Driver";
   char name[] = "display";

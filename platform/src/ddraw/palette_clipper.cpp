@@ -1,14 +1,12 @@
 // IDirectDrawPalette and IDirectDrawClipper.
 #include <cstring>
 
-#include "core/host_state.h"
-#include "ddraw/call_log.h"
 #include "ddraw/ddraw_internal.h"
+#include "ddraw/entry_args.h"
 
 namespace plat::ddraw {
 
 namespace {
-const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 // The layout of GDI region data as clip lists carry it: a header, then the rectangles.
 struct RegionHeader {
@@ -24,59 +22,28 @@ const DWORD kMaxClipRects = 4096;
 
 // ---- Palette -----------------------------------------------------------------------------------
 PaletteObject::PaletteObject(DWORD caps, int count, const PALETTEENTRY* entries)
-    : serial_(NextSerial(kSerialPalette)), caps_(caps), count_(count) {
+    : ComObject(QV_COM_NAMES("IDirectDrawPalette")),
+      serial_(NextSerial(kSerialPalette)),
+      caps_(caps),
+      count_(count) {
   std::memcpy(entries_, entries, sizeof(PALETTEENTRY) * count);
 }
 
-HRESULT PaletteObject::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawPalette", "QueryInterface").Iid(riid).Ptr(ppvObj).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawPalette::QueryInterface");
-  if (fault != S_OK) return fault;
-  if (!ppvObj) return DDERR_INVALIDPARAMS;
-  if (IsEqualGUID(riid, IID_IDirectDrawPalette) || IsEqualGUID(riid, kIidUnknown)) {
-    ++refs_;
-    *ppvObj = static_cast<IDirectDrawPalette*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG PaletteObject::AddRef() {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawPalette", "AddRef").Emit();
-  return ++refs_;
-}
-
-ULONG PaletteObject::Release() {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawPalette", "Release").Emit();
-  if (refs_ == 0) return 0;
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+void* PaletteObject::Find(REFIID riid) {
+  return IsEqualGUID(riid, IID_IDirectDrawPalette) ? static_cast<IDirectDrawPalette*>(this)
+                                                   : nullptr;
 }
 
 HRESULT PaletteObject::GetCaps(LPDWORD caps) {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawPalette", "GetCaps").Ptr(caps).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawPalette::GetCaps");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawPalette::GetCaps", trace::Ptr(caps));
   if (!caps) return DDERR_INVALIDPARAMS;
   *caps = caps_;
   return DD_OK;
 }
 
 HRESULT PaletteObject::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawPalette", "GetEntries")
-        .Hex(flags)
-        .Dec(base)
-        .Dec(count)
-        .Ptr(entries)
-        .Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawPalette::GetEntries");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawPalette::GetEntries", trace::Hex(flags), trace::Dec(base), trace::Dec(count),
+           trace::Ptr(entries));
   if (flags != 0 || !entries) return DDERR_INVALIDPARAMS;
   if (base >= static_cast<DWORD>(count_) || count > static_cast<DWORD>(count_) - base) {
     return DDERR_INVALIDPARAMS;
@@ -86,25 +53,13 @@ HRESULT PaletteObject::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETT
 }
 
 HRESULT PaletteObject::Initialize(LPDIRECTDRAW dd, DWORD flags, LPPALETTEENTRY table) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawPalette", "Initialize").Ptr(dd).Hex(flags).Ptr(table).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawPalette::Initialize");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawPalette::Initialize", trace::Ptr(dd), trace::Hex(flags), trace::Ptr(table));
   return DDERR_ALREADYINITIALIZED;
 }
 
 HRESULT PaletteObject::SetEntries(DWORD flags, DWORD first, DWORD count, LPPALETTEENTRY entries) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawPalette", "SetEntries")
-        .Hex(flags)
-        .Dec(first)
-        .Dec(count)
-        .Ptr(entries)
-        .Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawPalette::SetEntries");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawPalette::SetEntries", trace::Hex(flags), trace::Dec(first),
+           trace::Dec(count), trace::Ptr(entries));
   if (flags != 0 || !entries) return DDERR_INVALIDPARAMS;
   if (first >= static_cast<DWORD>(count_) || count > static_cast<DWORD>(count_) - first) {
     return DDERR_INVALIDPARAMS;
@@ -114,35 +69,12 @@ HRESULT PaletteObject::SetEntries(DWORD flags, DWORD first, DWORD count, LPPALET
 }
 
 // ---- Clipper -----------------------------------------------------------------------------------
-ClipperObject::ClipperObject() : serial_(NextSerial(kSerialClipper)) {}
+ClipperObject::ClipperObject()
+    : ComObject(QV_COM_NAMES("IDirectDrawClipper")), serial_(NextSerial(kSerialClipper)) {}
 
-HRESULT ClipperObject::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawClipper", "QueryInterface").Iid(riid).Ptr(ppvObj).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::QueryInterface");
-  if (fault != S_OK) return fault;
-  if (!ppvObj) return DDERR_INVALIDPARAMS;
-  if (IsEqualGUID(riid, IID_IDirectDrawClipper) || IsEqualGUID(riid, kIidUnknown)) {
-    ++refs_;
-    *ppvObj = static_cast<IDirectDrawClipper*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG ClipperObject::AddRef() {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawClipper", "AddRef").Emit();
-  return ++refs_;
-}
-
-ULONG ClipperObject::Release() {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawClipper", "Release").Emit();
-  if (refs_ == 0) return 0;
-  ULONG left = --refs_;
-  if (left == 0) delete this;
-  return left;
+void* ClipperObject::Find(REFIID riid) {
+  return IsEqualGUID(riid, IID_IDirectDrawClipper) ? static_cast<IDirectDrawClipper*>(this)
+                                                   : nullptr;
 }
 
 bool ClipperObject::Region(bool onPrimary, int width, int height, std::vector<RECT>* rects) const {
@@ -174,11 +106,8 @@ bool ClipperObject::Region(bool onPrimary, int width, int height, std::vector<RE
 }
 
 HRESULT ClipperObject::GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawClipper", "GetClipList").Rect(clip).Ptr(data).Ptr(size).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::GetClipList");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::GetClipList", trace::Rect(clip), trace::Ptr(data),
+           trace::Ptr(size));
   if (!size) return DDERR_INVALIDPARAMS;
   std::vector<RECT> rects;
   int w = 0x7FFFFFFF, h = 0x7FFFFFFF;
@@ -230,39 +159,26 @@ HRESULT ClipperObject::GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) {
 }
 
 HRESULT ClipperObject::GetHWnd(HWND* window) {
-  if (host::CallLogEnabled()) CallLine("IDirectDrawClipper", "GetHWnd").Ptr(window).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::GetHWnd");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::GetHWnd", trace::Ptr(window));
   if (!window) return DDERR_INVALIDPARAMS;
   *window = window_;
   return DD_OK;
 }
 
 HRESULT ClipperObject::Initialize(LPDIRECTDRAW dd, DWORD flags) {
-  if (host::CallLogEnabled())
-    CallLine("IDirectDrawClipper", "Initialize").Ptr(dd).Hex(flags).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::Initialize");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::Initialize", trace::Ptr(dd), trace::Hex(flags));
   return DDERR_ALREADYINITIALIZED;
 }
 
 HRESULT ClipperObject::IsClipListChanged(BOOL* changed) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawClipper", "IsClipListChanged").Ptr(changed).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::IsClipListChanged");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::IsClipListChanged", trace::Ptr(changed));
   if (!changed) return DDERR_INVALIDPARAMS;
   *changed = FALSE;
   return DD_OK;
 }
 
 HRESULT ClipperObject::SetClipList(LPRGNDATA data, DWORD flags) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawClipper", "SetClipList").Ptr(data).Hex(flags).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::SetClipList");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::SetClipList", trace::Ptr(data), trace::Hex(flags));
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (window_) return DDERR_CLIPPERISUSINGHWND;
   if (!data) {
@@ -290,11 +206,7 @@ HRESULT ClipperObject::SetClipList(LPRGNDATA data, DWORD flags) {
 }
 
 HRESULT ClipperObject::SetHWnd(DWORD flags, HWND window) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDrawClipper", "SetHWnd").Hex(flags).Window(window).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawClipper::SetHWnd");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawClipper::SetHWnd", trace::Hex(flags), trace::Wnd(window));
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (window && !IsWindow(window)) return DDERR_INVALIDPARAMS;
   window_ = window;

@@ -6,16 +6,14 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
-#include "core/host_state.h"
-#include "ddraw/call_log.h"
+#include "core/hardware.h"
 #include "ddraw/ddraw_internal.h"
+#include "ddraw/entry_args.h"
 
 namespace plat::ddraw {
 
 namespace {
 
-constexpr const char* kS = "IDirectDrawSurface4";
-const GUID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 // The largest surface a display driver of the time would create: each side and the memory.
 // Larger requests are refused as such a driver refuses them (invalid parameters, out of memory).
 constexpr LONG kMaxDimension = 8192;
@@ -48,8 +46,6 @@ int Pitch(int width, const PixelFormat& f) {
 }
 
 SurfaceObject* AsSurface(LPDIRECTDRAWSURFACE4 s) { return static_cast<SurfaceObject*>(s); }
-
-unsigned SerialOf(const SurfaceObject* s) { return s ? s->serial() : 0; }
 
 // A pixel format a surface may be created with, from its description.
 bool FormatFromDescription(const DDPIXELFORMAT& pf, PixelFormat* out) {
@@ -111,7 +107,8 @@ void PresentPrimary(const PixelBuffer& primary, bool fullScreen, HWND window) {
 // ---- Creation and lifetime ---------------------------------------------------------------------
 SurfaceObject::SurfaceObject(DirectDrawObject* owner, int width, int height,
                              const PixelFormat& format, DWORD caps, bool losesMemory)
-    : serial_(NextSerial(kSerialSurface)),
+    : ComObject(QV_COM_NAMES("IDirectDrawSurface4")),
+      serial_(NextSerial(kSerialSurface)),
       owner_(owner),
       width_(width),
       height_(height),
@@ -136,6 +133,17 @@ SurfaceObject::~SurfaceObject() {
 void SurfaceObject::AttachBackBuffers(std::vector<SurfaceObject*> backs) {
   backs_ = std::move(backs);
   for (SurfaceObject* b : backs_) b->front_ = this;
+}
+
+void* SurfaceObject::Find(REFIID riid) {
+  return IsEqualGUID(riid, IID_IDirectDrawSurface4) ? static_cast<IDirectDrawSurface4*>(this)
+                                                    : nullptr;
+}
+
+void SurfaceObject::LastReferenceGone() {
+  if (front_) return;
+  DestroyChain();
+  delete this;
 }
 
 void SurfaceObject::DestroyChain() {
@@ -252,11 +260,7 @@ void SurfaceObject::FillDesc(DDSURFACEDESC2* desc) const {
 
 HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* out,
                                         IUnknown* outer) {
-  if (host::CallLogEnabled()) {
-    CallLine("IDirectDraw4", "CreateSurface").SurfaceDesc(desc).Ptr(out).Ptr(outer).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDraw4::CreateSurface");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDraw4::CreateSurface", DescArg(desc), trace::Ptr(out), trace::Ptr(outer));
   if (!desc || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -272,7 +276,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   if (caps & DDSCAPS_ZBUFFER) return DDERR_NOZBUFFERHW;
   if (caps & DDSCAPS_MIPMAP) return DDERR_NOMIPMAPHW;
   if (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER)) return DDERR_INVALIDCAPS;
-  const bool videoAvailable = plat::TheHardware().videoMemory;
+  const bool videoAvailable = TheHardware().videoMemory;
   if (wantVideo && !videoAvailable) return DDERR_OUTOFVIDEOMEMORY;
   // "Any memory" is video memory while there is some.
   const bool inVideo = wantVideo || (!wantSystem && videoAvailable);
@@ -299,7 +303,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
       }
       if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
       if (desc->dwBackBufferCount > 3) return DDERR_OUTOFVIDEOMEMORY;
-      if (desc->dwBackBufferCount >= 2 && !plat::TheHardware().secondBackBuffer) {
+      if (desc->dwBackBufferCount >= 2 && !TheHardware().secondBackBuffer) {
         return DDERR_OUTOFVIDEOMEMORY;
       }
       backCount = static_cast<int>(desc->dwBackBufferCount);
@@ -322,7 +326,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
     }
     front->AttachBackBuffers(std::move(backs));
     if (!ok) {
-      front->Release();
+      front->Drop();
       return DDERR_OUTOFMEMORY;
     }
     front->SetFullScreen(Exclusive());
@@ -356,7 +360,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
   auto* surface = new SurfaceObject(this, width, height, format, keep | memoryCaps, inVideo);
   if (!surface->HasMemory()) {
-    surface->Release();
+    surface->Drop();
     return DDERR_OUTOFMEMORY;
   }
   if (srcKey.enabled) srcKey.low = srcKey.high = srcKey.low;
@@ -365,55 +369,13 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   return DD_OK;
 }
 
-// ---- IUnknown
-// ------------------------------------------------------------------------------------
-HRESULT SurfaceObject::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (host::CallLogEnabled()) CallLine(kS, "QueryInterface").Iid(riid).Ptr(ppvObj).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::QueryInterface");
-  if (fault != S_OK) return fault;
-  if (!ppvObj) return DDERR_INVALIDPARAMS;
-  if (IsEqualGUID(riid, IID_IDirectDrawSurface4) || IsEqualGUID(riid, kIidUnknown)) {
-    ++refs_;
-    *ppvObj = static_cast<IDirectDrawSurface4*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG SurfaceObject::AddRef() {
-  if (host::CallLogEnabled()) CallLine(kS, "AddRef").Emit();
-  return ++refs_;
-}
-
-ULONG SurfaceObject::Release() {
-  if (host::CallLogEnabled()) CallLine(kS, "Release").Emit();
-  if (refs_ == 0) return 0;
-  ULONG left = --refs_;
-  // Back buffers of a flipping chain live as long as their front buffer.
-  if (left == 0 && !front_) {
-    DestroyChain();
-    delete this;
-  }
-  return left;
-}
-
 // ---- Blits
 // -----------------------------------------------------------------------------------------
 HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
                            DWORD flags, LPDDBLTFX fx) {
   SurfaceObject* src = AsSurface(srcInterface);
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "Blt")
-        .Rect(dstRect)
-        .Object(src, "surface", SerialOf(src))
-        .Rect(srcRect)
-        .Hex(flags)
-        .BltFx(fx)
-        .Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Blt");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src), trace::Rect(srcRect),
+           trace::Hex(flags), FxArg(fx));
 
   if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHADESTNEG |
                DDBLT_ALPHADESTSURFACEOVERRIDE | DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRC |
@@ -443,7 +405,7 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
     if (effects & (DDBLTFX_ZBUFFERRANGE | DDBLTFX_ZBUFFERBASEDEST)) return DDERR_NOZBUFFERHW;
     mirrorLeftRight = (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0;
     mirrorUpDown = (effects & DDBLTFX_MIRRORUPDOWN) != 0;
-    if ((mirrorLeftRight || mirrorUpDown) && !plat::TheHardware().mirroring) {
+    if ((mirrorLeftRight || mirrorUpDown) && !TheHardware().mirroring) {
       return DDERR_NOMIRRORHW;
     }
   }
@@ -539,17 +501,9 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
 HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
                                DWORD trans) {
   SurfaceObject* src = AsSurface(srcInterface);
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "BltFast")
-        .Dec(static_cast<LONG>(x))
-        .Dec(static_cast<LONG>(y))
-        .Object(src, "surface", SerialOf(src))
-        .Rect(srcRect)
-        .Hex(trans)
-        .Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::BltFast");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::BltFast", trace::Dec(static_cast<LONG>(x)),
+           trace::Dec(static_cast<LONG>(y)), SurfaceArg(src), trace::Rect(srcRect),
+           trace::Hex(trans));
   if (!src) return DDERR_INVALIDPARAMS;
   const DWORD known =
       DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT | DDBLTFAST_DONOTWAIT;
@@ -602,9 +556,8 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
 }
 
 HRESULT SurfaceObject::BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) {
-  if (host::CallLogEnabled()) CallLine(kS, "BltBatch").Ptr(batch).Dec(count).Hex(flags).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::BltBatch");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::BltBatch", trace::Ptr(batch), trace::Dec(count),
+           trace::Hex(flags));
   return DDERR_UNSUPPORTED;
 }
 
@@ -612,11 +565,7 @@ HRESULT SurfaceObject::BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) {
 // --------------------------------------------------------------------------------
 HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
   SurfaceObject* target = AsSurface(targetInterface);
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "Flip").Object(target, "surface", SerialOf(target)).Hex(flags).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Flip");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::Flip", SurfaceArg(target), trace::Hex(flags));
   if (front_ || backs_.empty()) return DDERR_NOTFLIPPABLE;
   const DWORD known = DDFLIP_WAIT | DDFLIP_NOVSYNC | DDFLIP_DONOTWAIT | DDFLIP_INTERVAL4;
   if (flags & ~known) return DDERR_INVALIDPARAMS;
@@ -657,9 +606,7 @@ HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
 }
 
 HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4* out) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetAttachedSurface").Caps2(caps).Ptr(out).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetAttachedSurface");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetAttachedSurface", CapsArg(caps), trace::Ptr(out));
   if (!caps || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   // The chain is a ring: front, back buffers in order, then the front again.
@@ -678,14 +625,7 @@ HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4*
 }
 
 HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALLBACK2 callback) {
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "EnumAttachedSurfaces")
-        .Ptr(context)
-        .Ptr(reinterpret_cast<const void*>(callback))
-        .Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::EnumAttachedSurfaces");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::EnumAttachedSurfaces", trace::Ptr(context), CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   SurfaceObject* next = nullptr;
   if (!backs_.empty()) {
@@ -707,10 +647,8 @@ HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALL
 // ---- Locks and device contexts
 // ------------------------------------------------------------------------
 HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
-  if (host::CallLogEnabled())
-    CallLine(kS, "Lock").Rect(rect).Ptr(desc).Hex(flags).Ptr(event).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Lock");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::Lock", trace::Rect(rect), trace::Ptr(desc), trace::Hex(flags),
+           trace::Ptr(event));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   if (lost_) return DDERR_SURFACELOST;
   if (Busy()) return DDERR_SURFACEBUSY;
@@ -728,9 +666,7 @@ HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HAN
 }
 
 HRESULT SurfaceObject::Unlock(LPRECT rect) {
-  if (host::CallLogEnabled()) CallLine(kS, "Unlock").Rect(rect).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Unlock");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::Unlock", trace::Rect(rect));
   if (!locked_) return DDERR_NOTLOCKED;
   locked_ = false;
   Changed();
@@ -739,9 +675,7 @@ HRESULT SurfaceObject::Unlock(LPRECT rect) {
 }
 
 HRESULT SurfaceObject::GetDC(HDC* out) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetDC").Ptr(out).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetDC");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetDC", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (lost_) return DDERR_SURFACELOST;
@@ -756,9 +690,7 @@ HRESULT SurfaceObject::GetDC(HDC* out) {
 }
 
 HRESULT SurfaceObject::ReleaseDC(HDC dc) {
-  if (host::CallLogEnabled()) CallLine(kS, "ReleaseDC").Ptr(dc).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::ReleaseDC");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::ReleaseDC", trace::Ptr(dc));
   if (!dc_) return DDERR_NODC;
   if (dc != dc_) return DDERR_INVALIDPARAMS;
   gdi::ReleaseDCForPixels(dc_);
@@ -771,16 +703,12 @@ HRESULT SurfaceObject::ReleaseDC(HDC dc) {
 // ---- Lost surfaces
 // ---------------------------------------------------------------------------------
 HRESULT SurfaceObject::IsLost() {
-  if (host::CallLogEnabled()) CallLine(kS, "IsLost").Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::IsLost");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::IsLost");
   return lost_ ? DDERR_SURFACELOST : DD_OK;
 }
 
 HRESULT SurfaceObject::Restore() {
-  if (host::CallLogEnabled()) CallLine(kS, "Restore").Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::Restore");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::Restore");
   if (!lost_) return DD_OK;
   if (front_) return DDERR_IMPLICITLYCREATED;  // restoring the front buffer restores the chain
   const Display& display = TheDisplay();
@@ -807,9 +735,7 @@ HRESULT SurfaceObject::Restore() {
 // ---- Colour keys, palettes, clippers
 // -----------------------------------------------------------------
 HRESULT SurfaceObject::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
-  if (host::CallLogEnabled()) CallLine(kS, "SetColorKey").Hex(flags).ColorKey(key).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetColorKey");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::SetColorKey", trace::Hex(flags), KeyArg(key));
   const DWORD kind = flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
   if (kind == DDCKEY_SRCOVERLAY || kind == DDCKEY_DESTOVERLAY) return DDERR_NOOVERLAYHW;
   if (kind != DDCKEY_SRCBLT && kind != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
@@ -826,9 +752,7 @@ HRESULT SurfaceObject::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
 }
 
 HRESULT SurfaceObject::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetColorKey").Hex(flags).Ptr(key).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetColorKey");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetColorKey", trace::Hex(flags), trace::Ptr(key));
   if (!key) return DDERR_INVALIDPARAMS;
   const Key* source;
   if (flags == DDCKEY_SRCBLT) {
@@ -848,11 +772,7 @@ HRESULT SurfaceObject::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
 
 HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
   auto* palette = static_cast<PaletteObject*>(paletteInterface);
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "SetPalette").Object(palette, "palette", palette ? palette->serial() : 0).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetPalette");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::SetPalette", PaletteArg(palette));
   if (palette && !format_.IsPalettized()) return DDERR_INVALIDPIXELFORMAT;
   if (lost_ && palette) return DDERR_SURFACELOST;
   if (palette == palette_) return DD_OK;
@@ -863,9 +783,7 @@ HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
 }
 
 HRESULT SurfaceObject::GetPalette(LPDIRECTDRAWPALETTE* out) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetPalette").Ptr(out).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetPalette");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetPalette", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!palette_) return DDERR_NOPALETTEATTACHED;
@@ -876,11 +794,7 @@ HRESULT SurfaceObject::GetPalette(LPDIRECTDRAWPALETTE* out) {
 
 HRESULT SurfaceObject::SetClipper(LPDIRECTDRAWCLIPPER clipperInterface) {
   auto* clipper = static_cast<ClipperObject*>(clipperInterface);
-  if (host::CallLogEnabled()) {
-    CallLine(kS, "SetClipper").Object(clipper, "clipper", clipper ? clipper->serial() : 0).Emit();
-  }
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::SetClipper");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::SetClipper", ClipperArg(clipper));
   if (clipper == clipper_) return DD_OK;
   if (clipper) clipper->Retain();
   if (clipper_) clipper_->Drop();
@@ -889,9 +803,7 @@ HRESULT SurfaceObject::SetClipper(LPDIRECTDRAWCLIPPER clipperInterface) {
 }
 
 HRESULT SurfaceObject::GetClipper(LPDIRECTDRAWCLIPPER* out) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetClipper").Ptr(out).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetClipper");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetClipper", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!clipper_) return DDERR_NOCLIPPERATTACHED;
@@ -903,9 +815,7 @@ HRESULT SurfaceObject::GetClipper(LPDIRECTDRAWCLIPPER* out) {
 // ---- Descriptions
 // --------------------------------------------------------------------------------------
 HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetCaps").Ptr(caps).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetCaps");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetCaps", trace::Ptr(caps));
   if (!caps) return DDERR_INVALIDPARAMS;
   std::memset(caps, 0, sizeof *caps);
   caps->dwCaps = caps_;
@@ -913,27 +823,21 @@ HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
 }
 
 HRESULT SurfaceObject::GetPixelFormat(LPDDPIXELFORMAT pf) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetPixelFormat").Ptr(pf).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetPixelFormat");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetPixelFormat", trace::Ptr(pf));
   if (!pf || pf->dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
   DescribeFormat(format_, pf);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetSurfaceDesc").Ptr(desc).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetSurfaceDesc");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetSurfaceDesc", trace::Ptr(desc));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   FillDesc(desc);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetDDInterface(LPVOID* out) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetDDInterface").Ptr(out).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetDDInterface");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetDDInterface", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!owner_) return DDERR_INVALIDOBJECT;
@@ -943,87 +847,91 @@ HRESULT SurfaceObject::GetDDInterface(LPVOID* out) {
 }
 
 HRESULT SurfaceObject::GetUniquenessValue(LPDWORD value) {
-  if (host::CallLogEnabled()) CallLine(kS, "GetUniquenessValue").Ptr(value).Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::GetUniquenessValue");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::GetUniquenessValue", trace::Ptr(value));
   if (!value) return DDERR_INVALIDPARAMS;
   *value = uniqueness_;
   return DD_OK;
 }
 
 HRESULT SurfaceObject::ChangeUniquenessValue() {
-  if (host::CallLogEnabled()) CallLine(kS, "ChangeUniquenessValue").Emit();
-  HRESULT fault = host::TakeFault("IDirectDrawSurface4::ChangeUniquenessValue");
-  if (fault != S_OK) return fault;
+  QV_ENTRY("IDirectDrawSurface4::ChangeUniquenessValue");
   Changed();
   return DD_OK;
 }
 
 // ---- What this display does not offer: overlays, attaching, private data
 // -------------------------------
-namespace {
-HRESULT Answer(const char* method, HRESULT result) {
-  if (host::CallLogEnabled()) CallLine(kS, method).Emit();
-  HRESULT fault = host::TakeFault((std::string(kS) + "::" + method).c_str());
-  return fault != S_OK ? fault : result;
-}
-}  // namespace
-
 HRESULT SurfaceObject::AddAttachedSurface(LPDIRECTDRAWSURFACE4) {
-  return Answer("AddAttachedSurface", DDERR_CANNOTATTACHSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::AddAttachedSurface");
+  return DDERR_CANNOTATTACHSURFACE;
 }
 HRESULT SurfaceObject::AddOverlayDirtyRect(LPRECT) {
-  return Answer("AddOverlayDirtyRect", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::AddOverlayDirtyRect");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::DeleteAttachedSurface(DWORD, LPDIRECTDRAWSURFACE4) {
-  return Answer("DeleteAttachedSurface", DDERR_CANNOTDETACHSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::DeleteAttachedSurface");
+  return DDERR_CANNOTDETACHSURFACE;
 }
 HRESULT SurfaceObject::EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK2) {
-  return Answer("EnumOverlayZOrders", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::EnumOverlayZOrders");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::GetBltStatus(DWORD flags) {
-  if (flags != DDGBS_CANBLT && flags != DDGBS_ISBLTDONE) {
-    return Answer("GetBltStatus", DDERR_INVALIDPARAMS);
-  }
-  return Answer("GetBltStatus", DD_OK);
+  QV_ENTRY("IDirectDrawSurface4::GetBltStatus");
+  return flags == DDGBS_CANBLT || flags == DDGBS_ISBLTDONE ? DD_OK : DDERR_INVALIDPARAMS;
 }
 HRESULT SurfaceObject::GetFlipStatus(DWORD flags) {
-  if (flags != DDGFS_CANFLIP && flags != DDGFS_ISFLIPDONE) {
-    return Answer("GetFlipStatus", DDERR_INVALIDPARAMS);
-  }
-  return Answer("GetFlipStatus", DD_OK);
+  QV_ENTRY("IDirectDrawSurface4::GetFlipStatus");
+  return flags == DDGFS_CANFLIP || flags == DDGFS_ISFLIPDONE ? DD_OK : DDERR_INVALIDPARAMS;
 }
 HRESULT SurfaceObject::GetOverlayPosition(LPLONG, LPLONG) {
-  return Answer("GetOverlayPosition", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::GetOverlayPosition");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::Initialize(LPDIRECTDRAW, LPDDSURFACEDESC2) {
-  return Answer("Initialize", DDERR_ALREADYINITIALIZED);
+  QV_ENTRY("IDirectDrawSurface4::Initialize");
+  return DDERR_ALREADYINITIALIZED;
 }
 HRESULT SurfaceObject::SetOverlayPosition(LONG, LONG) {
-  return Answer("SetOverlayPosition", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::SetOverlayPosition");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE4, LPRECT, DWORD, LPDDOVERLAYFX) {
-  return Answer("UpdateOverlay", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::UpdateOverlay");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlayDisplay(DWORD) {
-  return Answer("UpdateOverlayDisplay", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::UpdateOverlayDisplay");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE4) {
-  return Answer("UpdateOverlayZOrder", DDERR_NOTAOVERLAYSURFACE);
+  QV_ENTRY("IDirectDrawSurface4::UpdateOverlayZOrder");
+  return DDERR_NOTAOVERLAYSURFACE;
 }
-HRESULT SurfaceObject::PageLock(DWORD) { return Answer("PageLock", DD_OK); }
-HRESULT SurfaceObject::PageUnlock(DWORD) { return Answer("PageUnlock", DD_OK); }
+HRESULT SurfaceObject::PageLock(DWORD) {
+  QV_ENTRY("IDirectDrawSurface4::PageLock");
+  return DD_OK;
+}
+HRESULT SurfaceObject::PageUnlock(DWORD) {
+  QV_ENTRY("IDirectDrawSurface4::PageUnlock");
+  return DD_OK;
+}
 HRESULT SurfaceObject::SetSurfaceDesc(LPDDSURFACEDESC2, DWORD) {
-  return Answer("SetSurfaceDesc", DDERR_UNSUPPORTED);
+  QV_ENTRY("IDirectDrawSurface4::SetSurfaceDesc");
+  return DDERR_UNSUPPORTED;
 }
 HRESULT SurfaceObject::SetPrivateData(REFGUID, LPVOID, DWORD, DWORD) {
-  return Answer("SetPrivateData", DDERR_UNSUPPORTED);
+  QV_ENTRY("IDirectDrawSurface4::SetPrivateData");
+  return DDERR_UNSUPPORTED;
 }
 HRESULT SurfaceObject::GetPrivateData(REFGUID, LPVOID, LPDWORD) {
-  return Answer("GetPrivateData", DDERR_NOTFOUND);
+  QV_ENTRY("IDirectDrawSurface4::GetPrivateData");
+  return DDERR_NOTFOUND;
 }
 HRESULT SurfaceObject::FreePrivateData(REFGUID) {
-  return Answer("FreePrivateData", DDERR_NOTFOUND);
+  QV_ENTRY("IDirectDrawSurface4::FreePrivateData");
+  return DDERR_NOTFOUND;
 }
 
 }  // namespace plat::ddraw

@@ -406,14 +406,13 @@ namespace {
 const int kPaletteSize = 256;
 const int kFadeSteps = 83;
 
-// Waits `delay` ms by polling the timer; no wait when the end time wraps.
+// Waits until the timer reaches start + `delay` ms, sleeping rather than polling; no wait when
+// the end time wraps. A timer that wraps during the wait ends it too.
 void BusyWait(DWORD delay) {
   const DWORD start = timeGetTime();
   const DWORD end = start + delay;
-  if (start < end) {
-    while (timeGetTime() < end) {
-    }
-  }
+  if (start >= end) return;
+  for (DWORD now = start; now >= start && now < end; now = timeGetTime()) Sleep(end - now);
 }
 
 // One step of a colour byte toward its target: by 3 while more than 5 away, then onto it.

@@ -97,8 +97,8 @@ std::string ArgText(const Arg& arg) {
     }
     case Arg::Kind::ColorKey: {
       const auto* key = static_cast<const DDCOLORKEY*>(p);
-      return "{" + HexText(key->dwColorSpaceLowValue) + "," +
-             HexText(key->dwColorSpaceHighValue) + "}";
+      return "{" + HexText(key->dwColorSpaceLowValue) + "," + HexText(key->dwColorSpaceHighValue) +
+             "}";
     }
     case Arg::Kind::Caps2:
       return "{caps=" + HexText(static_cast<const DDSCAPS2*>(p)->dwCaps) + "}";

@@ -10,7 +10,6 @@
 #include "core/backend.h"
 #include "core/events.h"
 #include "core/hardware.h"
-#include "core/host_state.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "core/pixels.h"
@@ -86,20 +85,6 @@ bool IsDirectX(const char* name) {
   return std::strncmp(name, "IDirect", 7) == 0 || std::strncmp(name, "Direct", 6) == 0;
 }
 
-int DefaultAnswer(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    case MB_ABORTRETRYIGNORE:
-      return IDABORT;
-    case MB_RETRYCANCEL:
-      return IDRETRY;
-    default:
-      return IDOK;
-  }
-}
-
 const char* TextArg(const plat::trace::Call& call, size_t index) {
   if (index >= call.count) return "";
   const char* text = static_cast<const char*>(call.args[index].pointer);
@@ -135,9 +120,11 @@ bool OnCall(const plat::trace::Call& call, HRESULT* answer) {
   }
   if (call.name[0] == 'M' && Named(call, "MessageBoxA")) {
     const UINT type = call.count > 3 ? static_cast<UINT>(call.args[3].number) : 0;
-    s.boxes.push_back({static_cast<HWND>(const_cast<void*>(call.args[0].pointer)),
-                       TextArg(call, 1), TextArg(call, 2), type});
-    *answer = s.nextAnswer < s.answers.size() ? s.answers[s.nextAnswer++] : DefaultAnswer(type);
+    s.boxes.push_back({static_cast<HWND>(const_cast<void*>(call.args[0].pointer)), TextArg(call, 1),
+                       TextArg(call, 2), type});
+    // Without a prepared answer the box goes on to the backend, which presses its default.
+    if (s.nextAnswer >= s.answers.size()) return false;
+    *answer = s.answers[s.nextAnswer++];
     return true;
   }
   if (call.name[0] == 'O' && Named(call, "OutputDebugStringA")) {
@@ -146,24 +133,12 @@ bool OnCall(const plat::trace::Call& call, HRESULT* answer) {
   return false;
 }
 
-// Transitional: the direct checks DirectDraw and DirectInput still make.
-HRESULT TakeArmedFault(const char* name) {
-  HRESULT answer = S_OK;
-  TakeFault(name, &answer);
-  plat::host::faultsArmed = !State().faults.empty();
-  return answer;
-}
-void LogLine(std::string line) { State().callLogLines.push_back(std::move(line)); }
-
 void Attach() {
   plat::seams::frameSink = RecordFrame;
   plat::seams::callHook = OnCall;
-  plat::host::takeArmedFault = TakeArmedFault;
-  plat::host::logCall = LogLine;
 }
 
 }  // namespace
-
 
 namespace qvhost {
 
@@ -180,8 +155,6 @@ void Reset() {
   bool headless = State().headless;
   bool pace = State().paceFlips;
   State() = HostState();
-  plat::host::faultsArmed = false;
-  plat::host::callLogEnabled = false;
   plat::seams::clock = nullptr;
   plat::TheHardware() = plat::Hardware();
   State().headless = headless;
@@ -225,12 +198,8 @@ void CaptureFrames(bool enabled) { State().captureFrames = enabled; }
 void FailCall(const std::string& name, HRESULT result, int times) {
   if (times == 0) return;
   State().faults[name] = {result, times};
-  plat::host::faultsArmed = true;
 }
-void ClearFaults() {
-  State().faults.clear();
-  plat::host::faultsArmed = false;
-}
+void ClearFaults() { State().faults.clear(); }
 void LoseSurfaces() { plat::events::VideoMemoryLost(); }
 
 namespace {
@@ -256,7 +225,6 @@ bool Has(Capability capability) { return *Feature(capability); }
 void EnableCallLog(bool enabled, LogScope scope) {
   State().callLog = enabled;
   State().logScope = scope;
-  plat::host::callLogEnabled = enabled;
 }
 const std::vector<std::string>& CallLog() { return State().callLogLines; }
 void ClearCallLog() { State().callLogLines.clear(); }

@@ -79,10 +79,10 @@ void ClearFaults();
 void LoseSurfaces();
 
 enum class Capability {
-  Mirroring,          // DDBLTFX mirror effects
-  SecondBackBuffer,   // a flipping chain with two back buffers
-  VideoMemory,        // surfaces asked for in video memory
-  Joystick,           // an attached joystick
+  Mirroring,         // DDBLTFX mirror effects
+  SecondBackBuffer,  // a flipping chain with two back buffers
+  VideoMemory,       // surfaces asked for in video memory
+  Joystick,          // an attached joystick
 };
 void Withdraw(Capability capability);
 void Restore(Capability capability);

@@ -511,6 +511,11 @@ TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   screen.GetPaletteEntry(9, &r, &g, &b);
   EXPECT_EQ(b, 6u);
 
+  // Each of the 83 steps waits its delay by sleeping: the manual clock moves by exactly that.
+  qvhost::UseManualClock(1000);
+  screen.FadePaletteOut(10);
+  EXPECT_EQ(timeGetTime(), 1000u + 83 * 10);
+
   PALETTEENTRY flagged = {9, 9, 9, 4};
   ASSERT_EQ(screen.SetPaletteEntries(3, 1, &flagged), DD_OK);
   ASSERT_EQ(screen.SetPaletteEntry(3, 7, 8, 9), DD_OK);

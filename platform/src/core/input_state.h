@@ -9,11 +9,11 @@
 namespace plat {
 
 struct InputState {
-  uint8_t keys[256] = {};   // by DirectInput scan code; 0x80 while down
-  int64_t mouseX = 0;       // total relative motion since start, in counts
+  uint8_t keys[256] = {};  // by DirectInput scan code; 0x80 while down
+  int64_t mouseX = 0;      // total relative motion since start, in counts
   int64_t mouseY = 0;
   uint8_t mouseButtons[3] = {};  // 0x80 while down
-  bool focus = true;        // the program's window has the focus
+  bool focus = true;             // the program's window has the focus
   bool joystickAttached = false;
   std::string joystickName;
   int joystickButtonCount = 0;

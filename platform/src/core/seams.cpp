@@ -19,21 +19,3 @@ bool Enter(const char* name, const char* qualifier, std::initializer_list<Arg> a
 }
 
 }  // namespace plat::trace
-
-#include "core/hardware.h"
-
-namespace plat {
-Hardware& TheHardware() {
-  static Hardware hardware;
-  return hardware;
-}
-}  // namespace plat
-
-#include "core/host_state.h"
-
-namespace plat::host {
-bool faultsArmed = false;
-bool callLogEnabled = false;
-HRESULT (*takeArmedFault)(const char* name) = nullptr;
-void (*logCall)(std::string line) = nullptr;
-}  // namespace plat::host

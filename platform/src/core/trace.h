@@ -87,22 +87,22 @@ struct Answer {
 
 }  // namespace plat::trace
 
-#define QV_ENTRY_AS(name, qualifier, ...)                                        \
-  do {                                                                           \
-    if (::plat::seams::callHook) {                                               \
-      HRESULT qvAnswer_;                                                         \
-      if (::plat::trace::Enter(name, qualifier, {__VA_ARGS__}, &qvAnswer_))      \
-        return ::plat::trace::Answer{qvAnswer_};                                 \
-    }                                                                            \
+#define QV_ENTRY_AS(name, qualifier, ...)                                   \
+  do {                                                                      \
+    if (::plat::seams::callHook) {                                          \
+      HRESULT qvAnswer_;                                                    \
+      if (::plat::trace::Enter(name, qualifier, {__VA_ARGS__}, &qvAnswer_)) \
+        return ::plat::trace::Answer{qvAnswer_};                            \
+    }                                                                       \
   } while (0)
 #define QV_ENTRY(name, ...) QV_ENTRY_AS(name, nullptr, __VA_ARGS__)
 // For functions without a result: an answered call just returns.
-#define QV_ENTRY_VOID(name, ...)                                                 \
-  do {                                                                           \
-    if (::plat::seams::callHook) {                                               \
-      HRESULT qvAnswer_;                                                         \
+#define QV_ENTRY_VOID(name, ...)                                                  \
+  do {                                                                            \
+    if (::plat::seams::callHook) {                                                \
+      HRESULT qvAnswer_;                                                          \
       if (::plat::trace::Enter(name, nullptr, {__VA_ARGS__}, &qvAnswer_)) return; \
-    }                                                                            \
+    }                                                                             \
   } while (0)
 
 #include "core/seams.h"

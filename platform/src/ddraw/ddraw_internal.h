@@ -190,6 +190,7 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   void PresentIfVisible();
   const PALETTEENTRY* PaletteForPixels() const;
   void DestroyChain();
+  SurfaceObject* NextInChain() const;
 
   unsigned serial_;
   DirectDrawObject* owner_;

@@ -605,19 +605,20 @@ HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
   return DD_OK;
 }
 
+// The chain is a ring: front, back buffers in order, then the front again.
+SurfaceObject* SurfaceObject::NextInChain() const {
+  if (!backs_.empty()) return backs_[0];
+  if (!front_) return nullptr;
+  const auto& ring = front_->backs_;
+  auto it = std::find(ring.begin(), ring.end(), this);
+  return (it + 1 == ring.end()) ? front_ : *(it + 1);
+}
+
 HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4* out) {
   QV_ENTRY("IDirectDrawSurface4::GetAttachedSurface", CapsArg(caps), trace::Ptr(out));
   if (!caps || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
-  // The chain is a ring: front, back buffers in order, then the front again.
-  SurfaceObject* next = nullptr;
-  if (!backs_.empty()) {
-    next = backs_[0];
-  } else if (front_) {
-    auto& ring = front_->backs_;
-    auto it = std::find(ring.begin(), ring.end(), this);
-    next = (it + 1 == ring.end()) ? front_ : *(it + 1);
-  }
+  SurfaceObject* next = NextInChain();
   if (!next || (next->caps_ & caps->dwCaps) != caps->dwCaps) return DDERR_NOTFOUND;
   next->Retain();
   *out = next;
@@ -627,14 +628,7 @@ HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4*
 HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALLBACK2 callback) {
   QV_ENTRY("IDirectDrawSurface4::EnumAttachedSurfaces", trace::Ptr(context), CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
-  SurfaceObject* next = nullptr;
-  if (!backs_.empty()) {
-    next = backs_[0];
-  } else if (front_) {
-    auto& ring = front_->backs_;
-    auto it = std::find(ring.begin(), ring.end(), this);
-    next = (it + 1 == ring.end()) ? front_ : *(it + 1);
-  }
+  SurfaceObject* next = NextInChain();
   if (next) {
     DDSURFACEDESC2 desc;
     next->FillDesc(&desc);
@@ -770,46 +764,54 @@ HRESULT SurfaceObject::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
   return DD_OK;
 }
 
+namespace {
+
+// Puts `object` (or nothing) in `slot`, holding a reference on what the slot holds.
+template <typename T>
+void Attach(T** slot, T* object) {
+  if (object == *slot) return;
+  if (object) object->Retain();
+  if (*slot) (*slot)->Drop();
+  *slot = object;
+}
+
+// Hands out what `attached` holds, with a reference for the caller.
+template <typename T, typename Out>
+HRESULT Hand(T* attached, Out* out, HRESULT none) {
+  if (!out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (!attached) return none;
+  attached->Retain();
+  *out = attached;
+  return DD_OK;
+}
+
+}  // namespace
+
 HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
   auto* palette = static_cast<PaletteObject*>(paletteInterface);
   QV_ENTRY("IDirectDrawSurface4::SetPalette", PaletteArg(palette));
   if (palette && !format_.IsPalettized()) return DDERR_INVALIDPIXELFORMAT;
   if (lost_ && palette) return DDERR_SURFACELOST;
-  if (palette == palette_) return DD_OK;
-  if (palette) palette->Retain();
-  if (palette_) palette_->Drop();
-  palette_ = palette;
+  Attach(&palette_, palette);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetPalette(LPDIRECTDRAWPALETTE* out) {
   QV_ENTRY("IDirectDrawSurface4::GetPalette", trace::Ptr(out));
-  if (!out) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
-  if (!palette_) return DDERR_NOPALETTEATTACHED;
-  palette_->Retain();
-  *out = palette_;
-  return DD_OK;
+  return Hand(palette_, out, DDERR_NOPALETTEATTACHED);
 }
 
 HRESULT SurfaceObject::SetClipper(LPDIRECTDRAWCLIPPER clipperInterface) {
   auto* clipper = static_cast<ClipperObject*>(clipperInterface);
   QV_ENTRY("IDirectDrawSurface4::SetClipper", ClipperArg(clipper));
-  if (clipper == clipper_) return DD_OK;
-  if (clipper) clipper->Retain();
-  if (clipper_) clipper_->Drop();
-  clipper_ = clipper;
+  Attach(&clipper_, clipper);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetClipper(LPDIRECTDRAWCLIPPER* out) {
   QV_ENTRY("IDirectDrawSurface4::GetClipper", trace::Ptr(out));
-  if (!out) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
-  if (!clipper_) return DDERR_NOCLIPPERATTACHED;
-  clipper_->Retain();
-  *out = clipper_;
-  return DD_OK;
+  return Hand(clipper_, out, DDERR_NOCLIPPERATTACHED);
 }
 
 // ---- Descriptions

@@ -1,6 +1,7 @@
 // The SDL2 backend: the program's window on the player's desktop. A full-screen mode of the
 // emulated display is shown desktop-fullscreen, scaled with its aspect ratio kept, and never
-// changes the monitor's real mode; Alt+Enter puts it in a window and back. Waited flips follow
+// changes the monitor's real mode; Alt+Enter puts it in a window and back. In a window the
+// pointer is held while playing and let go by Ctrl+Alt (see ReleasePointer). Waited flips follow
 // the emulated display's own 60 Hz, whatever the monitor's rate.
 #include <SDL.h>
 
@@ -13,14 +14,17 @@
 #define QV_LSAN_RESUME()
 #endif
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "backend/sdl/sdl_display_clock.h"
+#include "backend/sdl/sdl_frame.h"
 #include "backend/sdl/sdl_keys.h"
+#include "backend/sdl/sdl_renderer.h"
+#include "backend/sdl/sdl_signals.h"
+#include "backend/sdl/sdl_x11.h"
 #include "core/backend.h"
 #include "core/seams.h"
 #include "core/events.h"
@@ -30,13 +34,6 @@
 namespace plat {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-// The emulated display refreshes at 60 Hz: one tick every 16.667 ms.
-constexpr Clock::duration kTick = std::chrono::nanoseconds(16666667);
-// Sleeping ends this much before the deadline; the rest is waited out without sleeping, so that
-// the scheduler's wake-up delay does not show in the period.
-constexpr Clock::duration kSpin = std::chrono::microseconds(1500);
 
 // The SDL texture format that holds a pixel format's memory as it is, or 0 when the pixels
 // need converting.
@@ -56,6 +53,9 @@ class SdlBackend : public Backend {
   SdlBackend() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
+    // Relative motion reaches DirectInput in the mouse's own counts, not divided by the scale
+    // from the emulated mode to the desktop: the paddle's speed must not depend on the monitor.
+    SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
     QV_LSAN_PAUSE();
     int joysticks = SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     QV_LSAN_RESUME();
@@ -84,13 +84,12 @@ class SdlBackend : public Backend {
     if (clientWidth > 0 && clientHeight > 0) {
       clientWidth_ = clientWidth;
       clientHeight_ = clientHeight;
-      if (!programFullScreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP)) {
-        SDL_SetWindowSize(window_, clientWidth, clientHeight);
-      }
+      if (!FullScreenShown()) SDL_SetWindowSize(window_, clientWidth, clientHeight);
     }
     if (visible) {
       SDL_ShowWindow(window_);
       SDL_RaiseWindow(window_);
+      if (FullScreenShown()) CoverDisplayIfUncovered();
     } else {
       SDL_HideWindow(window_);
     }
@@ -125,17 +124,14 @@ class SdlBackend : public Backend {
     if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
     if (seams::FrameSink sink = seams::frameSink) sink(frame);
     if (!EnsureWindow(frame.width, frame.height)) return;
-    Uint32 format = DirectTextureFormat(frame.format);
-    const void* pixels = frame.bits;
-    int pitch = frame.pitch;
-    if (!format) {
-      // 8-bit frames go through their palette; other layouts through 0x00RRGGBB.
-      converted_.resize(static_cast<size_t>(frame.width) * frame.height);
-      ConvertToXrgb(frame, converted_.data());
-      format = SDL_PIXELFORMAT_RGB888;
-      pixels = converted_.data();
-      pitch = frame.width * 4;
-    }
+    // SDL's software renderer scales quickly only between equal 32-bit formats; other pairs
+    // take its slow per-pixel path, which costs far more than converting the frame first.
+    Uint32 format = softwareRenderer_ && !(frame.format == PixelFormat::Xrgb8888())
+                        ? 0
+                        : DirectTextureFormat(frame.format);
+    // 8-bit frames go through their palette; other layouts through 0x00RRGGBB.
+    const bool convert = !format;
+    if (convert) format = SDL_PIXELFORMAT_RGB888;
     if (!texture_ || textureFormat_ != format || textureWidth_ != frame.width ||
         textureHeight_ != frame.height) {
       if (texture_) SDL_DestroyTexture(texture_);
@@ -148,39 +144,22 @@ class SdlBackend : public Backend {
       textureFormat_ = format;
       textureWidth_ = frame.width;
       textureHeight_ = frame.height;
-      // Scaled to the window with the aspect ratio kept, black bars beside.
-      SDL_RenderSetLogicalSize(renderer_, frame.width, frame.height);
     }
-    SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    if (convert) {
+      ConvertIntoTexture(frame);
+    } else {
+      SDL_UpdateTexture(texture_, nullptr, frame.bits, frame.pitch);
+    }
+    DrawScaled(frame.width, frame.height);
     SDL_RenderPresent(renderer_);
   }
 
-  void WaitForVerticalBlank() override {
-    Clock::time_point now = Clock::now();
-    // A deadline clock: each tick falls one period after the previous one, so the period stays
-    // 16.667 ms on average whatever each wait overshoots. After a long stall (a message box,
-    // a debugger) the clock starts again from now instead of hurrying to catch up.
-    if (!ticking_ || now - nextTick_ > 4 * kTick) {
-      ticking_ = true;
-      nextTick_ = now + kTick;
-    }
-    if (nextTick_ - now > kSpin) std::this_thread::sleep_until(nextTick_ - kSpin);
-    while (Clock::now() < nextTick_) std::this_thread::yield();
-    lastTick_ = nextTick_;
-    nextTick_ += kTick;
-  }
+  void WaitForVerticalBlank() override { displayClock_.WaitForRefresh(); }
 
-  bool InVerticalBlank() override {
-    if (!ticking_) return false;
-    // The first sixteenth of each refresh counts as the blank.
-    auto phase = (Clock::now() - lastTick_) % kTick;
-    return phase < kTick / 16;
-  }
+  bool InVerticalBlank() override { return displayClock_.InBlank(); }
 
   void PumpEvents() override {
+    if (sdl::TakeCloseSignal()) events::CloseRequested();
     SDL_Event e;
     while (SDL_PollEvent(&e)) Handle(e);
   }
@@ -287,9 +266,10 @@ class SdlBackend : public Backend {
       std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
       return false;
     }
-    // No vsync: flips are paced to the emulated display's 60 Hz, not the monitor's rate.
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    renderer_ = sdl::CreateCheapRenderer(window_);
+    SDL_RendererInfo info;
+    softwareRenderer_ = renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                        (info.flags & SDL_RENDERER_SOFTWARE);
     // The window system's and the GL driver's start-up keep some memory for the life of the
     // process.
     QV_LSAN_RESUME();
@@ -303,19 +283,30 @@ class SdlBackend : public Backend {
     return true;
   }
 
-  // Full screen on the desktop while the program has a full-screen mode and the player has not
-  // asked for a window; otherwise a window of the mode's (or the client area's) size.
+  // Full screen while the program has a full-screen mode, unless the player toggled it with
+  // Alt+Enter; the same toggle puts a windowed program in full screen.
+  bool FullScreenShown() const { return programFullScreen_ != playerToggled_; }
+
+  // Full screen on the desktop, or a window of the mode's (or the client area's) size.
   void ApplyWindowMode() {
     if (!window_) return;
-    bool fullScreen = programFullScreen_ && !playerWindowed_;
-    // Shown first: a hidden window only notes the wish for full screen, which a desktop
-    // without a window manager never carries out.
-    if (programFullScreen_) SDL_ShowWindow(window_);
-    // A desktop without a window manager leaves the window where it was made: put it at the
-    // desktop's origin first, which a window manager's full-screen state overrides anyway.
-    if (fullScreen) SDL_SetWindowPosition(window_, 0, 0);
-    SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!fullScreen) {
+    if (FullScreenShown()) {
+      // Shown first: a hidden window only notes the wish for full screen, which a desktop
+      // without a window manager never carries out.
+      if (programFullScreen_) SDL_ShowWindow(window_);
+      if (!coveredByHand_) {
+        SDL_Rect bounds = DisplayBounds();
+        SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      }
+      CoverDisplayIfUncovered();
+      pointerReleased_ = false;
+    } else {
+      SDL_SetWindowFullscreen(window_, 0);
+      if (coveredByHand_) {
+        SDL_SetWindowBordered(window_, SDL_TRUE);
+        coveredByHand_ = false;
+      }
       int w = programFullScreen_ ? modeWidth_ : clientWidth_;
       int h = programFullScreen_ ? modeHeight_ : clientHeight_;
       if (w > 0 && h > 0) {
@@ -323,16 +314,118 @@ class SdlBackend : public Backend {
         SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
       }
     }
+    UpdateRelativeMouse();
   }
 
+  // Converted straight into the texture's memory where its rows lie end to end, as they do for
+  // every renderer here; through a buffer otherwise.
+  void ConvertIntoTexture(const PixelBuffer& frame) {
+    void* memory = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &memory, &pitch) == 0 && pitch == frame.width * 4) {
+      sdl::FrameToXrgb(frame, static_cast<uint32_t*>(memory));
+      SDL_UnlockTexture(texture_);
+      return;
+    }
+    if (memory) SDL_UnlockTexture(texture_);
+    converted_.resize(static_cast<size_t>(frame.width) * frame.height);
+    sdl::FrameToXrgb(frame, converted_.data());
+    SDL_UpdateTexture(texture_, nullptr, converted_.data(), frame.width * 4);
+  }
+
+  // The frame scaled to the renderer's real output size, whatever size the window reached,
+  // with its aspect ratio kept and black bars beside it. Only the bars are filled: clearing the
+  // whole output first would cost as much as the scaling itself in the software renderer.
+  void DrawScaled(int width, int height) {
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0) return;
+    SDL_Rect picture = {0, 0, outputWidth, outputHeight};
+    if (int64_t{outputWidth} * height <= int64_t{outputHeight} * width) {
+      picture.h = static_cast<int>(int64_t{height} * outputWidth / width);
+    } else {
+      picture.w = static_cast<int>(int64_t{width} * outputHeight / height);
+    }
+    picture.x = (outputWidth - picture.w) / 2;
+    picture.y = (outputHeight - picture.h) / 2;
+    const SDL_Rect bars[] = {
+        {0, 0, picture.x, outputHeight},
+        {picture.x + picture.w, 0, outputWidth - picture.x - picture.w, outputHeight},
+        {0, 0, outputWidth, picture.y},
+        {0, picture.y + picture.h, outputWidth, outputHeight - picture.y - picture.h}};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    for (const SDL_Rect& bar : bars) {
+      if (bar.w > 0 && bar.h > 0) SDL_RenderFillRect(renderer_, &bar);
+    }
+    SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
+  }
+
+  SDL_Rect DisplayBounds() {
+    SDL_Rect bounds = {0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(window_);
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) {
+      int w = 0, h = 0;
+      DesktopMode(&w, &h, nullptr);
+      bounds = {0, 0, w, h};
+    }
+    return bounds;
+  }
+
+  // Without a window manager nobody carries out SDL's request for full screen: the window keeps
+  // its size at the corner of the display while SDL believes it covers the display. The window
+  // then covers the display by itself, borderless, and SDL's records follow the real size again.
+  void CoverDisplayIfUncovered() {
+    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) return;
+    SDL_Rect bounds = DisplayBounds();
+    SDL_Rect real;
+    if (!sdl::X11WindowGeometry(window_, &real)) return;
+    // Exactly: a larger window would cover the display too, but SDL would draw for the
+    // display's size into it.
+    bool covers =
+        real.x == bounds.x && real.y == bounds.y && real.w == bounds.w && real.h == bounds.h;
+    if (covers || sdl::WindowManagerRuns(window_)) return;
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+    SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+    SDL_SetWindowSize(window_, bounds.w, bounds.h);
+    coveredByHand_ = true;
+  }
+
+  // The pointer is SDL's relative mode (hidden, held in the window, its motion never stopped by
+  // a desktop edge) while the program wants the mouse, the window has the focus and the player
+  // has not let the pointer go.
   void UpdateRelativeMouse() {
-    // Relative mode while the window has the focus: the pointer is hidden and held, so the
-    // motion never stops at a desktop edge.
-    bool want =
-        relativeWanted_ && window_ && focused_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN);
+    bool want = relativeWanted_ && window_ && focused_ && !pointerReleased_ &&
+                (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN);
     if (want != static_cast<bool>(SDL_GetRelativeMouseMode())) {
       SDL_SetRelativeMouseMode(want ? SDL_TRUE : SDL_FALSE);
     }
+  }
+
+  // In a window the player needs the pointer for the desktop and the window's own buttons:
+  // Ctrl+Alt lets it go, as in the usual virtual machines. The game uses neither key, every
+  // keyboard has both, and the two together are not pressed by chance while playing. The keys
+  // still reach the program. Losing the focus lets the pointer go too; a click into the window
+  // takes it back. In full screen the pointer stays held while the window has the focus.
+  void ReleasePointer() {
+    if (FullScreenShown()) return;
+    pointerReleased_ = true;
+    UpdateRelativeMouse();
+  }
+
+  // True for a mouse event that belongs to the desktop, not the program: the pointer was let go,
+  // or it is the click (down and up) that takes it back.
+  bool MouseEventForDesktop(const SDL_Event& e) {
+    if (e.type == SDL_MOUSEBUTTONUP && e.button.button == reclaimingButton_) {
+      reclaimingButton_ = 0;
+      return true;
+    }
+    if (!pointerReleased_ || !relativeWanted_) return false;
+    if (e.type == SDL_MOUSEBUTTONDOWN && e.button.windowID == windowId_) {
+      pointerReleased_ = false;
+      reclaimingButton_ = e.button.button;
+      UpdateRelativeMouse();
+    }
+    return true;
   }
 
   void Handle(const SDL_Event& e) {
@@ -353,6 +446,7 @@ class SdlBackend : public Backend {
             break;
           case SDL_WINDOWEVENT_FOCUS_LOST:
             focused_ = false;
+            if (!FullScreenShown()) pointerReleased_ = true;
             UpdateRelativeMouse();
             events::FocusChanged(false);
             break;
@@ -368,24 +462,25 @@ class SdlBackend : public Backend {
         // Alt+Enter belongs to the window, not the program.
         if (enter && (e.key.keysym.mod & KMOD_ALT)) {
           if (down && !e.key.repeat) {
-            playerWindowed_ = !playerWindowed_;
-            if (!programFullScreen_) {
-              SDL_SetWindowFullscreen(window_, playerWindowed_ ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-            } else {
-              ApplyWindowMode();
-            }
+            playerToggled_ = !playerToggled_;
+            ApplyWindowMode();
           }
           break;
+        }
+        if (down && (e.key.keysym.mod & KMOD_CTRL) && (e.key.keysym.mod & KMOD_ALT)) {
+          ReleasePointer();
         }
         uint8_t dik = sdl::DikFromSdlScancode(sc);
         if (dik) events::Key(dik, VirtualKeyFromScanCode(dik), down);
         break;
       }
       case SDL_MOUSEMOTION:
+        if (MouseEventForDesktop(e)) break;
         if (e.motion.xrel || e.motion.yrel) events::MouseMotion(e.motion.xrel, e.motion.yrel);
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
+        if (MouseEventForDesktop(e)) break;
         int button = e.button.button == SDL_BUTTON_LEFT     ? 0
                      : e.button.button == SDL_BUTTON_RIGHT  ? 1
                      : e.button.button == SDL_BUTTON_MIDDLE ? 2
@@ -438,10 +533,12 @@ class SdlBackend : public Backend {
   Uint32 textureFormat_ = 0;
   int textureWidth_ = 0;
   int textureHeight_ = 0;
+  bool softwareRenderer_ = false;
   std::vector<uint32_t> converted_;
 
   bool programFullScreen_ = false;  // the program set a full-screen mode
-  bool playerWindowed_ = false;     // the player pressed Alt+Enter
+  bool playerToggled_ = false;      // the player pressed Alt+Enter (an odd number of times)
+  bool coveredByHand_ = false;      // full screen as a borderless window over the display
   int modeWidth_ = 0;
   int modeHeight_ = 0;
   int clientWidth_ = 0;
@@ -449,10 +546,10 @@ class SdlBackend : public Backend {
 
   bool focused_ = true;
   bool relativeWanted_ = true;
+  bool pointerReleased_ = false;  // in a window, the player let the pointer go
+  Uint8 reclaimingButton_ = 0;    // the button whose click took the pointer back
 
-  bool ticking_ = false;
-  Clock::time_point nextTick_;
-  Clock::time_point lastTick_;
+  sdl::DisplayClock displayClock_;
 
   SDL_Joystick* joystick_ = nullptr;
   SDL_JoystickID joystickId_ = -1;
@@ -462,7 +559,9 @@ class SdlBackend : public Backend {
 
 std::unique_ptr<Backend> CreateSdlBackend() {
   // SDL's video start-up leaves a few bytes of D-Bus state for the life of the process; the
-  // leak checker looks away while it runs.
+  // leak checker looks away while it runs. SIGINT and SIGTERM are the backend's own (see
+  // sdl_signals.h): SDL's handlers would only work while the program pumps its events.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   QV_LSAN_PAUSE();
   int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
   QV_LSAN_RESUME();
@@ -481,6 +580,8 @@ std::unique_ptr<Backend> CreateSdlBackend() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
+  if (driver && SDL_strcmp(driver, "x11") == 0) sdl::EndProcessWhenDisplayIsLost();
+  sdl::CatchCloseSignals();
   return std::make_unique<SdlBackend>();
 }
 

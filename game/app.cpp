@@ -5,6 +5,7 @@
 #include "ball.h"
 #include "bitmapfont.h"
 #include "brickwall.h"
+#include "images.h"
 #include "input.h"
 #include "paddle.h"
 #include "playfield.h"
@@ -86,10 +87,18 @@ bool InitGame() {
     return false;
   }
 
+  ForgetMissingImages();
   ball = new Ball(kBallStartX, kBallStartY, kBallStartSpeed, kBallStartAngle);
   paddle = new Paddle();
   wall = new BrickWall();
   wall->Load("level1.txt");
+  // A game that can't be seen is not started. The display is given back first, so that the
+  // report shows on the desktop and not behind a full-screen surface.
+  if (!MissingImages().empty()) {
+    ReleaseGame();
+    ReportMissingImages();
+    return false;
+  }
 
   input = new InputDevices();
   input->Create(instance, window, 0);

@@ -26,7 +26,8 @@ extern BitmapFont* font;
 
 // Registers the class and creates the 800 x 600 window; false when there is no window.
 bool InitWindow(int showCommand);
-// Full-screen display, game objects, input and font; false when the display could not be set up.
+// Full-screen display, game objects, input and font; false when the display could not be set up,
+// or when a picture could not be loaded (reported, and everything made so far released).
 bool InitGame();
 // One frame: clear, wall and capsules, ball, paddle, flip.
 void RunFrame();
@@ -36,7 +37,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // Deletes every object start-up made (the game objects and font, then the input and screen) and
 // clears the references, so that a host running the game more than once in one process starts
-// each run from nothing. The game itself never calls it.
+// each run from nothing. The game itself calls it only when start-up fails on a picture.
 void ReleaseGame();
 
 #endif

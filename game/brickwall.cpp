@@ -26,6 +26,7 @@ class LevelReader {
   int Next() {
     if (file_ == nullptr) return EOF;
     int c = std::fgetc(file_);
+    if (c != EOF) readAny_ = true;
     if (c == '\r') {
       int following = std::fgetc(file_);
       if (following == '\n') return '\n';
@@ -33,9 +34,12 @@ class LevelReader {
     }
     return c;
   }
+  bool Opened() const { return file_ != nullptr; }
+  bool ReadAny() const { return readAny_; }
 
  private:
   std::FILE* file_;
+  bool readAny_ = false;
 };
 
 }  // namespace
@@ -70,6 +74,11 @@ void BrickWall::Load(const char* fileName) {
           c == '0' ? nullptr : new Brick(kCellWidth * column, kCellHeight * row, kind);
     }
     reader.Next();  // the line end, whatever it is
+  }
+  // Nothing read: every cell became a plain brick. Not an error, but worth a word.
+  if (!reader.ReadAny()) {
+    std::fprintf(stderr, "Quorvane: the level file %s is %s; the wall is full of plain bricks.\n",
+                 fileName != nullptr ? fileName : "(none)", reader.Opened() ? "empty" : "missing");
   }
 }
 

@@ -14,13 +14,15 @@
 
 namespace {
 
-// The largest decoded image taken from a file: width x height x 4 bytes. Sizes come straight
-// from the file, so they are bounded before anything is allocated.
-const uint64_t kMaxImageBytes = 256u * 1024u * 1024u;
+// The largest image taken from a file: each side, and width x height x 4 bytes. Sizes come
+// straight from the file, so they are bounded before anything is allocated; the display creates
+// no larger surface anyway.
+const int64_t kMaxImageSide = 8192;
+const uint64_t kMaxImageBytes = 64u * 1024u * 1024u;
 
 // Whether a width x height image of four bytes per pixel is allowed at all.
 bool SizeAllowed(int64_t width, int64_t height) {
-  if (width <= 0 || height <= 0) return false;
+  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
   return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u <= kMaxImageBytes;
 }
 
@@ -143,7 +145,8 @@ bool ReadPsd(const char* fileName, PsdImage* image) {
     in.U16();
   }
   uint32_t channels = ok ? in.U16() : 0;
-  ok = ok && channels <= 24;
+  // A PSD has at least one channel; without any, nothing of the image is in the file.
+  ok = ok && channels >= 1 && channels <= 24;
   if (ok) {
     image->height = static_cast<int>(in.U32());
     image->width = static_cast<int>(in.U32());
@@ -173,7 +176,7 @@ bool ReadPsd(const char* fileName, PsdImage* image) {
 
   // Planes in channel order: red, green, blue, alpha into bytes 2, 1, 0, 3 of each pixel.
   static const int kPixelByte[4] = {2, 1, 0, 3};
-  if (compression == 1 && channels > 0) {
+  if (compression == 1) {
     // The table of row byte counts is not needed: each plane is one stream.
     in.Skip(2u * channels * static_cast<uint32_t>(image->height));
   }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, playing and testing Quorvane need, when missing.
-# Usage: scripts/setup.sh [play|test|windows|web|web-test]...
+# Usage: scripts/setup.sh [play|test|windows|web|web-test|fuzz]...
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation)
@@ -10,6 +10,7 @@ for what in "$@"; do
     windows) packages+=(g++-mingw-w64-i686 mingw-w64-i686-dev) ;;
     web) packages+=(emscripten dpkg-dev xz-utils python3) ;;
     web-test) packages+=(emscripten dpkg-dev xz-utils python3 chromium) ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
   esac
 done
 

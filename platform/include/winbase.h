@@ -33,12 +33,14 @@ UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes);
 HFILE WINAPI _lclose(HFILE hFile);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 }
 
 #define FindResource FindResourceA
 #define GetModuleHandle GetModuleHandleA
 #define OutputDebugString OutputDebugStringA
 #define DeleteFile DeleteFileA
+#define GetCurrentDirectory GetCurrentDirectoryA
 
 // The program's entry, defined by the program.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);

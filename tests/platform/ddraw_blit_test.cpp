@@ -307,6 +307,22 @@ TEST_F(Blits, StructuresWithAWrongSizeAreRefused) {
   EXPECT_EQ(dd->GetDisplayMode(&d), DDERR_INVALIDPARAMS);
 }
 
+TEST_F(Blits, AllSurfacesTogetherStayWithinABudget) {
+  // 4096 x 4096 at 16 bits is 32 MiB; all surfaces together hold at most 256 MiB.
+  DDSURFACEDESC2 d = ddtest::Desc();
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  d.dwWidth = d.dwHeight = 4096;
+  std::vector<IDirectDrawSurface4*> made;
+  IDirectDrawSurface4* s = nullptr;
+  while (made.size() < 10 && dd->CreateSurface(&d, &s, nullptr) == DD_OK) made.push_back(s);
+  ASSERT_EQ(made.size(), 8u);
+  EXPECT_EQ(dd->CreateSurface(&d, &s, nullptr), DDERR_OUTOFMEMORY);
+  made.back()->Release();
+  EXPECT_EQ(dd->CreateSurface(&d, &made.back(), nullptr), DD_OK);
+  for (IDirectDrawSurface4* each : made) each->Release();
+}
+
 TEST_F(Blits, BadArgumentsGetResultCodes) {
   IDirectDrawSurface4* s = Make(8, 8);
   EXPECT_EQ(s->BltFast(0, 0, nullptr, nullptr, 0), DDERR_INVALIDPARAMS);
@@ -333,9 +349,10 @@ TEST_F(Blits, BadArgumentsGetResultCodes) {
   EXPECT_EQ(create(0, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(create(10, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(create(static_cast<DWORD>(-10), 10), DDERR_INVALIDPARAMS);
-  EXPECT_EQ(create(100000, 10), DDERR_TOOBIGWIDTH);
-  EXPECT_EQ(create(10, 100000), DDERR_TOOBIGHEIGHT);
-  EXPECT_EQ(create(16384, 16384), DDERR_OUTOFMEMORY);
+  // The largest surface: sides up to 8192, at most 64 MiB.
+  EXPECT_EQ(create(8193, 10), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(create(10, 100000), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(create(8192, 8192), DDERR_OUTOFMEMORY);
 
   DDSURFACEDESC2 d = ddtest::Desc();
   d.dwFlags = DDSD_CAPS;

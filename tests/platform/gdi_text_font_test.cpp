@@ -274,6 +274,22 @@ TEST_F(TextFont, ExtremeSizesStayBounded) {
   }
 }
 
+TEST_F(TextFont, LargeFacesNoFontUsesAreNotKept) {
+  // Each face of about 1000 pixels renders megabytes of glyphs; once no font uses it, it goes
+  // when the next face is made, instead of staying until 64 faces have gathered.
+  std::weak_ptr<plat::gdi::FontFace> first;
+  for (int h = 1000; h < 1004; ++h) {
+    LOGFONTA log = {};
+    log.lfHeight = h;
+    std::strcpy(log.lfFaceName, "Arial");
+    std::shared_ptr<plat::gdi::FontFace> face = plat::gdi::AcquireFace(log);
+    ASSERT_NE(face, nullptr);
+    for (int code = 'A'; code <= 'Z'; ++code) face->Glyph(static_cast<uint8_t>(code));
+    if (h == 1000) first = face;
+  }
+  EXPECT_TRUE(first.expired());
+}
+
 TEST_F(TextFont, DeviceContextStateAndBadHandles) {
   EXPECT_EQ(GetBkMode(canvas.dc), OPAQUE);
   EXPECT_EQ(SetBkMode(canvas.dc, TRANSPARENT), OPAQUE);

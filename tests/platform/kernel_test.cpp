@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -123,7 +124,7 @@ TEST_F(KernelTest, LopenReadsWithShortReadsAtTheEnd) {
   EXPECT_FALSE(DeleteFileA(nullptr));
 }
 
-TEST_F(KernelTest, TempPathReportsTheSizeItNeeds) {
+TEST_F(KernelTest, TempAndCurrentPathsReportTheSizeTheyNeed) {
   char full[MAX_PATH];
   DWORD length = GetTempPathA(sizeof full, full);
   ASSERT_GT(length, 0u);
@@ -133,6 +134,11 @@ TEST_F(KernelTest, TempPathReportsTheSizeItNeeds) {
   EXPECT_EQ(GetTempPathA(sizeof small, small), length + 1);
   EXPECT_EQ(small[0], 'x');  // untouched
   EXPECT_EQ(GetTempPathA(0, nullptr), length + 1);
+
+  char current[4096];
+  length = GetCurrentDirectoryA(sizeof current, current);
+  EXPECT_EQ(std::string(current, length), std::filesystem::current_path().string());
+  EXPECT_EQ(GetCurrentDirectoryA(sizeof small, small), length + 1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The largest pixel memory the display services hand out: DirectDraw surfaces and GDI bitmaps
-// alike. A side of 16384 pixels and a budget of 256 MiB are what a display driver of the time
-// accepts; larger requests are refused the way that driver refuses them. The limits also keep
-// every row and size computation well inside 32 bits.
+// alike. A side of 8192 pixels and 64 MiB for one image are about what a display driver of the
+// late 1990s accepts (the game's largest picture, 800 x 600 at 32 bits, is under 2 MB); larger
+// requests are refused the way that driver refuses them, before anything is allocated, so a
+// small hostile file cannot make a reader take hundreds of megabytes. The limits also keep every
+// row and size computation well inside 32 bits.
 #ifndef QV_PLATFORM_CORE_LIMITS_H
 #define QV_PLATFORM_CORE_LIMITS_H
 
@@ -10,9 +12,9 @@
 namespace plat {
 
 // Widest and highest image, in pixels.
-constexpr int32_t kMaxImageSide = 16384;
+constexpr int32_t kMaxImageSide = 8192;
 // Most bytes of pixel memory for one image, row padding included.
-constexpr uint64_t kMaxImageBytes = 256ull << 20;
+constexpr uint64_t kMaxImageBytes = 64ull << 20;
 
 }  // namespace plat
 

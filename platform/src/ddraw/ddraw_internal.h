@@ -156,6 +156,8 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   void AttachBackBuffers(std::vector<SurfaceObject*> backs);
   // False when the pixel memory could not be had.
   bool HasMemory() const { return bits_ != nullptr; }
+  // The pixel memory the surface takes, counted against the display's budget.
+  uint64_t MemoryBytes() const { return static_cast<uint64_t>(pitch_) * height_; }
   void SetKeys(const Key& source, const Key& destination) {
     srcKey_ = source;
     dstKey_ = destination;

@@ -15,7 +15,17 @@ namespace plat::ddraw {
 
 namespace {
 
+// What all surfaces together may hold: the memory of a machine of the time, and what keeps a
+// program that makes many surfaces of a large picture from taking all of this machine's.
+constexpr uint64_t kMaxAllSurfacesBytes = 256ull << 20;
+
 constexpr DWORD kSrcCopy = 0x00CC0020;
+
+uint64_t SurfaceMemoryInUse() {
+  uint64_t total = 0;
+  for (const SurfaceObject* s : TheDisplay().surfaces) total += s->MemoryBytes();
+  return total;
+}
 
 bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
@@ -328,8 +338,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   const LONG width = static_cast<LONG>(desc->dwWidth);
   const LONG height = static_cast<LONG>(desc->dwHeight);
   if (width <= 0 || height <= 0) return DDERR_INVALIDPARAMS;
-  if (width > kMaxImageSide) return DDERR_TOOBIGWIDTH;
-  if (height > kMaxImageSide) return DDERR_TOOBIGHEIGHT;
+  if (width > kMaxImageSide || height > kMaxImageSide) return DDERR_INVALIDPARAMS;
   PixelFormat format;
   if (flags & DDSD_PIXELFORMAT) {
     if (desc->ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
@@ -341,7 +350,8 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
     CurrentMode(&w, &h, &bpp);
     format = PixelFormat::ForDepth(bpp);
   }
-  if (static_cast<uint64_t>(Pitch(width, format)) * height > kMaxImageBytes) {
+  const uint64_t bytes = static_cast<uint64_t>(Pitch(width, format)) * height;
+  if (bytes > kMaxImageBytes || SurfaceMemoryInUse() + bytes > kMaxAllSurfacesBytes) {
     return inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
   }
   const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);

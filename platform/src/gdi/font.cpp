@@ -18,6 +18,9 @@ namespace plat::gdi {
 
 namespace {
 
+// Rendered glyphs of faces no font uses any more that are kept for a later font of the same face.
+constexpr size_t kMaxUnusedGlyphBytes = 16u << 20;
+
 FT_Library Library() {
   // Kept for the life of the process: fonts held by stock objects and device contexts may be
   // released during static destruction, after any library teardown would have run.
@@ -222,6 +225,12 @@ uint32_t AnsiToUnicode(uint8_t code) {
   return code;
 }
 
+size_t FontFace::GlyphBytes() const {
+  size_t bytes = 0;
+  for (const GlyphImage& glyph : glyphs_) bytes += glyph.coverage.size();
+  return bytes;
+}
+
 const GlyphImage& FontFace::Glyph(uint8_t code) {
   GlyphImage& g = glyphs_[code];
   if (g.loaded) return g;
@@ -389,8 +398,13 @@ std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log) {
       std::max(1, static_cast<int>(RoundDiv(fm.strikeoutPosition * ppem, upem)));
   face->strikeoutThickness = std::max(1, static_cast<int>(RoundDiv(fm.strikeoutSize * ppem, upem)));
 
-  // Faces no font refers to any more are dropped once the cache grows; the ones in use stay.
-  if (cache->size() >= 64) {
+  // Faces no font refers to any more are dropped once the cache grows, or once their glyphs take
+  // much memory (a face of 1000 pixels renders tens of MB); the ones in use stay.
+  size_t unusedGlyphBytes = 0;
+  for (const auto& entry : *cache) {
+    if (entry.second.use_count() == 1) unusedGlyphBytes += entry.second->GlyphBytes();
+  }
+  if (cache->size() >= 64 || unusedGlyphBytes > kMaxUnusedGlyphBytes) {
     for (auto i = cache->begin(); i != cache->end();) {
       i = i->second.use_count() == 1 ? cache->erase(i) : std::next(i);
     }

@@ -56,6 +56,8 @@ struct FontFace {
   int Advance(uint8_t code) { return Glyph(code).advance; }
   // Sum of the advances of `count` characters.
   int64_t Extent(const char* text, size_t count);
+  // Memory the glyphs rendered so far take.
+  size_t GlyphBytes() const;
 
  private:
   GlyphImage glyphs_[256];

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -24,10 +25,32 @@ struct Object {
   HGDIOBJ handle = nullptr;  // set by Register
 };
 
+// Zeroed pixel memory that is not written to zero it: large blocks come from calloc as fresh
+// pages, so a bitmap costs time only where its pixels are drawn (a run-length file that declares
+// a large image and holds a few runs stays cheap).
+class ZeroedBytes {
+ public:
+  // False, with nothing held, when the memory can't be had.
+  bool Allocate(size_t count) {
+    bytes_.reset(static_cast<uint8_t*>(std::calloc(count ? count : 1, 1)));
+    size_ = bytes_ ? count : 0;
+    return bytes_ != nullptr;
+  }
+  uint8_t* data() const { return bytes_.get(); }
+  size_t size() const { return size_; }
+
+ private:
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t, Free> bytes_;
+  size_t size_ = 0;
+};
+
 // A device-independent bitmap section: pixels in memory the bitmap owns.
 struct Bitmap : Object {
   Bitmap() : Object(Kind::Bitmap) {}
-  std::vector<uint8_t> storage;
+  ZeroedBytes storage;
   PixelBuffer pixels;                // view of `storage`
   std::vector<PALETTEENTRY> colors;  // colour table of 8-bit (or less) bitmaps, 256 entries
   int bitsPixel = 0;                 // what GetObjectA reports

@@ -170,7 +170,7 @@ std::unique_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, const PixelFor
   uint64_t bytes = stride * static_cast<uint64_t>(height);
   if (bytes > kMaxImageBytes) return nullptr;
   auto b = std::make_unique<Bitmap>();
-  b->storage.assign(static_cast<size_t>(bytes), 0);
+  if (!b->storage.Allocate(static_cast<size_t>(bytes))) return nullptr;
   b->pixels.width = width;
   b->pixels.height = height;
   b->pixels.format = format;

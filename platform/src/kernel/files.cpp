@@ -1,5 +1,6 @@
-// The 16-bit style file calls (_lopen, _lread, _lclose), DeleteFileA and GetTempPathA, over
-// POSIX files. Windows paths may use backslashes; they are read as directory separators.
+// The 16-bit style file calls (_lopen, _lread, _lclose), DeleteFileA, GetTempPathA and
+// GetCurrentDirectoryA, over POSIX files. Windows paths may use backslashes; they are read as
+// directory separators.
 #include <windows.h>
 
 #include <cerrno>
@@ -166,6 +167,22 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
   const char* env = std::getenv("TMPDIR");
   std::string dir = (env && *env) ? env : "/tmp";
   if (dir.back() != '/') dir += '/';
+  DWORD length = static_cast<DWORD>(dir.size());
+  if (!lpBuffer || nBufferLength < length + 1) return length + 1;
+  std::memcpy(lpBuffer, dir.c_str(), length + 1);
+  return length;
+}
+
+// The working directory, without a trailing separator; the same return rules as GetTempPathA.
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+  QV_ENTRY("GetCurrentDirectoryA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
+  char* cwd = ::getcwd(nullptr, 0);
+  if (!cwd) {
+    SetLastError(ErrorFromErrno(errno));
+    return 0;
+  }
+  const std::string dir = cwd;
+  std::free(cwd);
   DWORD length = static_cast<DWORD>(dir.size());
   if (!lpBuffer || nBufferLength < length + 1) return length + 1;
   std::memcpy(lpBuffer, dir.c_str(), length + 1);

@@ -97,26 +97,27 @@ struct Display {
 };
 
 // Random 5-6-5 pixels; every fifth run of pixels is the key 0.
-void Randomize(uint16_t* pixels, size_t count, bool withKeys, uint32_t seed) {
-  std::mt19937 random(seed);
+void Randomize(uint16_t* pixels, size_t count, bool withKeys, uint32_t pattern) {
+  std::mt19937 random(pattern);
   for (size_t i = 0; i < count; ++i) pixels[i] = static_cast<uint16_t>(random() | 1);
   if (!withKeys) return;
   for (size_t i = 0; i < count; i += 1 + random() % 40)
     for (size_t run = random() % 12; run > 0 && i < count; --run, ++i) pixels[i] = 0;
 }
 
-std::unique_ptr<Surface> MakeSurface(Screen* screen, int w, int h, bool withKeys, uint32_t seed) {
+std::unique_ptr<Surface> MakeSurface(Screen* screen, int w, int h, bool withKeys,
+                                     uint32_t pattern) {
   auto s = std::make_unique<Surface>(screen, w, h, SystemMemory);
   if (s->Lock() == DD_OK) {
     for (int y = 0; y < h; ++y) {
       Randomize(
           reinterpret_cast<uint16_t*>(static_cast<BYTE*>(s->desc.lpSurface) + y * s->desc.lPitch),
-          static_cast<size_t>(w), withKeys, seed + y);
+          static_cast<size_t>(w), withKeys, pattern + y);
     }
     s->Unlock();
   }
   s->alphaMap = new BYTE[static_cast<size_t>(w) * h];
-  std::mt19937 random(seed);
+  std::mt19937 random(pattern);
   for (int i = 0; i < w * h; ++i) s->alphaMap[i] = static_cast<BYTE>(random());
   if (withKeys) s->SetColorKey(0);
   return s;
@@ -124,18 +125,18 @@ std::unique_ptr<Surface> MakeSurface(Screen* screen, int w, int h, bool withKeys
 
 // The same pictures for the other libraries: SDL surfaces, and pixman images over them.
 struct Peer {
-  Peer(int w, int h, bool withKeys, uint32_t seed) {
+  Peer(int w, int h, bool withKeys, uint32_t pattern) {
     surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 16, SDL_PIXELFORMAT_RGB565);
     for (int y = 0; y < h; ++y)
       Randomize(
           reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch),
-          static_cast<size_t>(w), withKeys, seed + y);
+          static_cast<size_t>(w), withKeys, pattern + y);
     image = pixman_image_create_bits(PIXMAN_r5g6b5, w, h, static_cast<uint32_t*>(surface->pixels),
                                      surface->pitch);
     // ARGB with the alpha of the map, and the key pixels transparent, for the blends of pixman
     // and SDL that take their weights from the pixels.
     argb = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-    std::mt19937 random(seed);
+    std::mt19937 random(pattern);
     for (int y = 0; y < h; ++y) {
       const uint16_t* from = reinterpret_cast<const uint16_t*>(
           static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
@@ -199,10 +200,10 @@ Contender PixmanMasked(Peer& from, Peer& to, pixman_op_t op, uint16_t alpha) {
 // A source picture of w x h blended onto an 800 x 600 destination, the same pixels on each
 // side: Quorvane's surfaces and the peers' images.
 struct Pictures {
-  Pictures(int w, int h, bool withKeys, uint32_t seed)
-      : from(w, h, withKeys, seed), to(kW, kH, false, 2) {
+  Pictures(int w, int h, bool withKeys, uint32_t pattern)
+      : from(w, h, withKeys, pattern), to(kW, kH, false, 2) {
     if (!display.screen) return;
-    source = MakeSurface(display.screen.get(), w, h, withKeys, seed);
+    source = MakeSurface(display.screen.get(), w, h, withKeys, pattern);
     dest = MakeSurface(display.screen.get(), kW, kH, false, 2);
   }
   Display display;

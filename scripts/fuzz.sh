@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of tests/fuzz (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
-# in build-fuzz and runs each for a bounded time, one after another, from its checked-in seed
-# corpus. New inputs go to build-fuzz/corpus/<target>, findings to build-fuzz/findings/. Exits
+# in build-fuzz and runs each for a bounded time, one after another, starting from its checked-in
+# sample files (tests/fuzz/corpus/<target>). New inputs go to build-fuzz/corpus/<target>, findings to build-fuzz/findings/. Exits
 # non-zero when any target crashes, leaks or times out.
 # Usage: scripts/fuzz.sh [seconds-per-target] [target...]   (default 5 seconds, every target)
 set -euo pipefail

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of every fuzz target into corpus/<target>/: a few valid samples and a
+"""Writes the starting inputs of every fuzz target into corpus/<target>/: a few valid samples and a
 few damaged ones each, made here from scratch. Run again after changing it; the files are
 checked in."""
 import os

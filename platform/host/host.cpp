@@ -8,6 +8,7 @@
 
 #include "call_format.h"
 #include "core/backend.h"
+#include "core/clock.h"
 #include "core/events.h"
 #include "core/hardware.h"
 #include "core/input_state.h"
@@ -24,8 +25,6 @@ struct ArmedFault {
 };
 
 struct HostState {
-  bool headless = false;
-  bool paceFlips = false;
   uint32_t manualNow = 0;
   std::map<std::string, ArmedFault> faults;
   bool callLog = false;
@@ -143,8 +142,6 @@ void Attach() {
 namespace qvhost {
 
 void UseHeadless(bool paceFlips) {
-  State().headless = true;
-  State().paceFlips = paceFlips;
   plat::SetBackend(plat::CreateHeadlessBackend(paceFlips));
   Attach();
 }
@@ -152,13 +149,9 @@ void UseHeadless(bool paceFlips) {
 void ObserveCalls(bool enabled) { plat::seams::callHook = enabled ? OnCall : nullptr; }
 
 void Reset() {
-  bool headless = State().headless;
-  bool pace = State().paceFlips;
   State() = HostState();
   plat::seams::clock = nullptr;
   plat::TheHardware() = plat::Hardware();
-  State().headless = headless;
-  State().paceFlips = pace;
   plat::ResetInput();
 }
 
@@ -167,7 +160,7 @@ void UseManualClock(uint32_t startMs) {
   plat::seams::clock = &kManualClock;
 }
 void AdvanceClock(uint32_t ms) { State().manualNow += ms; }
-uint32_t Now() { return timeGetTime(); }
+uint32_t Now() { return plat::clock::NowMs(); }
 
 void MouseMotion(int dx, int dy) { plat::events::MouseMotion(dx, dy); }
 void MouseButton(int button, bool down) { plat::events::MouseButton(button, down); }

@@ -14,6 +14,14 @@ for what in "$@"; do
   esac
 done
 
+# Earlier versions of scripts/web-freetype.sh left this one-line source behind; beside Debian 12's
+# debian.sources it makes every apt command fail ("Conflicting values set for option Signed-By").
+stale=/etc/apt/sources.list.d/quorvane-deb-src.list
+if [ -f "$stale" ] && [ "$(cat "$stale")" = "deb-src http://deb.debian.org/debian bookworm main" ]; then
+  echo "Removing $stale, which an earlier Quorvane set-up wrote and which breaks apt"
+  if [ "$(id -u)" -eq 0 ]; then rm -f "$stale"; else sudo rm -f "$stale"; fi
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

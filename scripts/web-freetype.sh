@@ -6,15 +6,34 @@ set -euo pipefail
 dir="$(mkdir -p "$1" && cd "$1" && pwd)"
 [ -f "$dir/install/.done" ] && exit 0
 
-# apt-get source needs a source line for bookworm.
-if ! grep -rqs '^deb-src .*bookworm\|^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  echo "deb-src http://deb.debian.org/debian bookworm main" >/etc/apt/sources.list.d/quorvane-deb-src.list
-  apt-get -o DPkg::Lock::Timeout=600 update -q
-fi
+# apt-get source needs a deb-src line for bookworm. It gets one in a private apt configuration
+# under DIR/apt (its own sources list, signed by Debian's archive key, its own lists and cache),
+# so the system's apt configuration stays exactly as it was. The system's apt.conf.d (proxies and
+# the like) still applies. Runs as root or as a normal user: nothing here needs privileges.
+apt_dir="$dir/apt"
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+[ -r "$keyring" ] || {
+  echo "web-freetype: $keyring is missing (package debian-archive-keyring)" >&2
+  exit 1
+}
+rm -rf "$apt_dir"
+mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+echo "deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm main" \
+  >"$apt_dir/sources.list"
+private_apt=(
+  -o "Dir::Etc::SourceList=$apt_dir/sources.list"
+  -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
+  -o "Dir::State::Lists=$apt_dir/lists"
+  -o "Dir::Cache=$apt_dir/cache"
+  -o "Dir::Cache::pkgcache=" -o "Dir::Cache::srcpkgcache="
+  # apt would hand downloads to its unprivileged _apt user, who may not write to DIR.
+  -o "APT::Sandbox::User=$(id -un)"
+)
+apt-get "${private_apt[@]}" update -q >"$dir/apt-update.log"
 
 rm -rf "$dir/src" "$dir/build" "$dir/install"
 rm -rf "$dir/download" && mkdir -p "$dir/download"
-(cd "$dir/download" && apt-get source --download-only -q freetype)
+(cd "$dir/download" && apt-get "${private_apt[@]}" source --download-only -q freetype)
 dpkg-source -x "$dir"/download/freetype_*.dsc "$dir/src" >/dev/null
 
 emcmake cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=Release \

@@ -3,6 +3,8 @@
 // faults, records message boxes and collects debugger output.
 #include "host.h"
 
+#include <ddraw.h>
+
 #include <cstring>
 #include <map>
 
@@ -29,7 +31,8 @@ struct HostState {
   std::map<std::string, ArmedFault> faults;
   bool callLog = false;
   qvhost::LogScope logScope = qvhost::LogScope::DirectX;
-  std::vector<std::string> callLogLines;
+  std::vector<qvhost::CallRecord> calls;
+  std::vector<std::string> callLines;
   std::vector<std::string> debugOutput;
   std::vector<int> answers;
   size_t nextAnswer = 0;
@@ -90,6 +93,89 @@ const char* TextArg(const plat::trace::Call& call, size_t index) {
   return text ? text : "";
 }
 
+// A call's arguments copied as values: the pointers they hold may not outlive the call.
+qvhost::CallArg Copy(const plat::trace::Arg& arg) {
+  using Kind = plat::trace::Arg::Kind;
+  using Out = qvhost::CallArg::Kind;
+  qvhost::CallArg out;
+  const void* p = arg.pointer;
+  out.null = p == nullptr;
+  switch (arg.kind) {
+    case Kind::Hex:
+    case Kind::Dec:
+      out.kind = Out::Number;
+      out.null = false;
+      out.number = arg.number;
+      break;
+    case Kind::Pointer:
+      out.kind = Out::Pointer;
+      break;
+    case Kind::Window:
+      out.kind = Out::Window;
+      out.number = static_cast<int64_t>(reinterpret_cast<uintptr_t>(p));
+      break;
+    case Kind::Object:
+      out.kind = Out::Object;
+      out.number = arg.number;
+      out.text = arg.label ? arg.label : "";
+      break;
+    case Kind::Text:
+      out.kind = Out::Text;
+      if (p) out.text = static_cast<const char*>(p);
+      break;
+    case Kind::Rect:
+      out.kind = Out::Rect;
+      if (p) out.rect = *static_cast<const RECT*>(p);
+      break;
+    case Kind::Iid:
+      out.kind = Out::Iid;
+      if (p) out.iid = *static_cast<const GUID*>(p);
+      break;
+    case Kind::SurfaceDesc:
+      out.kind = Out::Structure;
+      if (p) {
+        const auto& desc = *static_cast<const DDSURFACEDESC2*>(p);
+        out.flags = desc.dwFlags;
+        if (desc.dwSize != sizeof desc) break;  // only the flags of a structure of another size
+        out.caps = desc.ddsCaps.dwCaps;
+        out.width = desc.dwWidth;
+        out.height = desc.dwHeight;
+        out.backBuffers = desc.dwBackBufferCount;
+        out.bitCount = desc.ddpfPixelFormat.dwRGBBitCount;
+        out.low = desc.ddckCKSrcBlt.dwColorSpaceLowValue;
+        out.high = desc.ddckCKSrcBlt.dwColorSpaceHighValue;
+      }
+      break;
+    case Kind::BltFx:
+      out.kind = Out::Structure;
+      if (p) {
+        out.flags = static_cast<const DDBLTFX*>(p)->dwDDFX;
+        out.low = static_cast<const DDBLTFX*>(p)->dwFillColor;
+      }
+      break;
+    case Kind::ColorKey:
+      out.kind = Out::Structure;
+      if (p) {
+        out.low = static_cast<const DDCOLORKEY*>(p)->dwColorSpaceLowValue;
+        out.high = static_cast<const DDCOLORKEY*>(p)->dwColorSpaceHighValue;
+      }
+      break;
+    case Kind::Caps2:
+      out.kind = Out::Structure;
+      if (p) out.caps = static_cast<const DDSCAPS2*>(p)->dwCaps;
+      break;
+  }
+  return out;
+}
+
+qvhost::CallRecord Record(const plat::trace::Call& call) {
+  qvhost::CallRecord record;
+  record.name = call.name;
+  record.args.reserve(call.count);
+  for (size_t i = 0; i < call.count; ++i) record.args.push_back(Copy(call.args[i]));
+  return record;
+}
+
 // Finds and uses up a fault armed on `name`.
 bool TakeFault(const std::string& name, HRESULT* answer) {
   auto& faults = State().faults;
@@ -111,7 +197,8 @@ std::string Qualified(const char* name, const char* qualifier) {
 bool OnCall(const plat::trace::Call& call, HRESULT* answer) {
   HostState& s = State();
   if (s.callLog && (s.logScope == qvhost::LogScope::Everything || IsDirectX(call.name))) {
-    s.callLogLines.push_back(qvhost::FormatCall(call));
+    s.calls.push_back(Record(call));
+    s.callLines.push_back(qvhost::FormatCall(call));
   }
   if (!s.faults.empty()) {
     if (TakeFault(call.name, answer)) return true;
@@ -219,8 +306,23 @@ void EnableCallLog(bool enabled, LogScope scope) {
   State().callLog = enabled;
   State().logScope = scope;
 }
-const std::vector<std::string>& CallLog() { return State().callLogLines; }
-void ClearCallLog() { State().callLogLines.clear(); }
+const std::vector<CallRecord>& Calls() { return State().calls; }
+std::vector<CallRecord> CallsNamed(const std::string& name) {
+  std::vector<CallRecord> named;
+  for (const CallRecord& call : State().calls)
+    if (call.name == name) named.push_back(call);
+  return named;
+}
+std::vector<std::string> CallNames() {
+  std::vector<std::string> names;
+  for (const CallRecord& call : State().calls) names.push_back(call.name);
+  return names;
+}
+const std::vector<std::string>& CallLog() { return State().callLines; }
+void ClearCallLog() {
+  State().calls.clear();
+  State().callLines.clear();
+}
 const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
 
 void AnswerMessageBoxes(std::vector<int> answers) {

@@ -88,14 +88,45 @@ void Withdraw(Capability capability);
 void Restore(Capability capability);
 bool Has(Capability capability);
 
-// ---- Logs ------------------------------------------------------------------------------------
-// What the call log keeps: DirectX's calls (COM methods and DirectDrawCreate and the like), or
-// every service call.
+// ---- Calls ----------------------------------------------------------------------------------
+// One argument of a recorded call, as a value: what the program passed, copied at the call.
+struct CallArg {
+  enum class Kind { Number, Rect, Pointer, Window, Object, Text, Iid, Structure };
+  Kind kind = Kind::Number;
+  bool null = false;   // a null pointer of any kind
+  int64_t number = 0;  // Number: the value; Object: its serial; Window: the handle's value
+  std::string text;    // Text; Object: its kind ("ddraw", "surface", "palette", "clipper")
+  RECT rect{};         // Rect
+  GUID iid{};          // Iid
+  // Structure (DDSURFACEDESC2, DDBLTFX, DDCOLORKEY, DDSCAPS2): the fields that matter.
+  // flags: DDSURFACEDESC2::dwFlags, DDBLTFX::dwDDFX; caps: ddsCaps.dwCaps, DDSCAPS2::dwCaps;
+  // low and high: a colour key's range, DDBLTFX::dwFillColor in low; the surface
+  // description's width, height, back buffer count, bit count and source key (in low).
+  uint32_t flags = 0, caps = 0, width = 0, height = 0, backBuffers = 0, bitCount = 0;
+  uint32_t low = 0, high = 0;
+};
+// A service call the program made: "Interface::Method" or a function's name, and its arguments
+// in the method's own order.
+struct CallRecord {
+  std::string name;
+  std::vector<CallArg> args;
+  // The argument at `index` as a number (0 when there is none).
+  int64_t Number(size_t index) const { return index < args.size() ? args[index].number : 0; }
+};
+
+// What the call record keeps: DirectX's calls (COM methods and DirectDrawCreate and the like),
+// or every service call.
 enum class LogScope { DirectX, Everything };
-// The call log is off until enabled (formatting every blit would slow the program down).
+// Calls are recorded only while enabled (recording every blit would slow the program down).
 void EnableCallLog(bool enabled, LogScope scope = LogScope::DirectX);
-// Calls with their arguments, one line each, in order: "Interface::Method(args)" (the format is
-// described in call_format.h).
+// The recorded calls, in order.
+const std::vector<CallRecord>& Calls();
+// The recorded calls of one name, in order.
+std::vector<CallRecord> CallsNamed(const std::string& name);
+// The names of the recorded calls, in order.
+std::vector<std::string> CallNames();
+// The recorded calls as text, one line each, "Interface::Method(args)", for people reading a
+// log (call_format.h describes the lines).
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
 // Lines written with OutputDebugStringA.

@@ -17,6 +17,12 @@
 namespace {
 
 const char kModuleName[] = "qvscreen";
+// The line numbers the DirectDraw error messages show for each failing step. They are fixed
+// values, not this file's lines, so a player's report names the same step in every build.
+constexpr int kLineCreateInConstructor = 217;
+constexpr int kLineQueryInConstructor = 222;
+constexpr int kLineCreateInSelectDevice = 1534;
+constexpr int kLineQueryInSelectDevice = 1538;
 
 // Frees a singly linked list from its head, the terminating entry included.
 template <typename Entry>
@@ -107,7 +113,7 @@ Screen::Screen()
       fps(0) {
   // Without a DirectDraw object there is nothing to enumerate: the Screen stays unusable and
   // every creation on it returns 0.
-  if (!CreateDirectDraw(nullptr, 217, 222)) return;
+  if (!CreateDirectDraw(nullptr, kLineCreateInConstructor, kLineQueryInConstructor)) return;
   EnumerateDevices();
   EnumerateModes();
 }
@@ -718,7 +724,8 @@ int Screen::SelectDevice(DWORD index) {
   FreeList(modes);
   modeCount = 0;
   ReleaseInterface(directDraw);
-  const int created = CreateDirectDraw(entry->guidPointer, 1534, 1538);
+  const int created =
+      CreateDirectDraw(entry->guidPointer, kLineCreateInSelectDevice, kLineQueryInSelectDevice);
   // Without a DirectDraw object the list is left with its head alone.
   EnumerateModes();
   return created;

@@ -19,6 +19,9 @@
 namespace {
 
 const char kModuleName[] = "qvsurface";
+// The line number a failed copy's DirectDraw error message shows: a fixed value, so a player's
+// report names the same step in every build.
+constexpr int kLineCopyCreate = 276;
 
 // A display that never comes back must not hang the program: Lock and Unlock give up after
 // this many restores.
@@ -138,7 +141,7 @@ Surface::Surface(const Surface& other) : Surface() {
   if (directDraw) result = directDraw->CreateSurface(&desc, &surface, nullptr);
   if (FAILED(result)) {
     surface = nullptr;
-    ReportDirectDrawError(result, screen ? screen->window : nullptr, kModuleName, 276);
+    ReportDirectDrawError(result, screen ? screen->window : nullptr, kModuleName, kLineCopyCreate);
     return;
   }
   directDraw->AddRef();

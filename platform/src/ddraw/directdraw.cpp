@@ -524,10 +524,7 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
            plat::trace::Ptr(lplpDD), plat::trace::Ptr(pUnkOuter));
   if (!lplpDD) return DDERR_INVALIDPARAMS;
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
-  if (lpGUID && !flagValue) {
-    static const GUID kNull = {};
-    if (!IsEqualGUID(*lpGUID, kNull)) return DDERR_INVALIDDIRECTDRAWGUID;
-  }
+  if (lpGUID && !flagValue && !IsEqualGUID(*lpGUID, GUID_NULL)) return DDERR_INVALIDDIRECTDRAWGUID;
   auto* object = new plat::ddraw::DirectDrawObject();
   *lplpDD = object->V1();
   return DD_OK;

@@ -178,7 +178,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
   QV_ENTRY("GetCurrentDirectoryA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
   char* cwd = ::getcwd(nullptr, 0);
   if (!cwd) {
-    SetLastError(ErrorFromErrno(errno));
+    plat::SetError(ErrorFromErrno(errno));
     return 0;
   }
   const std::string dir = cwd;

@@ -98,37 +98,24 @@ TEST_F(ClippedTest, ZoomAndResizeAboutTheCentre) {
   ASSERT_EQ(src->SetColorKey(0xFFFF), DD_OK);
   auto dst = Make(800, 600, 16);
   const RECT all = {0, 0, 100, 50};
-  // Where each draw lands, and the source pixels at its corners (0: the key, left out).
-  const struct {
-    std::function<HRESULT()> draw;
-    Box drawn;
-    DWORD topLeft;
-    DWORD bottomRight = 5000;
-  } draws[] = {
-      {[&] { return src->BlitZoom(dst.get(), 200, 100, all, 2.0f); }, {150, 75, 350, 175}, 0xFFFF},
-      {[&] { return src->BlitZoomKeyed(dst.get(), 200, 100, all, 0.5f); },
-       {225, 112, 275, 137},
-       0,
-       4899},  // every other pixel
-      {[&] { return src->BlitResize(dst.get(), 200, 100, all, 300, 100); },
-       {100, 75, 400, 175},
-       0xFFFF},
-      // Cut by the edge: the source's edges move by half the cut.
-      {[&] { return src->BlitZoom(dst.get(), -50, 0, all, 2.0f); }, {0, 0, 100, 75}, 1251},
-      {[&] { return src->BlitResizeKeyed(dst.get(), 0, 0, all, 400, 100); }, {0, 0, 250, 75}, 1238},
-      // Huge: covers the clip rectangle.
-      {[&] { return src->BlitZoom(dst.get(), 0, 0, all, 1e30f); }, {0, 0, 800, 600}, 0xFFFF},
-  };
-  for (const auto& d : draws) {
-    Fill(*dst, 0);
-    ASSERT_EQ(d.draw(), DD_OK);
-    const Box& box = d.drawn;
+  // Where a draw landed, and the source pixels at its corners (0: the key, left out).
+  const auto landed = [&](HRESULT result, Box box, DWORD topLeft, DWORD bottomRight = 5000) {
+    SCOPED_TRACE(::testing::PrintToString(box));
+    EXPECT_EQ(result, DD_OK);
     EXPECT_EQ(Drawn(*dst), box);
-    EXPECT_EQ(Get(*dst, box[0], box[1]), d.topLeft) << box[0] << "," << box[1];
-    EXPECT_EQ(Get(*dst, box[2] - 1, box[3] - 1), d.bottomRight) << box[2] << "," << box[3];
-  }
+    EXPECT_EQ(Get(*dst, box[0], box[1]), topLeft);
+    EXPECT_EQ(Get(*dst, box[2] - 1, box[3] - 1), bottomRight);
+    Fill(*dst, 0);
+  };
+  landed(src->BlitZoom(dst.get(), 200, 100, all, 2.0f), {150, 75, 350, 175}, 0xFFFF);
+  landed(src->BlitZoomKeyed(dst.get(), 200, 100, all, 0.5f), {225, 112, 275, 137}, 0, 4899);
+  landed(src->BlitResize(dst.get(), 200, 100, all, 300, 100), {100, 75, 400, 175}, 0xFFFF);
+  // Cut by the edge: the source's edges move by half the cut.
+  landed(src->BlitZoom(dst.get(), -50, 0, all, 2.0f), {0, 0, 100, 75}, 1251);
+  landed(src->BlitResizeKeyed(dst.get(), 0, 0, all, 400, 100), {0, 0, 250, 75}, 1238);
+  // Huge: covers the clip rectangle.
+  landed(src->BlitZoom(dst.get(), 0, 0, all, 1e30f), {0, 0, 800, 600}, 0xFFFF);
   // A negative zoom acts as 0: an empty rectangle, refused. Nothing to draw: E_FAIL.
-  Fill(*dst, 0);
   EXPECT_EQ(src->BlitZoom(dst.get(), 200, 100, all, -1.0f), DDERR_INVALIDRECT);
   EXPECT_EQ(src->BlitResize(dst.get(), 0, 0, all, 0, 10), E_FAIL);
   EXPECT_EQ(src->BlitResizeKeyed(dst.get(), 0, 0, all, 10, -1), E_FAIL);

@@ -5,6 +5,7 @@
 
 #include <ddraw.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -186,6 +187,35 @@ bool TakeFault(const std::string& name, HRESULT* answer) {
   return true;
 }
 
+// Calls Windows documents as never failing: their answers are facts (a count, a time, a
+// rectangle), not a success or a failure, and the void ones have no way to report one.
+bool NeverFails(const std::string& name) {
+  static const char* const kFunctions[] = {"SetRect",
+                                           "SetRectEmpty",
+                                           "OffsetRect",
+                                           "IntersectRect",
+                                           "IsRectEmpty",
+                                           "PtInRect",
+                                           "GetLastError",
+                                           "SetLastError",
+                                           "GetTickCount",
+                                           "timeGetTime",
+                                           "Sleep",
+                                           "QueryPerformanceCounter",
+                                           "QueryPerformanceFrequency",
+                                           "OutputDebugStringA",
+                                           "PostQuitMessage"};
+  for (const char* function : kFunctions)
+    if (name == function) return true;
+  // IUnknown's AddRef and Release, of any interface (qualified or not): reference counts.
+  for (const char* method : {"::AddRef", "::Release"}) {
+    const size_t length = std::strlen(method);
+    if (name.size() > length && name.compare(name.size() - length, length, method) == 0)
+      return true;
+  }
+  return false;
+}
+
 // A qualified name puts the qualifier after the interface: "IDirectInputDevice(Mouse)::Acquire".
 std::string Qualified(const char* name, const char* qualifier) {
   std::string qualified = name;
@@ -268,6 +298,12 @@ void AltF4() {
 void CloseWindow() { plat::events::CloseRequested(); }
 void FocusLost() { plat::events::FocusChanged(false); }
 void FocusRegained() { plat::events::FocusChanged(true); }
+void AttachJoystick(const std::string& name, int buttons) {
+  plat::events::JoystickAttached(true, name.c_str(), buttons);
+}
+void DetachJoystick() { plat::events::JoystickAttached(false, "", 0); }
+void JoystickAxis(int axis, int value) { plat::events::JoystickAxis(axis, value); }
+void JoystickButton(int button, bool down) { plat::events::JoystickButton(button, down); }
 
 int FrameCount() { return State().frameCount; }
 const Frame& LastFrame() { return State().lastFrame; }
@@ -275,9 +311,16 @@ const std::vector<uint64_t>& FrameHashes() { return State().frameHashes; }
 void OnFrame(std::function<void(int)> callback) { State().onFrame = std::move(callback); }
 void CaptureFrames(bool enabled) { State().captureFrames = enabled; }
 
-void FailCall(const std::string& name, HRESULT result, int times) {
-  if (times == 0) return;
-  State().faults[name] = {result, times};
+bool CanFail(const std::string& name) { return !NeverFails(name); }
+
+bool FailCall(const std::string& name, HRESULT result, int times) {
+  if (!CanFail(name)) {
+    std::fprintf(stderr, "qvhost::FailCall: %s never fails on Windows; no fault armed\n",
+                 name.c_str());
+    return false;
+  }
+  if (times != 0) State().faults[name] = {result, times};
+  return true;
 }
 void ClearFaults() { State().faults.clear(); }
 void LoseSurfaces() { plat::events::VideoMemoryLost(); }

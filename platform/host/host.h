@@ -46,6 +46,13 @@ void AltF4();
 void CloseWindow();
 void FocusLost();
 void FocusRegained();
+// A joystick plugged in, with its product name and number of buttons, or pulled out. The
+// program finds it when it next lists its input devices.
+void AttachJoystick(const std::string& name, int buttons);
+void DetachJoystick();
+// The stick's deflection on one axis (0 x, 1 y, ... 7) in device units, -32768..32767.
+void JoystickAxis(int axis, int value);
+void JoystickButton(int button, bool down);  // buttons 0..31
 
 // ---- Frames ----------------------------------------------------------------------------------
 struct Frame {
@@ -72,7 +79,14 @@ bool SaveFrame(const Frame& frame, const std::string& path);
 // The named call fails with `result` (`times` calls in a row; -1 for every call). Names are
 // "Interface::Method" ("IDirectDraw4::CreateSurface", "IDirectDrawSurface4::Blt") or the plain
 // function name ("DirectDrawCreate", "DirectInputCreateA").
-void FailCall(const std::string& name, HRESULT result, int times = 1);
+// Calls that never fail on Windows (every interface's AddRef and Release, the rectangle helpers
+// such as SetRect, the clock, Sleep, GetLastError, ...) are refused: skipping them would give
+// leaks, freed objects still in use or a clock that stands still, which no real system shows.
+// A refused fault is a mistake in the test: FailCall then arms nothing, says so on stderr and
+// returns false. It returns true when the fault is armed.
+bool FailCall(const std::string& name, HRESULT result, int times = 1);
+// Whether FailCall accepts faults on `name`.
+bool CanFail(const std::string& name);
 void ClearFaults();
 // Every surface that loses its memory on a mode change or focus loss (primary, back buffers,
 // video memory) becomes lost now.

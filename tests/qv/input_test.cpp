@@ -5,7 +5,6 @@
 #include <climits>
 #include <set>
 
-#include "core/events.h"
 #include "host.h"
 #include "input.h"
 
@@ -236,7 +235,7 @@ TEST_F(Input, WithoutJoystickTheJoystickSideStaysZero) {
 
 TEST_F(Input, AttachedJoystickMovesByItsDeflection) {
   delete input;
-  plat::events::JoystickAttached(true, "Test Pad", 4);
+  qvhost::AttachJoystick("Test Pad", 4);
   input = new InputDevices();
   ASSERT_EQ(input->Create(GetModuleHandleA(nullptr), window, 0), 1);
   EXPECT_EQ(enumeratedJoystick, nullptr);  // converted and let go
@@ -245,8 +244,8 @@ TEST_F(Input, AttachedJoystickMovesByItsDeflection) {
 
   input->SetJoystickLimits(-1500, -1500, 1500, 1500);
   input->SetJoystickSensitivity(0.5f);
-  plat::events::JoystickAxis(0, 32767);  // full right: 1000 in the range set
-  plat::events::JoystickButton(2, true);
+  qvhost::JoystickAxis(0, 32767);  // full right: 1000 in the range set
+  qvhost::JoystickButton(2, true);
   input->Update();
   input->Update();
   int x = 0, y = 0;
@@ -261,7 +260,7 @@ TEST_F(Input, AttachedJoystickMovesByItsDeflection) {
   EXPECT_EQ(x, 2000);
   EXPECT_EQ(input->GetKeyState(KeyJoystickButton0 + 2), KeyHeld);
   EXPECT_EQ(input->GetKeyState(KeyJoystickButton0), KeyUp);
-  plat::events::JoystickAttached(false, "", 0);
+  qvhost::DetachJoystick();
 }
 
 TEST_F(Input, FocusLossKeepsStatesUntilTheKeyboardIsBack) {

@@ -43,6 +43,12 @@ int Pitch(int width, const PixelFormat& f) {
   return static_cast<int>((static_cast<int64_t>(width) * f.BytesPerPixel() + 3) & ~int64_t{3});
 }
 
+// The bits of a raw value that a pixel of the format holds.
+uint32_t DepthMask(const PixelFormat& format) {
+  const uint32_t bits = format.BytesPerPixel() * 8;
+  return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+}
+
 SurfaceObject* AsSurface(LPDIRECTDRAWSURFACE4 s) { return static_cast<SurfaceObject*>(s); }
 
 // A pixel format a surface may be created with, from its description.
@@ -182,10 +188,7 @@ PixelBuffer SurfaceObject::Buffer() const {
   return b;
 }
 
-uint32_t SurfaceObject::CutToDepth(uint32_t value) const {
-  const uint32_t bits = format_.BytesPerPixel() * 8;
-  return bits >= 32 ? value : value & ((1u << bits) - 1);
-}
+uint32_t SurfaceObject::CutToDepth(uint32_t value) const { return value & DepthMask(format_); }
 
 void SurfaceObject::MarkLost() { lost_ = true; }
 
@@ -446,11 +449,6 @@ struct BltRequest {
   std::vector<RECT> clips;
 };
 
-uint32_t DepthMask(const PixelFormat& format) {
-  const uint32_t bits = format.BytesPerPixel() * 8;
-  return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
-}
-
 // Blt's flags for what this display has no hardware for, and contradictory waiting.
 HRESULT RefuseUnsupportedBlt(DWORD flags) {
   if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHADESTNEG |
@@ -507,6 +505,33 @@ HRESULT ReadBltKey(DWORD flags, DWORD ownFlag, DWORD overrideFlag, const Key& ow
     *key = {true, low, std::max(low, high)};
   }
   return DD_OK;
+}
+
+// The colour keys a copy may use: the surfaces' own, and the masks that cut an override to
+// each surface's depth.
+struct BltKeySources {
+  Key source;
+  uint32_t sourceMask = 0;
+  Key destination;
+  uint32_t destinationMask = 0;
+};
+
+// Everything Blt's flags and effects ask for, checked: the request but for its rectangles.
+HRESULT ReadBltRequest(DWORD flags, const DDBLTFX* fx, bool haveSource, const BltKeySources& keys,
+                       BltRequest* request) {
+  HRESULT result = RefuseUnsupportedBlt(flags);
+  if (result != DD_OK) return result;
+  result = ReadBltEffects(flags, fx, haveSource, request);
+  if (result != DD_OK) return result;
+  if (request->fill) {
+    request->fillValue = fx->dwFillColor & keys.destinationMask;
+    return DD_OK;
+  }
+  result = ReadBltKey(flags, DDBLT_KEYSRC, DDBLT_KEYSRCOVERRIDE, keys.source,
+                      fx ? &fx->ddckSrcColorkey : nullptr, keys.sourceMask, &request->srcKey);
+  if (result != DD_OK) return result;
+  return ReadBltKey(flags, DDBLT_KEYDEST, DDBLT_KEYDESTOVERRIDE, keys.destination,
+                    fx ? &fx->ddckDestColorkey : nullptr, keys.destinationMask, &request->dstKey);
 }
 
 // The destination rectangle (the whole surface when not given), the source rectangle of a
@@ -571,18 +596,16 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
   QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src), trace::Rect(srcRect),
            trace::Hex(flags), FxArg(fx));
 
+  // The surfaces' own colour keys and depths, which the request's keys come from.
+  BltKeySources keys;
+  keys.destination = dstKey_;
+  keys.destinationMask = DepthMask(format_);
+  if (src) {
+    keys.source = src->srcKey_;
+    keys.sourceMask = DepthMask(src->format_);
+  }
   BltRequest request;
-  HRESULT result = RefuseUnsupportedBlt(flags);
-  if (result == DD_OK) result = ReadBltEffects(flags, fx, src != nullptr, &request);
-  if (result == DD_OK && !request.fill) {
-    result =
-        ReadBltKey(flags, DDBLT_KEYSRC, DDBLT_KEYSRCOVERRIDE, src->srcKey_,
-                   fx ? &fx->ddckSrcColorkey : nullptr, DepthMask(src->format_), &request.srcKey);
-  }
-  if (result == DD_OK && !request.fill) {
-    result = ReadBltKey(flags, DDBLT_KEYDEST, DDBLT_KEYDESTOVERRIDE, dstKey_,
-                        fx ? &fx->ddckDestColorkey : nullptr, DepthMask(format_), &request.dstKey);
-  }
+  HRESULT result = ReadBltRequest(flags, fx, src != nullptr, keys, &request);
   if (result != DD_OK) return result;
 
   const bool fill = request.fill;
@@ -592,7 +615,6 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
   result = ReadBltRectangles(dstRect, width_, height_, srcRect, fill ? 0 : src->width_,
                              fill ? 0 : src->height_, clipper_, IsPrimary(), &request);
   if (result != DD_OK) return result;
-  if (fill) request.fillValue = CutToDepth(fx->dwFillColor);
 
   const PixelBuffer dst = Pixels();
   RECT source = request.src;

@@ -221,15 +221,59 @@ TEST_F(Blits, StretchIsNearestNeighbourAndMirrorsOnRequest) {
   EXPECT_NE(hal.dwCaps & DDCAPS_BLTSTRETCH, 0u);
 }
 
-TEST_F(Blits, OverlappingBlitWithinOneSurfaceReadsTheOriginal) {
-  IDirectDrawSurface4* s = Make(6, 1);
-  Write(s, {1, 2, 3, 4, 5, 6});
-  RECT from = {0, 0, 4, 1};
-  ASSERT_EQ(s->BltFast(2, 0, s, &from, 0), DD_OK);
-  EXPECT_EQ(Read(s), (std::vector<uint32_t>{1, 2, 1, 2, 3, 4}));
-  RECT to = {0, 0, 4, 1}, src = {2, 0, 6, 1};
-  ASSERT_EQ(s->Blt(&to, s, &src, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(Read(s), (std::vector<uint32_t>{1, 2, 3, 4, 3, 4}));
+// A surface drawn onto itself reads its pixels as they were before the blit, whichever way the
+// rectangles overlap: each blit gives what the same blit from an unchanged copy gives.
+TEST_F(Blits, BlitsWithinOneSurfaceReadThePixelsAsTheyWere) {
+  IDirectDrawSurface4* s = Make(12, 10);
+  IDirectDrawSurface4* copy = Make(12, 10);
+  std::vector<uint32_t> picture(12 * 10);
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint32_t>(0x100 + i * 7);
+  const RECT from = {3, 3, 9, 7};
+  const RECT moved[] = {{1, 3, 7, 7}, {5, 3, 11, 7}, {3, 1, 9, 5},   {3, 5, 9, 9},
+                        {1, 1, 7, 5}, {5, 5, 11, 9}, {2, 2, 12, 10}, {4, 4, 7, 6}};
+  DDBLTFX fx = ddtest::Fx();
+  fx.dwDDFX = DDBLTFX_MIRRORLEFTRIGHT | DDBLTFX_MIRRORUPDOWN;
+  fx.ddckSrcColorkey = {picture[12 * 4 + 5], picture[12 * 4 + 5]};
+  enum How { kBlt, kBltKeyed, kBltMirrored, kBltFast, kBitBlt, kStretchBlt, kWays };
+  auto draw = [&](How how, IDirectDrawSurface4* src, const RECT& to) {
+    RECT d = to, f = from;
+    const int w = to.right - to.left, h = to.bottom - to.top;
+    const bool sameSize = w == f.right - f.left && h == f.bottom - f.top;
+    switch (how) {
+      case kBlt:
+        return s->Blt(&d, src, &f, DDBLT_WAIT, nullptr);
+      case kBltKeyed:
+        return s->Blt(&d, src, &f, DDBLT_WAIT | DDBLT_KEYSRCOVERRIDE, &fx);
+      case kBltMirrored:
+        return s->Blt(&d, src, &f, DDBLT_WAIT | DDBLT_DDFX, &fx);
+      case kBltFast:
+        return sameSize ? s->BltFast(to.left, to.top, src, &f, DDBLTFAST_WAIT) : DD_OK;
+      default: {
+        HDC dc = nullptr, srcDc = nullptr;
+        if (s->GetDC(&dc) != DD_OK) return DDERR_GENERIC;
+        if (src != s && src->GetDC(&srcDc) != DD_OK) return DDERR_GENERIC;
+        const BOOL done =
+            how == kBitBlt
+                ? BitBlt(dc, to.left, to.top, w, h, srcDc ? srcDc : dc, f.left, f.top, SRCCOPY)
+                : StretchBlt(dc, to.right, to.top, -w, h, srcDc ? srcDc : dc, f.left, f.top,
+                             f.right - f.left, f.bottom - f.top, SRCCOPY);
+        if (srcDc) src->ReleaseDC(srcDc);
+        s->ReleaseDC(dc);
+        return done ? DD_OK : DDERR_GENERIC;
+      }
+    }
+  };
+  for (int how = 0; how < kWays; ++how) {
+    for (const RECT& to : moved) {
+      Write(s, picture);
+      Write(copy, picture);
+      ASSERT_EQ(draw(static_cast<How>(how), copy, to), DD_OK);
+      const std::vector<uint32_t> want = Read(s);
+      Write(s, picture);
+      ASSERT_EQ(draw(static_cast<How>(how), s, to), DD_OK);
+      EXPECT_EQ(Read(s), want) << "way " << how << ", to " << to.left << "," << to.top;
+    }
+  }
 }
 
 TEST_F(Blits, BusySurfacesRefuseBlitsLocksAndDeviceContexts) {

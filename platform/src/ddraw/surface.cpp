@@ -8,6 +8,7 @@
 #include "core/gdi_bridge.h"
 #include "core/hardware.h"
 #include "core/limits.h"
+#include "core/overlap_copy.h"
 #include "ddraw/ddraw_internal.h"
 #include "ddraw/entry_args.h"
 
@@ -40,6 +41,12 @@ RECT Intersect(const RECT& a, const RECT& b) {
 
 int Pitch(int width, const PixelFormat& f) {
   return static_cast<int>((static_cast<int64_t>(width) * f.BytesPerPixel() + 3) & ~int64_t{3});
+}
+
+// The bits of a raw value that a pixel of the format holds.
+uint32_t DepthMask(const PixelFormat& format) {
+  const uint32_t bits = format.BytesPerPixel() * 8;
+  return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
 }
 
 SurfaceObject* AsSurface(LPDIRECTDRAWSURFACE4 s) { return static_cast<SurfaceObject*>(s); }
@@ -181,10 +188,7 @@ PixelBuffer SurfaceObject::Buffer() const {
   return b;
 }
 
-uint32_t SurfaceObject::CutToDepth(uint32_t value) const {
-  const uint32_t bits = format_.BytesPerPixel() * 8;
-  return bits >= 32 ? value : value & ((1u << bits) - 1);
-}
+uint32_t SurfaceObject::CutToDepth(uint32_t value) const { return value & DepthMask(format_); }
 
 void SurfaceObject::MarkLost() { lost_ = true; }
 
@@ -255,17 +259,18 @@ void SurfaceObject::FillDesc(DDSURFACEDESC2* desc) const {
   desc->ddsCaps.dwCaps = caps_;
 }
 
-HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* out,
-                                        IUnknown* outer) {
-  QV_ENTRY("IDirectDraw4::CreateSurface", DescArg(desc), trace::Ptr(out), trace::Ptr(outer));
-  if (!desc || !out) return DDERR_INVALIDPARAMS;
-  *out = nullptr;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  if (desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-  if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
+namespace {
 
-  const DWORD flags = desc->dwFlags;
-  const DWORD caps = (flags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+// Where a new surface's memory is: video memory when asked for, or when "any memory" is asked
+// for and the display has some; system memory otherwise.
+struct SurfaceMemory {
+  bool inVideo = false;
+  DWORD caps = 0;  // the memory capabilities the surface reports
+};
+
+// The memory the capabilities ask for, refused for kinds of surface this display has no
+// hardware for.
+HRESULT ChooseMemory(DWORD caps, SurfaceMemory* memory) {
   const bool wantSystem = (caps & DDSCAPS_SYSTEMMEMORY) != 0;
   const bool wantVideo = (caps & DDSCAPS_VIDEOMEMORY) != 0;
   if (wantSystem && wantVideo) return DDERR_INVALIDCAPS;
@@ -275,92 +280,151 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
   if (caps & (DDSCAPS_BACKBUFFER | DDSCAPS_FRONTBUFFER)) return DDERR_INVALIDCAPS;
   const bool videoAvailable = TheHardware().videoMemory;
   if (wantVideo && !videoAvailable) return DDERR_OUTOFVIDEOMEMORY;
-  // "Any memory" is video memory while there is some.
-  const bool inVideo = wantVideo || (!wantSystem && videoAvailable);
-  const DWORD memoryCaps = inVideo ? (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)
-                                   : static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY);
-  Key srcKey, dstKey;
-  if (flags & DDSD_CKSRCBLT) {
-    srcKey = {true, desc->ddckCKSrcBlt.dwColorSpaceLowValue,
-              desc->ddckCKSrcBlt.dwColorSpaceLowValue};
-  }
-  if (flags & DDSD_CKDESTBLT) {
-    dstKey = {true, desc->ddckCKDestBlt.dwColorSpaceLowValue,
-              desc->ddckCKDestBlt.dwColorSpaceLowValue};
-  }
+  memory->inVideo = wantVideo || (!wantSystem && videoAvailable);
+  memory->caps = memory->inVideo ? (DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)
+                                 : static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY);
+  return DD_OK;
+}
 
-  if (caps & DDSCAPS_PRIMARYSURFACE) {
-    if (primary_) return DDERR_PRIMARYSURFACEALREADYEXISTS;
-    if (flags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
-    int backCount = 0;
-    if (caps & DDSCAPS_FLIP) {
-      if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
-      if (!(flags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0) {
-        return DDERR_INVALIDCAPS;
-      }
-      if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
-      if (desc->dwBackBufferCount > 3) return DDERR_OUTOFVIDEOMEMORY;
-      if (desc->dwBackBufferCount >= 2 && !TheHardware().secondBackBuffer) {
-        return DDERR_OUTOFVIDEOMEMORY;
-      }
-      backCount = static_cast<int>(desc->dwBackBufferCount);
-    } else if ((caps & DDSCAPS_COMPLEX) || (flags & DDSD_BACKBUFFERCOUNT)) {
+// The colour keys a description gives the new surface: single values, the low one of each.
+void KeysFromDescription(const DDSURFACEDESC2& desc, Key* srcKey, Key* dstKey) {
+  if (desc.dwFlags & DDSD_CKSRCBLT) {
+    *srcKey = {true, desc.ddckCKSrcBlt.dwColorSpaceLowValue,
+               desc.ddckCKSrcBlt.dwColorSpaceLowValue};
+  }
+  if (desc.dwFlags & DDSD_CKDESTBLT) {
+    *dstKey = {true, desc.ddckCKDestBlt.dwColorSpaceLowValue,
+               desc.ddckCKDestBlt.dwColorSpaceLowValue};
+  }
+}
+
+// The caller's capabilities less the memory ones, which the surface's memory decides.
+DWORD CapsBesidesMemory(DWORD caps) {
+  return caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
+}
+
+// The number of back buffers a primary surface's description asks for. A flipping chain needs
+// the exclusive mode and as many buffers as the display has memory for.
+HRESULT BackBufferCount(const DDSURFACEDESC2& desc, DWORD caps, bool exclusive, int* count) {
+  *count = 0;
+  if (caps & DDSCAPS_FLIP) {
+    if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
+    if (!(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount == 0) {
       return DDERR_INVALIDCAPS;
     }
-    int w, h, bpp;
-    CurrentMode(&w, &h, &bpp);
-    const PixelFormat format = PixelFormat::ForDepth(bpp);
-    const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
-    auto* front = new SurfaceObject(
-        this, w, h, format, keep | memoryCaps | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE, true);
-    std::vector<SurfaceObject*> backs;
-    bool ok = front->HasMemory();
-    for (int i = 0; i < backCount; ++i) {
-      DWORD backCaps = (i == 0 ? DDSCAPS_BACKBUFFER : 0) | DDSCAPS_FLIP | DDSCAPS_COMPLEX |
-                       memoryCaps | (caps & DDSCAPS_3DDEVICE);
-      backs.push_back(new SurfaceObject(this, w, h, format, backCaps, true));
-      ok = ok && backs.back()->HasMemory();
+    if (!exclusive) return DDERR_NOEXCLUSIVEMODE;
+    if (desc.dwBackBufferCount > 3) return DDERR_OUTOFVIDEOMEMORY;
+    if (desc.dwBackBufferCount >= 2 && !TheHardware().secondBackBuffer) {
+      return DDERR_OUTOFVIDEOMEMORY;
     }
-    front->AttachBackBuffers(std::move(backs));
-    if (!ok) {
-      front->Drop();
-      return DDERR_OUTOFMEMORY;
-    }
-    front->SetFullScreen(Exclusive());
-    front->SetKeys(srcKey, dstKey);
-    primary_ = front;
-    *out = front;
+    *count = static_cast<int>(desc.dwBackBufferCount);
+  } else if ((caps & DDSCAPS_COMPLEX) || (desc.dwFlags & DDSD_BACKBUFFERCOUNT)) {
+    return DDERR_INVALIDCAPS;
+  }
+  return DD_OK;
+}
+
+// The primary surface, in the display's mode, with its back buffers when it heads a flipping
+// chain. The whole chain is given up when any buffer's memory cannot be had.
+HRESULT CreatePrimaryChain(DirectDrawObject* owner, const DDSURFACEDESC2& desc, DWORD caps,
+                           const SurfaceMemory& memory, SurfaceObject** out) {
+  if (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
+  int backCount = 0;
+  const HRESULT counted = BackBufferCount(desc, caps, owner->Exclusive(), &backCount);
+  if (counted != DD_OK) return counted;
+  int w, h, bpp;
+  CurrentMode(&w, &h, &bpp);
+  const PixelFormat format = PixelFormat::ForDepth(bpp);
+  auto* front = new SurfaceObject(
+      owner, w, h, format,
+      CapsBesidesMemory(caps) | memory.caps | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE, true);
+  std::vector<SurfaceObject*> backs;
+  bool ok = front->HasMemory();
+  for (int i = 0; i < backCount; ++i) {
+    DWORD backCaps = (i == 0 ? DDSCAPS_BACKBUFFER : 0) | DDSCAPS_FLIP | DDSCAPS_COMPLEX |
+                     memory.caps | (caps & DDSCAPS_3DDEVICE);
+    backs.push_back(new SurfaceObject(owner, w, h, format, backCaps, true));
+    ok = ok && backs.back()->HasMemory();
+  }
+  front->AttachBackBuffers(std::move(backs));
+  if (!ok) {
+    front->Drop();
+    return DDERR_OUTOFMEMORY;
+  }
+  front->SetFullScreen(owner->Exclusive());
+  *out = front;
+  return DD_OK;
+}
+
+// The pixel format of an off-screen surface: the description's, or the display's.
+HRESULT OffscreenFormat(const DDSURFACEDESC2& desc, PixelFormat* format) {
+  if (desc.dwFlags & DDSD_PIXELFORMAT) {
+    if (desc.ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
+    if (!FormatFromDescription(desc.ddpfPixelFormat, format)) return DDERR_INVALIDPIXELFORMAT;
     return DD_OK;
   }
+  int w, h, bpp;
+  CurrentMode(&w, &h, &bpp);
+  *format = PixelFormat::ForDepth(bpp);
+  return DD_OK;
+}
 
+// An off-screen surface of the described size and format, within the memory all surfaces
+// together may take.
+HRESULT CreateOffscreenSurface(DirectDrawObject* owner, const DDSURFACEDESC2& desc, DWORD caps,
+                               const SurfaceMemory& memory, SurfaceObject** out) {
+  const DWORD flags = desc.dwFlags;
   if (caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
   if (!(flags & DDSD_WIDTH) || !(flags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
-  const LONG width = static_cast<LONG>(desc->dwWidth);
-  const LONG height = static_cast<LONG>(desc->dwHeight);
+  const LONG width = static_cast<LONG>(desc.dwWidth);
+  const LONG height = static_cast<LONG>(desc.dwHeight);
   if (width <= 0 || height <= 0) return DDERR_INVALIDPARAMS;
   if (width > kMaxImageSide || height > kMaxImageSide) return DDERR_INVALIDPARAMS;
   PixelFormat format;
-  if (flags & DDSD_PIXELFORMAT) {
-    if (desc->ddpfPixelFormat.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
-    if (!FormatFromDescription(desc->ddpfPixelFormat, &format)) {
-      return DDERR_INVALIDPIXELFORMAT;
-    }
-  } else {
-    int w, h, bpp;
-    CurrentMode(&w, &h, &bpp);
-    format = PixelFormat::ForDepth(bpp);
-  }
+  const HRESULT formatResult = OffscreenFormat(desc, &format);
+  if (formatResult != DD_OK) return formatResult;
   const uint64_t bytes = static_cast<uint64_t>(Pitch(width, format)) * height;
   if (bytes > kMaxImageBytes || SurfaceMemoryInUse() + bytes > kMaxAllSurfacesBytes) {
-    return inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
+    return memory.inVideo ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
   }
-  const DWORD keep = caps & ~static_cast<DWORD>(DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
-  auto* surface = new SurfaceObject(this, width, height, format, keep | memoryCaps, inVideo);
+  auto* surface = new SurfaceObject(owner, width, height, format,
+                                    CapsBesidesMemory(caps) | memory.caps, memory.inVideo);
   if (!surface->HasMemory()) {
     surface->Drop();
     return DDERR_OUTOFMEMORY;
   }
-  if (srcKey.enabled) srcKey.low = srcKey.high = srcKey.low;
+  *out = surface;
+  return DD_OK;
+}
+
+}  // namespace
+
+HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* out,
+                                        IUnknown* outer) {
+  QV_ENTRY("IDirectDraw4::CreateSurface", DescArg(desc), trace::Ptr(out), trace::Ptr(outer));
+  if (!desc || !out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (outer) return CLASS_E_NOAGGREGATION;
+  if (desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (!cooperativeSet_) return DDERR_NOCOOPERATIVELEVELSET;
+
+  const DWORD caps = (desc->dwFlags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+  SurfaceMemory memory;
+  const HRESULT chosen = ChooseMemory(caps, &memory);
+  if (chosen != DD_OK) return chosen;
+  Key srcKey, dstKey;
+  KeysFromDescription(*desc, &srcKey, &dstKey);
+
+  SurfaceObject* surface = nullptr;
+  if (caps & DDSCAPS_PRIMARYSURFACE) {
+    if (primary_) return DDERR_PRIMARYSURFACEALREADYEXISTS;
+    const HRESULT made = CreatePrimaryChain(this, *desc, caps, memory, &surface);
+    if (made != DD_OK) return made;
+    primary_ = surface;
+  } else {
+    const HRESULT made = CreateOffscreenSurface(this, *desc, caps, memory, &surface);
+    if (made != DD_OK) return made;
+  }
   surface->SetKeys(srcKey, dstKey);
   *out = surface;
   return DD_OK;
@@ -368,12 +432,25 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
 
 // ---- Blits
 // -----------------------------------------------------------------------------------------
-HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
-                           DWORD flags, LPDDBLTFX fx) {
-  SurfaceObject* src = AsSurface(srcInterface);
-  QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src), trace::Rect(srcRect),
-           trace::Hex(flags), FxArg(fx));
+namespace {
 
+// What a Blt call asks for once its flags and effects are read: a colour fill or a copy of
+// the source rectangle onto the destination rectangle, mirrored and keyed or not, drawn inside
+// each clip rectangle.
+struct BltRequest {
+  bool fill = false;
+  uint32_t fillValue = 0;  // cut to the destination's depth
+  bool mirrorLeftRight = false;
+  bool mirrorUpDown = false;
+  Key srcKey;
+  Key dstKey;
+  RECT dst = {0, 0, 0, 0};
+  RECT src = {0, 0, 0, 0};
+  std::vector<RECT> clips;
+};
+
+// Blt's flags for what this display has no hardware for, and contradictory waiting.
+HRESULT RefuseUnsupportedBlt(DWORD flags) {
   if (flags & (DDBLT_ALPHADEST | DDBLT_ALPHADESTCONSTOVERRIDE | DDBLT_ALPHADESTNEG |
                DDBLT_ALPHADESTSURFACEOVERRIDE | DDBLT_ALPHAEDGEBLEND | DDBLT_ALPHASRC |
                DDBLT_ALPHASRCCONSTOVERRIDE | DDBLT_ALPHASRCNEG | DDBLT_ALPHASRCSURFACEOVERRIDE)) {
@@ -386,110 +463,168 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
   if (flags & DDBLT_ROTATIONANGLE) return DDERR_NOROTATIONHW;
   if (flags & DDBLT_DDROPS) return DDERR_NODDROPSHW;
   if ((flags & DDBLT_WAIT) && (flags & DDBLT_DONOTWAIT)) return DDERR_INVALIDPARAMS;
+  return DD_OK;
+}
 
-  const bool fill = (flags & DDBLT_COLORFILL) != 0;
+// The fill, the raster operation and the mirroring effects. Only copies (SRCCOPY) and fills
+// are drawn; the effects structure must be there whenever a flag reads it.
+HRESULT ReadBltEffects(DWORD flags, const DDBLTFX* fx, bool haveSource, BltRequest* request) {
+  request->fill = (flags & DDBLT_COLORFILL) != 0;
   const bool needFx = (flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE |
                                 DDBLT_KEYDESTOVERRIDE | DDBLT_ROP)) != 0;
   if (needFx && (!fx || fx->dwSize != sizeof(DDBLTFX))) return DDERR_INVALIDPARAMS;
-  if (!fill && !src) return DDERR_INVALIDPARAMS;
-  if ((flags & DDBLT_ROP) && !fill && fx->dwROP != kSrcCopy) return DDERR_NORASTEROPHW;
-  bool mirrorLeftRight = false, mirrorUpDown = false;
+  if (!request->fill && !haveSource) return DDERR_INVALIDPARAMS;
+  if ((flags & DDBLT_ROP) && !request->fill && fx->dwROP != kSrcCopy) return DDERR_NORASTEROPHW;
   if (flags & DDBLT_DDFX) {
     const DWORD effects = fx->dwDDFX;
     if (effects & (DDBLTFX_ROTATE90 | DDBLTFX_ROTATE180 | DDBLTFX_ROTATE270)) {
       return DDERR_NOROTATIONHW;
     }
     if (effects & (DDBLTFX_ZBUFFERRANGE | DDBLTFX_ZBUFFERBASEDEST)) return DDERR_NOZBUFFERHW;
-    mirrorLeftRight = (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0;
-    mirrorUpDown = (effects & DDBLTFX_MIRRORUPDOWN) != 0;
-    if ((mirrorLeftRight || mirrorUpDown) && !TheHardware().mirroring) {
+    request->mirrorLeftRight = (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0;
+    request->mirrorUpDown = (effects & DDBLTFX_MIRRORUPDOWN) != 0;
+    if ((request->mirrorLeftRight || request->mirrorUpDown) && !TheHardware().mirroring) {
       return DDERR_NOMIRRORHW;
     }
   }
-  Key srcKey, dstKey;
-  if (!fill) {
-    if ((flags & DDBLT_KEYSRC) && (flags & DDBLT_KEYSRCOVERRIDE)) return DDERR_INVALIDPARAMS;
-    if ((flags & DDBLT_KEYDEST) && (flags & DDBLT_KEYDESTOVERRIDE)) return DDERR_INVALIDPARAMS;
-    if (flags & DDBLT_KEYSRC) {
-      if (!src->srcKey_.enabled) return DDERR_INVALIDPARAMS;
-      srcKey = src->srcKey_;
-    } else if (flags & DDBLT_KEYSRCOVERRIDE) {
-      uint32_t low = src->CutToDepth(fx->ddckSrcColorkey.dwColorSpaceLowValue);
-      uint32_t high = src->CutToDepth(fx->ddckSrcColorkey.dwColorSpaceHighValue);
-      srcKey = {true, low, std::max(low, high)};
-    }
-    if (flags & DDBLT_KEYDEST) {
-      if (!dstKey_.enabled) return DDERR_INVALIDPARAMS;
-      dstKey = dstKey_;
-    } else if (flags & DDBLT_KEYDESTOVERRIDE) {
-      uint32_t low = CutToDepth(fx->ddckDestColorkey.dwColorSpaceLowValue);
-      uint32_t high = CutToDepth(fx->ddckDestColorkey.dwColorSpaceHighValue);
-      dstKey = {true, low, std::max(low, high)};
+  return DD_OK;
+}
+
+// One colour key of a copy: the surface's own (`ownFlag`, refused when it has none) or the
+// override in the effects (`overrideFlag`, read only then), cut to the surface's depth. Asking
+// for both is refused.
+HRESULT ReadBltKey(DWORD flags, DWORD ownFlag, DWORD overrideFlag, const Key& own,
+                   const DDCOLORKEY* override, uint32_t depthMask, Key* key) {
+  if ((flags & ownFlag) && (flags & overrideFlag)) return DDERR_INVALIDPARAMS;
+  if (flags & ownFlag) {
+    if (!own.enabled) return DDERR_INVALIDPARAMS;
+    *key = own;
+  } else if (flags & overrideFlag) {
+    const uint32_t low = override->dwColorSpaceLowValue & depthMask;
+    const uint32_t high = override->dwColorSpaceHighValue & depthMask;
+    *key = {true, low, std::max(low, high)};
+  }
+  return DD_OK;
+}
+
+// The colour keys a copy may use: the surfaces' own, and the masks that cut an override to
+// each surface's depth.
+struct BltKeySources {
+  Key source;
+  uint32_t sourceMask = 0;
+  Key destination;
+  uint32_t destinationMask = 0;
+};
+
+// Everything Blt's flags and effects ask for, checked: the request but for its rectangles.
+HRESULT ReadBltRequest(DWORD flags, const DDBLTFX* fx, bool haveSource, const BltKeySources& keys,
+                       BltRequest* request) {
+  HRESULT result = RefuseUnsupportedBlt(flags);
+  if (result != DD_OK) return result;
+  result = ReadBltEffects(flags, fx, haveSource, request);
+  if (result != DD_OK) return result;
+  if (request->fill) {
+    request->fillValue = fx->dwFillColor & keys.destinationMask;
+    return DD_OK;
+  }
+  result = ReadBltKey(flags, DDBLT_KEYSRC, DDBLT_KEYSRCOVERRIDE, keys.source,
+                      fx ? &fx->ddckSrcColorkey : nullptr, keys.sourceMask, &request->srcKey);
+  if (result != DD_OK) return result;
+  return ReadBltKey(flags, DDBLT_KEYDEST, DDBLT_KEYDESTOVERRIDE, keys.destination,
+                    fx ? &fx->ddckDestColorkey : nullptr, keys.destinationMask, &request->dstKey);
+}
+
+// The destination rectangle (the whole surface when not given), the source rectangle of a
+// copy, and the clip rectangles: the clipper's list, or the destination rectangle itself,
+// which must then lie inside the surface.
+HRESULT ReadBltRectangles(const RECT* dstRect, int dstWidth, int dstHeight, const RECT* srcRect,
+                          int srcWidth, int srcHeight, const ClipperObject* clipper, bool onPrimary,
+                          BltRequest* request) {
+  request->dst = dstRect ? *dstRect : RECT{0, 0, dstWidth, dstHeight};
+  if (Empty(request->dst)) return DDERR_INVALIDRECT;
+  if (!request->fill) {
+    request->src = srcRect ? *srcRect : RECT{0, 0, srcWidth, srcHeight};
+    if (Empty(request->src) || !Inside(request->src, srcWidth, srcHeight)) {
+      return DDERR_INVALIDRECT;
     }
   }
+  if (clipper) {
+    if (!clipper->Region(onPrimary, dstWidth, dstHeight, &request->clips)) return DDERR_NOCLIPLIST;
+  } else {
+    if (!Inside(request->dst, dstWidth, dstHeight)) return DDERR_INVALIDRECT;
+    request->clips.push_back(request->dst);
+  }
+  return DD_OK;
+}
 
+// Draws a request into `dst`, reading the source rectangle from `from` (`source` is the
+// request's source rectangle within it). `runsFor` gives a keyed source's opaque runs for an
+// unscaled copy, or null.
+template <typename RunsLookup>
+void CarryOutBlt(const BltRequest& request, const PixelBuffer& dst, const PixelBuffer& from,
+                 const RECT& source, RunsLookup runsFor) {
+  const RECT& d = request.dst;
+  const RECT& s = source;
+  const bool scaled = !request.fill && (s.right - s.left != d.right - d.left ||
+                                        s.bottom - s.top != d.bottom - d.top);
+  const bool mirrored = request.mirrorLeftRight || request.mirrorUpDown;
+  for (const RECT& clip : request.clips) {
+    const RECT c = Intersect(d, clip);
+    if (Empty(c)) continue;
+    if (request.fill) {
+      Fill(dst, c, request.fillValue);
+    } else if (!scaled && !mirrored) {
+      const RECT part = {s.left + (c.left - d.left), s.top + (c.top - d.top),
+                         s.left + (c.right - d.left), s.top + (c.bottom - d.top)};
+      if (const KeyedRuns* runs = runsFor()) {
+        CopyRuns(dst, c.left, c.top, from, part, *runs);
+      } else {
+        Copy(dst, c.left, c.top, from, part, request.srcKey, request.dstKey);
+      }
+    } else {
+      Stretch(dst, d, c, from, s, request.mirrorLeftRight, request.mirrorUpDown, request.srcKey,
+              request.dstKey);
+    }
+  }
+}
+
+}  // namespace
+
+HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
+                           DWORD flags, LPDDBLTFX fx) {
+  SurfaceObject* src = AsSurface(srcInterface);
+  QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src), trace::Rect(srcRect),
+           trace::Hex(flags), FxArg(fx));
+
+  // The surfaces' own colour keys and depths, which the request's keys come from.
+  BltKeySources keys;
+  keys.destination = dstKey_;
+  keys.destinationMask = DepthMask(format_);
+  if (src) {
+    keys.source = src->srcKey_;
+    keys.sourceMask = DepthMask(src->format_);
+  }
+  BltRequest request;
+  HRESULT result = ReadBltRequest(flags, fx, src != nullptr, keys, &request);
+  if (result != DD_OK) return result;
+
+  const bool fill = request.fill;
   if (lost_ || (!fill && src->lost_)) return DDERR_SURFACELOST;
   if (Busy() || (!fill && src->Busy())) return DDERR_SURFACEBUSY;
   if (!fill && !(src->format_ == format_)) return DDERR_INVALIDPIXELFORMAT;
-
-  const RECT d = dstRect ? *dstRect : RECT{0, 0, width_, height_};
-  if (Empty(d)) return DDERR_INVALIDRECT;
-  RECT s = {0, 0, 0, 0};
-  if (!fill) {
-    s = srcRect ? *srcRect : RECT{0, 0, src->width_, src->height_};
-    if (Empty(s) || !Inside(s, src->width_, src->height_)) return DDERR_INVALIDRECT;
-  }
-  std::vector<RECT> clips;
-  if (clipper_) {
-    if (!clipper_->Region(IsPrimary(), width_, height_, &clips)) return DDERR_NOCLIPLIST;
-  } else {
-    if (!Inside(d, width_, height_)) return DDERR_INVALIDRECT;
-    clips.push_back(d);
-  }
+  result = ReadBltRectangles(dstRect, width_, height_, srcRect, fill ? 0 : src->width_,
+                             fill ? 0 : src->height_, clipper_, IsPrimary(), &request);
+  if (result != DD_OK) return result;
 
   const PixelBuffer dst = Pixels();
-  PixelBuffer from;
-  std::unique_ptr<uint8_t[]> copy;
-  if (!fill) {
-    from = src->Pixels();
-    if (src == this) {
-      // A blit within one surface reads from a copy of the source rectangle.
-      const int w = s.right - s.left, h = s.bottom - s.top;
-      PixelBuffer tmp;
-      tmp.format = from.format;
-      tmp.width = w;
-      tmp.height = h;
-      tmp.pitch = w * static_cast<int>(tmp.format.BytesPerPixel());
-      copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * h]);
-      tmp.bits = copy.get();
-      for (int y = 0; y < h; ++y) {
-        std::memcpy(tmp.At(0, y), from.At(s.left, s.top + y), tmp.pitch);
-      }
-      from = tmp;
-      s = {0, 0, w, h};
-    }
-  }
-  const bool scaled =
-      !fill && (s.right - s.left != d.right - d.left || s.bottom - s.top != d.bottom - d.top);
-  const uint32_t fillValue = fill ? CutToDepth(fx->dwFillColor) : 0;
-  for (const RECT& clip : clips) {
-    const RECT c = Intersect(d, clip);
-    if (Empty(c)) continue;
-    if (fill) {
-      Fill(dst, c, fillValue);
-    } else if (!scaled && !mirrorLeftRight && !mirrorUpDown) {
-      const RECT part = {s.left + (c.left - d.left), s.top + (c.top - d.top),
-                         s.left + (c.right - d.left), s.top + (c.bottom - d.top)};
-      const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
-      if (runs) {
-        CopyRuns(dst, c.left, c.top, from, part, *runs);
-      } else {
-        Copy(dst, c.left, c.top, from, part, srcKey, dstKey);
-      }
-    } else {
-      Stretch(dst, d, c, from, s, mirrorLeftRight, mirrorUpDown, srcKey, dstKey);
-    }
-  }
+  RECT source = request.src;
+  std::vector<uint8_t> storage;
+  const PixelBuffer from =
+      fill ? PixelBuffer() : OverlapSafeSource(dst, src->Pixels(), &source, &storage);
+  // Runs describe the source surface itself, not a copy of it.
+  CarryOutBlt(request, dst, from, source, [&]() -> const KeyedRuns* {
+    return (src != this && !request.dstKey.enabled) ? src->RunsFor(request.srcKey) : nullptr;
+  });
   Changed();
   PresentIfVisible();
   return DD_OK;
@@ -525,27 +660,14 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
   if (trans & DDBLTFAST_SRCCOLORKEY) srcKey = src->srcKey_;
   if (trans & DDBLTFAST_DESTCOLORKEY) dstKey = dstKey_;
 
-  PixelBuffer from = src->Pixels();
-  std::unique_ptr<uint8_t[]> copy;
-  if (src == this) {
-    PixelBuffer tmp;
-    tmp.format = from.format;
-    tmp.width = static_cast<int>(w);
-    tmp.height = static_cast<int>(h);
-    tmp.pitch = tmp.width * static_cast<int>(tmp.format.BytesPerPixel());
-    copy.reset(new uint8_t[static_cast<size_t>(tmp.pitch) * tmp.height]);
-    tmp.bits = copy.get();
-    for (int row = 0; row < tmp.height; ++row) {
-      std::memcpy(tmp.At(0, row), from.At(s.left, s.top + row), tmp.pitch);
-    }
-    from = tmp;
-    s = {0, 0, tmp.width, tmp.height};
-  }
+  const PixelBuffer dst = Pixels();
+  std::vector<uint8_t> storage;
+  const PixelBuffer from = OverlapSafeSource(dst, src->Pixels(), &s, &storage);
   const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
   if (runs) {
-    CopyRuns(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, *runs);
+    CopyRuns(dst, static_cast<int>(x), static_cast<int>(y), from, s, *runs);
   } else {
-    Copy(Pixels(), static_cast<int>(x), static_cast<int>(y), from, s, srcKey, dstKey);
+    Copy(dst, static_cast<int>(x), static_cast<int>(y), from, s, srcKey, dstKey);
   }
   Changed();
   PresentIfVisible();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/overlap_copy.h"
 #include "core/stretch.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
@@ -76,21 +77,166 @@ inline uint32_t Combine(DWORD rop, uint32_t d, uint32_t s) {
   }
 }
 
-bool IsRgb888(const PixelFormat& f) { return f == PixelFormat::Rgb888(); }
-bool IsXrgb(const PixelFormat& f) { return f == PixelFormat::Xrgb8888(); }
-bool IsRgb565(const PixelFormat& f) { return f == PixelFormat::Rgb565(); }
+// How source values become destination values for one copy: kept as they are (one format, or
+// a palette onto the same palette), through a table of the source palette's 256 colours, to
+// the nearest destination palette entry, or through 8-bit RGB between direct-colour formats.
+class ColorTranslation {
+ public:
+  ColorTranslation(const PixelBuffer& src, const PixelBuffer& dst)
+      : from_(src.format), to_(dst.format) {
+    const bool sPal = src.format.IsPalettized();
+    const bool dPal = dst.format.IsPalettized();
+    if (sPal) {
+      mode_ = Mode::Lut;
+      const bool identity = dPal && (SamePalette(src.palette, dst.palette) || !src.palette);
+      if (identity) {
+        mode_ = Mode::Raw;
+      } else if (dPal) {
+        PaletteMatcher match(dst.palette);
+        for (uint32_t i = 0; i < 256; ++i) lut_[i] = match(PaletteRgb(src.palette, i));
+      } else {
+        for (uint32_t i = 0; i < 256; ++i) lut_[i] = to_.FromXrgb(PaletteRgb(src.palette, i));
+      }
+    } else if (dPal) {
+      mode_ = Mode::Match;
+      matcher_ = std::make_unique<PaletteMatcher>(dst.palette);
+    } else if (src.format == dst.format) {
+      mode_ = Mode::Raw;
+    } else {
+      mode_ = Mode::Direct;
+    }
+  }
 
-bool Overlaps(const PixelBuffer& a, const PixelBuffer& b) {
-  auto span = [](const PixelBuffer& p, uintptr_t* lo, uintptr_t* hi) {
-    uintptr_t first = reinterpret_cast<uintptr_t>(p.Row(0));
-    uintptr_t last = reinterpret_cast<uintptr_t>(p.Row(p.height - 1));
-    *lo = std::min(first, last);
-    *hi = std::max(first, last) + static_cast<uintptr_t>(p.width) * p.format.BytesPerPixel();
+  // Raw values need no translation.
+  bool Identity() const { return mode_ == Mode::Raw; }
+
+  uint32_t operator()(uint32_t s) {
+    switch (mode_) {
+      case Mode::Raw:
+        return s;
+      case Mode::Lut:
+        return lut_[s & 0xFF];
+      case Mode::Match:
+        return (*matcher_)(from_.ToXrgb(s));
+      case Mode::Direct:
+        break;
+    }
+    return to_.FromXrgb(from_.ToXrgb(s));
+  }
+
+ private:
+  enum class Mode { Raw, Lut, Match, Direct };
+  Mode mode_ = Mode::Raw;
+  uint32_t lut_[256];
+  const RgbCodec from_;
+  const RgbCodec to_;
+  std::unique_ptr<PaletteMatcher> matcher_;
+};
+
+// A whole row copied and converted without scaling from `s` (the first source pixel) to `d`.
+// False when the destination row is not aligned for the converter's stores, which leaves the
+// row to the general translation.
+using RowConverter = bool (*)(const uint8_t* s, uint8_t* d, size_t count);
+
+bool Rgb888ToRgb565Row(const uint8_t* s, uint8_t* drow, size_t count) {
+  uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+  if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) != 0) return false;
+  for (size_t i = 0; i < count; ++i, s += 3) {
+    d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
+  }
+  return true;
+}
+
+bool Xrgb8888ToRgb565Row(const uint8_t* s, uint8_t* drow, size_t count) {
+  uint16_t* d = reinterpret_cast<uint16_t*>(drow);
+  if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) != 0) return false;
+  for (size_t i = 0; i < count; ++i, s += 4) {
+    d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
+  }
+  return true;
+}
+
+// Converters for the (source, destination) format pairs that programs copy most, as plain
+// copies between direct-colour formats: the bitmaps of loaded pictures onto 16-bit surfaces.
+struct FastPath {
+  PixelFormat src;
+  PixelFormat dst;
+  RowConverter convert;
+};
+
+RowConverter FindFastPath(const PixelFormat& src, const PixelFormat& dst) {
+  static const FastPath kFastPaths[] = {
+      {PixelFormat::Rgb888(), PixelFormat::Rgb565(), Rgb888ToRgb565Row},
+      {PixelFormat::Xrgb8888(), PixelFormat::Rgb565(), Xrgb8888ToRgb565Row},
   };
-  uintptr_t alo, ahi, blo, bhi;
-  span(a, &alo, &ahi);
-  span(b, &blo, &bhi);
-  return alo < bhi && blo < ahi;
+  for (const FastPath& path : kFastPaths) {
+    if (path.src == src && path.dst == dst) return path.convert;
+  }
+  return nullptr;
+}
+
+uint32_t ValueMask(const PixelFormat& f) {
+  return f.bitsPerPixel >= 32 ? 0xFFFFFFFFu : (1u << (f.BytesPerPixel() * 8)) - 1;
+}
+
+// The raster operations that read no source: black, white, and inverting the destination.
+void FillWithoutSource(const PixelBuffer& dst, const RECT& area, DWORD rop) {
+  const uint32_t dBytes = dst.format.BytesPerPixel();
+  const uint32_t dMask = ValueMask(dst.format);
+  const uint32_t value = rop == BLACKNESS   ? ColorToRaw(dst, RGB(0, 0, 0))
+                         : rop == WHITENESS ? ColorToRaw(dst, RGB(255, 255, 255))
+                                            : 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    uint8_t* row = dst.Row(y);
+    for (int x = area.left; x < area.right; ++x) {
+      uint8_t* p = row + static_cast<ptrdiff_t>(x) * dBytes;
+      StorePixel(p, dBytes, rop == DSTINVERT ? (~LoadPixel(p, dBytes) & dMask) : value);
+    }
+  }
+}
+
+// The stretch of GDI's signed rectangles: a negative width or height mirrors its axis, and
+// mirroring both source and destination cancels out.
+StretchRects GdiStretchRects(int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc,
+                             int hSrc) {
+  StretchRects rects;
+  rects.dstLeft = std::min<int64_t>(xDst, static_cast<int64_t>(xDst) + wDst);
+  rects.dstTop = std::min<int64_t>(yDst, static_cast<int64_t>(yDst) + hDst);
+  rects.dstWidth = std::abs(static_cast<int64_t>(wDst));
+  rects.dstHeight = std::abs(static_cast<int64_t>(hDst));
+  rects.srcLeft = std::min<int64_t>(xSrc, static_cast<int64_t>(xSrc) + wSrc);
+  rects.srcTop = std::min<int64_t>(ySrc, static_cast<int64_t>(ySrc) + hSrc);
+  rects.srcWidth = std::abs(static_cast<int64_t>(wSrc));
+  rects.srcHeight = std::abs(static_cast<int64_t>(hSrc));
+  rects.mirrorLeftRight = (wDst < 0) != (wSrc < 0);
+  rects.mirrorUpDown = (hDst < 0) != (hSrc < 0);
+  rects.mirrorOrder = MirrorOrder::ReflectSource;
+  return rects;
+}
+
+// Copies along a plan, translating colours and combining with the destination by `rop`; rows
+// of a fast-path format pair go through its converter.
+void TranslateAlongPlan(const PixelBuffer& dst, const PixelBuffer& src, const StretchPlan& plan,
+                        ColorTranslation& translate, DWORD rop) {
+  const size_t spanLen = plan.columns.size();
+  const uint32_t sBytes = src.format.BytesPerPixel();
+  const uint32_t dBytes = dst.format.BytesPerPixel();
+  const uint32_t dMask = ValueMask(dst.format);
+  const RowConverter fast =
+      plan.straight && rop == SRCCOPY ? FindFastPath(src.format, dst.format) : nullptr;
+  for (size_t yi = 0; yi < plan.rows.size(); ++yi) {
+    const uint8_t* srow = src.Row(plan.rows[yi]);
+    uint8_t* drow = dst.At(plan.left, plan.top + static_cast<int>(yi));
+    if (fast && fast(srow + static_cast<size_t>(plan.columns[0]) * sBytes, drow, spanLen)) {
+      continue;
+    }
+    for (size_t i = 0; i < spanLen; ++i) {
+      const uint32_t s =
+          translate(LoadPixel(srow + static_cast<size_t>(plan.columns[i]) * sBytes, sBytes));
+      uint8_t* p = drow + i * dBytes;
+      StorePixel(p, dBytes, rop == SRCCOPY ? s : (Combine(rop, LoadPixel(p, dBytes), s) & dMask));
+    }
+  }
 }
 
 }  // namespace
@@ -102,144 +248,35 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
   const bool needsSource = NeedsSource(rop);
   if (needsSource && (wSrc == 0 || hSrc == 0)) return true;
 
-  // Destination rectangle, normalised, in 64 bits so that no coordinate overflows.
-  const int64_t dl = std::min<int64_t>(xDst, static_cast<int64_t>(xDst) + wDst);
-  const int64_t dt = std::min<int64_t>(yDst, static_cast<int64_t>(yDst) + hDst);
-  const int64_t dw = std::abs(static_cast<int64_t>(wDst));
-  const int64_t dh = std::abs(static_cast<int64_t>(hDst));
-  const int64_t cx0 = std::max<int64_t>(dl, clip.left),
-                cx1 = std::min<int64_t>(dl + dw, clip.right);
-  const int64_t cy0 = std::max<int64_t>(dt, clip.top),
-                cy1 = std::min<int64_t>(dt + dh, clip.bottom);
+  const StretchRects rects = GdiStretchRects(xDst, yDst, wDst, hDst, xSrc, ySrc, wSrc, hSrc);
+  // The destination rectangle in the clip, in 64 bits so that no coordinate overflows.
+  const int64_t cx0 = std::max<int64_t>(rects.dstLeft, clip.left);
+  const int64_t cx1 = std::min<int64_t>(rects.dstLeft + rects.dstWidth, clip.right);
+  const int64_t cy0 = std::max<int64_t>(rects.dstTop, clip.top);
+  const int64_t cy1 = std::min<int64_t>(rects.dstTop + rects.dstHeight, clip.bottom);
   if (cx0 >= cx1 || cy0 >= cy1 || !dst.bits) return true;
-  const uint32_t dBytes = dst.format.BytesPerPixel();
-  const uint32_t dMask = dst.format.bitsPerPixel >= 32 ? 0xFFFFFFFFu : (1u << (dBytes * 8)) - 1;
-
   if (!needsSource) {
-    uint32_t value = rop == BLACKNESS   ? ColorToRaw(dst, RGB(0, 0, 0))
-                     : rop == WHITENESS ? ColorToRaw(dst, RGB(255, 255, 255))
-                                        : 0;
-    for (int64_t y = cy0; y < cy1; ++y) {
-      uint8_t* row = dst.Row(static_cast<int>(y));
-      for (int64_t x = cx0; x < cx1; ++x) {
-        uint8_t* p = row + x * dBytes;
-        StorePixel(p, dBytes, rop == DSTINVERT ? (~LoadPixel(p, dBytes) & dMask) : value);
-      }
-    }
+    FillWithoutSource(dst,
+                      RECT{static_cast<LONG>(cx0), static_cast<LONG>(cy0), static_cast<LONG>(cx1),
+                           static_cast<LONG>(cy1)},
+                      rop);
     return true;
   }
   if (!srcIn.bits || srcIn.width <= 0 || srcIn.height <= 0) return true;
 
-  // A copy within one bitmap reads from a snapshot, so that no pixel is read after it was
-  // overwritten.
-  PixelBuffer src = srcIn;
-  std::vector<uint8_t> snapshot;
-  if (Overlaps(src, dst)) {
-    const size_t rowBytes = static_cast<size_t>(src.width) * src.format.BytesPerPixel();
-    snapshot.resize(rowBytes * static_cast<size_t>(src.height));
-    for (int y = 0; y < src.height; ++y) {
-      std::memcpy(snapshot.data() + rowBytes * static_cast<size_t>(y), src.Row(y), rowBytes);
-    }
-    src.bits = snapshot.data();
-    src.pitch = static_cast<int32_t>(rowBytes);
-  }
-
-  StretchRects rects;
-  rects.dstLeft = dl;
-  rects.dstTop = dt;
-  rects.dstWidth = dw;
-  rects.dstHeight = dh;
-  rects.srcLeft = std::min<int64_t>(xSrc, static_cast<int64_t>(xSrc) + wSrc);
-  rects.srcTop = std::min<int64_t>(ySrc, static_cast<int64_t>(ySrc) + hSrc);
-  rects.srcWidth = std::abs(static_cast<int64_t>(wSrc));
-  rects.srcHeight = std::abs(static_cast<int64_t>(hSrc));
-  rects.mirrorLeftRight = (wDst < 0) != (wSrc < 0);
-  rects.mirrorUpDown = (hDst < 0) != (hSrc < 0);
-  rects.mirrorOrder = MirrorOrder::ReflectSource;
+  // A copy within one bitmap reads from a copy of the source, so that no pixel is read after
+  // it was overwritten. The whole source is copied: the plan is made in its coordinates.
+  RECT whole = {0, 0, srcIn.width, srcIn.height};
+  std::vector<uint8_t> storage;
+  const PixelBuffer src = OverlapSafeSource(dst, srcIn, &whole, &storage);
   const StretchPlan plan = PlanStretch(rects, clip, src.width, src.height);
   if (plan.Empty()) return true;
-  const size_t spanLen = plan.columns.size();
-  const uint32_t sBytes = src.format.BytesPerPixel();
 
-  enum class Mode { Raw, Lut, Match, Direct };
-  Mode mode;
-  uint32_t lut[256];
-  const bool sPal = src.format.IsPalettized();
-  const bool dPal = dst.format.IsPalettized();
-  if (sPal) {
-    mode = Mode::Lut;
-    bool identity = dPal && (SamePalette(src.palette, dst.palette) || !src.palette);
-    if (identity) {
-      mode = Mode::Raw;
-    } else if (dPal) {
-      PaletteMatcher match(dst.palette);
-      for (uint32_t i = 0; i < 256; ++i) lut[i] = match(PaletteRgb(src.palette, i));
-    } else {
-      const RgbCodec to(dst.format);
-      for (uint32_t i = 0; i < 256; ++i) lut[i] = to.FromXrgb(PaletteRgb(src.palette, i));
-    }
-  } else if (dPal) {
-    mode = Mode::Match;
-  } else if (src.format == dst.format) {
-    mode = Mode::Raw;
-  } else {
-    mode = Mode::Direct;
-  }
-  const RgbCodec from(src.format);
-  const RgbCodec to(dst.format);
-  std::unique_ptr<PaletteMatcher> matcher;
-  if (mode == Mode::Match) matcher = std::make_unique<PaletteMatcher>(dst.palette);
-
-  if (mode == Mode::Raw && rop == SRCCOPY) {
+  ColorTranslation translate(src, dst);
+  if (translate.Identity() && rop == SRCCOPY) {
     StretchCopy(dst, src, plan, ColorKey(), ColorKey());
-    return true;
-  }
-  const bool fast24to565 = mode == Mode::Direct && plan.straight && rop == SRCCOPY &&
-                           IsRgb888(src.format) && IsRgb565(dst.format);
-  const bool fast32to565 = mode == Mode::Direct && plan.straight && rop == SRCCOPY &&
-                           IsXrgb(src.format) && IsRgb565(dst.format);
-
-  for (size_t yi = 0; yi < plan.rows.size(); ++yi) {
-    const uint8_t* srow = src.Row(plan.rows[yi]);
-    uint8_t* drow = dst.At(plan.left, plan.top + static_cast<int>(yi));
-    if (fast24to565) {
-      const uint8_t* s = srow + static_cast<size_t>(plan.columns[0]) * 3;
-      uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-      if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) == 0) {
-        for (size_t i = 0; i < spanLen; ++i, s += 3) {
-          d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
-        }
-        continue;
-      }
-    }
-    if (fast32to565) {
-      const uint8_t* s = srow + static_cast<size_t>(plan.columns[0]) * 4;
-      uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-      if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) == 0) {
-        for (size_t i = 0; i < spanLen; ++i, s += 4) {
-          d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
-        }
-        continue;
-      }
-    }
-    for (size_t i = 0; i < spanLen; ++i) {
-      uint32_t s = LoadPixel(srow + static_cast<size_t>(plan.columns[i]) * sBytes, sBytes);
-      switch (mode) {
-        case Mode::Raw:
-          break;
-        case Mode::Lut:
-          s = lut[s & 0xFF];
-          break;
-        case Mode::Match:
-          s = (*matcher)(from.ToXrgb(s));
-          break;
-        case Mode::Direct:
-          s = to.FromXrgb(from.ToXrgb(s));
-          break;
-      }
-      uint8_t* p = drow + i * dBytes;
-      StorePixel(p, dBytes, rop == SRCCOPY ? s : (Combine(rop, LoadPixel(p, dBytes), s) & dMask));
-    }
+  } else {
+    TranslateAlongPlan(dst, src, plan, translate, rop);
   }
   return true;
 }

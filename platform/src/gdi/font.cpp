@@ -210,6 +210,175 @@ bool IsHardEdged(BYTE quality) {
   return quality != ANTIALIASED_QUALITY && quality != CLEARTYPE_QUALITY;
 }
 
+// The pixel size a LOGFONTA asks of a face: the em in pixels, the cell above and below the
+// baseline, the horizontal scale in 26.6 units and the average character width.
+struct FaceSize {
+  int ppem = 0;
+  int ascent = 0;
+  int descent = 0;
+  int64_t xSize26 = 0;
+  int average = 0;
+};
+
+FaceSize SizeFor(const LOGFONTA& log, const FileMetrics& fm) {
+  FaceSize size;
+  // Vertical size: the cell (positive height) or the em square (negative height).
+  const int64_t upem = fm.unitsPerEm;
+  const int64_t cellUnits = fm.winAscent + fm.winDescent;
+  int64_t height = log.lfHeight;
+  if (height == 0) height = 16;
+  if (height > 0) {
+    int cell = Clamp(height, 1, kMaxFontPixels);
+    size.ppem = Clamp(RoundDiv(cell * upem, cellUnits), 1, kMaxFontPixels);
+    // A rounded-up em whose cell would outgrow the asked height is one pixel smaller.
+    if (size.ppem > 1 && RoundDiv(cellUnits * size.ppem, upem) > cell) --size.ppem;
+    size.ascent = Clamp(RoundDiv(cell * fm.winAscent, cellUnits), 0, cell);
+    size.descent = cell - size.ascent;
+  } else {
+    size.ppem = Clamp(-height, 1, kMaxFontPixels);
+    size.ascent = static_cast<int>(RoundDiv(fm.winAscent * size.ppem, upem));
+    size.descent = static_cast<int>(RoundDiv(fm.winDescent * size.ppem, upem));
+    if (size.ascent + size.descent < 1) size.ascent = 1;
+  }
+
+  // Horizontal size: natural, or stretched so that the average character is lfWidth wide.
+  int64_t width = log.lfWidth < 0 ? -static_cast<int64_t>(log.lfWidth) : log.lfWidth;
+  size.average = std::max(1, static_cast<int>(RoundDiv(fm.avgCharWidth * size.ppem, upem)));
+  size.xSize26 = static_cast<int64_t>(size.ppem) * 64;
+  if (width != 0) {
+    size.average = Clamp(width, 1, kMaxFontPixels);
+    size.xSize26 =
+        Clamp(RoundDiv(size.average * upem * 64, fm.avgCharWidth), 64, kMaxFontPixels * 64);
+  }
+  return size;
+}
+
+// How a face is drawn: bold or slanted by GDI when the file itself is not, hard-edged or
+// smoothed.
+struct FaceStyle {
+  bool wantBold = false;
+  bool syntheticBold = false;
+  bool syntheticItalic = false;
+  bool mono = true;
+};
+
+FaceStyle StyleFor(const LOGFONTA& log, const Match& match) {
+  FaceStyle style;
+  style.wantBold = log.lfWeight >= FW_BOLD;
+  style.syntheticBold = style.wantBold && !match.bold;
+  style.syntheticItalic = log.lfItalic && !match.italic;
+  style.mono = IsHardEdged(log.lfQuality);
+  return style;
+}
+
+// Fonts that come to the same file, size and style share one face.
+std::string FaceKey(const LOGFONTA& log, const Match& match, const FaceSize& size,
+                    const FaceStyle& style) {
+  return match.file + '#' + std::to_string(match.index) + '/' + std::to_string(size.ppem) + 'x' +
+         std::to_string(size.xSize26) + '/' + std::to_string(size.ascent) + '+' +
+         std::to_string(size.descent) + '/' + char('0' + style.mono) +
+         char('0' + style.syntheticBold) + char('0' + style.syntheticItalic) +
+         char('0' + (log.lfUnderline != 0)) + char('0' + (log.lfStrikeOut != 0)) + '/' +
+         std::to_string(size.average);
+}
+
+// The face file opened by FreeType at the size, slanted when GDI slants it. Null when FreeType
+// cannot open or scale it.
+std::shared_ptr<FontFace> OpenScaledFace(const Match& match, const FaceSize& size,
+                                         const FaceStyle& style) {
+  auto face = std::make_shared<FontFace>();
+  if (FT_New_Face(Library(), match.file.c_str(), match.index, &face->ft) != 0) {
+    face->ft = nullptr;
+    return nullptr;
+  }
+  if (FT_Set_Char_Size(face->ft, static_cast<FT_F26Dot6>(size.xSize26),
+                       static_cast<FT_F26Dot6>(size.ppem) * 64, 72, 72) != 0) {
+    return nullptr;
+  }
+  if (style.syntheticItalic) {
+    FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
+    FT_Set_Transform(face->ft, &shear, nullptr);
+  }
+  face->file = match.file;
+  face->index = match.index;
+  face->family = match.family;
+  face->mono = style.mono;
+  face->syntheticBold = style.syntheticBold;
+  face->syntheticItalic = style.syntheticItalic;
+  face->pixelsPerEm = size.ppem;
+  face->loadFlags = style.mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL;
+  return face;
+}
+
+// The TEXTMETRICA GDI reports for the face at its size.
+void FillTextMetrics(const LOGFONTA& log, const Match& match, const FileMetrics& fm,
+                     const FaceSize& size, const FaceStyle& style, TEXTMETRICA* out) {
+  const int64_t upem = fm.unitsPerEm;
+  const int64_t cellUnits = fm.winAscent + fm.winDescent;
+  TEXTMETRICA& tm = *out;
+  tm.tmAscent = size.ascent;
+  tm.tmDescent = size.descent;
+  tm.tmHeight = size.ascent + size.descent;
+  tm.tmInternalLeading = std::max(0, tm.tmHeight - size.ppem);
+  int64_t extraGap = fm.lineGap - (cellUnits - (fm.hheaAscent + fm.hheaDescent));
+  tm.tmExternalLeading =
+      static_cast<LONG>(std::max<int64_t>(0, RoundDiv(extraGap * size.ppem, upem)));
+  tm.tmAveCharWidth = size.average;
+  tm.tmMaxCharWidth =
+      static_cast<LONG>(std::max<int64_t>(1, RoundDiv(fm.maxAdvance * size.xSize26, upem * 64)) +
+                        (style.syntheticBold ? 1 : 0));
+  tm.tmWeight = style.wantBold ? std::max(fm.weightClass, FW_BOLD) : fm.weightClass;
+  tm.tmOverhang = 0;
+  tm.tmDigitizedAspectX = 96;
+  tm.tmDigitizedAspectY = 96;
+  tm.tmFirstChar = 0x20;
+  tm.tmLastChar = 0xFF;
+  tm.tmDefaultChar = 0x1F;
+  tm.tmBreakChar = 0x20;
+  tm.tmItalic = log.lfItalic ? 0xFF : 0;
+  tm.tmUnderlined = log.lfUnderline ? 0xFF : 0;
+  tm.tmStruckOut = log.lfStrikeOut ? 0xFF : 0;
+  // TMPF_FIXED_PITCH set means a variable-pitch font; TMPF_VECTOR and TMPF_TRUETYPE follow.
+  std::string familyName = Lower(match.family.c_str(), match.family.size());
+  BYTE family = FF_SWISS;
+  if (fm.fixedPitch) {
+    family = FF_MODERN;
+  } else if (familyName.find("serif") != std::string::npos &&
+             familyName.find("sans") == std::string::npos) {
+    family = FF_ROMAN;
+  }
+  tm.tmPitchAndFamily = static_cast<BYTE>(family | 0x06 | (fm.fixedPitch ? 0 : 0x01));
+  tm.tmCharSet = ANSI_CHARSET;
+}
+
+// Where the underline and the strike-out line go, at least a pixel thick.
+void PlaceLines(const FileMetrics& fm, int ppem, FontFace* face) {
+  const int64_t upem = fm.unitsPerEm;
+  face->underlineOffset =
+      std::max(1, static_cast<int>(RoundDiv(-fm.underlinePosition * ppem, upem)));
+  face->underlineThickness =
+      std::max(1, static_cast<int>(RoundDiv(fm.underlineThickness * ppem, upem)));
+  face->strikeoutOffset =
+      std::max(1, static_cast<int>(RoundDiv(fm.strikeoutPosition * ppem, upem)));
+  face->strikeoutThickness = std::max(1, static_cast<int>(RoundDiv(fm.strikeoutSize * ppem, upem)));
+}
+
+using FaceCache = std::map<std::string, std::shared_ptr<FontFace>>;
+
+// Faces no font refers to any more are dropped once the cache grows, or once their glyphs take
+// much memory (a face of 1000 pixels renders tens of MB); the ones in use stay.
+void DropUnusedFaces(FaceCache* cache) {
+  size_t unusedGlyphBytes = 0;
+  for (const auto& entry : *cache) {
+    if (entry.second.use_count() == 1) unusedGlyphBytes += entry.second->GlyphBytes();
+  }
+  if (cache->size() >= 64 || unusedGlyphBytes > kMaxUnusedGlyphBytes) {
+    for (auto i = cache->begin(); i != cache->end();) {
+      i = i->second.use_count() == 1 ? cache->erase(i) : std::next(i);
+    }
+  }
+}
+
 }  // namespace
 
 FontFace::~FontFace() {
@@ -290,125 +459,18 @@ std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log) {
   if (!match.ok) return nullptr;
   const FileMetrics& fm = MetricsOf(match.file, match.index);
   if (!fm.ok) return nullptr;
+  const FaceSize size = SizeFor(log, fm);
+  const FaceStyle style = StyleFor(log, match);
 
-  // Vertical size: the cell (positive height) or the em square (negative height).
-  const int64_t upem = fm.unitsPerEm;
-  const int64_t cellUnits = fm.winAscent + fm.winDescent;
-  int64_t height = log.lfHeight;
-  if (height == 0) height = 16;
-  int ppem, ascent, descent;
-  if (height > 0) {
-    int cell = Clamp(height, 1, kMaxFontPixels);
-    ppem = Clamp(RoundDiv(cell * upem, cellUnits), 1, kMaxFontPixels);
-    // A rounded-up em whose cell would outgrow the asked height is one pixel smaller.
-    if (ppem > 1 && RoundDiv(cellUnits * ppem, upem) > cell) --ppem;
-    ascent = Clamp(RoundDiv(cell * fm.winAscent, cellUnits), 0, cell);
-    descent = cell - ascent;
-  } else {
-    ppem = Clamp(-height, 1, kMaxFontPixels);
-    ascent = static_cast<int>(RoundDiv(fm.winAscent * ppem, upem));
-    descent = static_cast<int>(RoundDiv(fm.winDescent * ppem, upem));
-    if (ascent + descent < 1) ascent = 1;
-  }
-
-  // Horizontal size: natural, or stretched so that the average character is lfWidth wide.
-  int64_t width = log.lfWidth < 0 ? -static_cast<int64_t>(log.lfWidth) : log.lfWidth;
-  int naturalAverage = std::max(1, static_cast<int>(RoundDiv(fm.avgCharWidth * ppem, upem)));
-  int64_t xSize26 = static_cast<int64_t>(ppem) * 64;
-  int average = naturalAverage;
-  if (width != 0) {
-    average = Clamp(width, 1, kMaxFontPixels);
-    xSize26 = Clamp(RoundDiv(average * upem * 64, fm.avgCharWidth), 64, kMaxFontPixels * 64);
-  }
-
-  const bool wantBold = log.lfWeight >= FW_BOLD;
-  const bool syntheticBold = wantBold && !match.bold;
-  const bool syntheticItalic = log.lfItalic && !match.italic;
-  const bool mono = IsHardEdged(log.lfQuality);
-
-  std::string key = match.file + '#' + std::to_string(match.index) + '/' + std::to_string(ppem) +
-                    'x' + std::to_string(xSize26) + '/' + std::to_string(ascent) + '+' +
-                    std::to_string(descent) + '/' + char('0' + mono) + char('0' + syntheticBold) +
-                    char('0' + syntheticItalic) + char('0' + (log.lfUnderline != 0)) +
-                    char('0' + (log.lfStrikeOut != 0)) + '/' + std::to_string(average);
-  static auto* cache = new std::map<std::string, std::shared_ptr<FontFace>>();
+  static auto* cache = new FaceCache();
+  const std::string key = FaceKey(log, match, size, style);
   auto it = cache->find(key);
   if (it != cache->end()) return it->second;
-
-  auto face = std::make_shared<FontFace>();
-  if (FT_New_Face(Library(), match.file.c_str(), match.index, &face->ft) != 0) {
-    face->ft = nullptr;
-    return nullptr;
-  }
-  if (FT_Set_Char_Size(face->ft, static_cast<FT_F26Dot6>(xSize26),
-                       static_cast<FT_F26Dot6>(ppem) * 64, 72, 72) != 0) {
-    return nullptr;
-  }
-  if (syntheticItalic) {
-    FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
-    FT_Set_Transform(face->ft, &shear, nullptr);
-  }
-  face->file = match.file;
-  face->index = match.index;
-  face->family = match.family;
-  face->mono = mono;
-  face->syntheticBold = syntheticBold;
-  face->syntheticItalic = syntheticItalic;
-  face->pixelsPerEm = ppem;
-  face->loadFlags = mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL;
-
-  TEXTMETRICA& tm = face->metrics;
-  tm.tmAscent = ascent;
-  tm.tmDescent = descent;
-  tm.tmHeight = ascent + descent;
-  tm.tmInternalLeading = std::max(0, tm.tmHeight - ppem);
-  int64_t extraGap = fm.lineGap - (cellUnits - (fm.hheaAscent + fm.hheaDescent));
-  tm.tmExternalLeading = static_cast<LONG>(std::max<int64_t>(0, RoundDiv(extraGap * ppem, upem)));
-  tm.tmAveCharWidth = average;
-  tm.tmMaxCharWidth = static_cast<LONG>(
-      std::max<int64_t>(1, RoundDiv(fm.maxAdvance * xSize26, upem * 64)) + (syntheticBold ? 1 : 0));
-  tm.tmWeight = wantBold ? std::max(fm.weightClass, FW_BOLD) : fm.weightClass;
-  tm.tmOverhang = 0;
-  tm.tmDigitizedAspectX = 96;
-  tm.tmDigitizedAspectY = 96;
-  tm.tmFirstChar = 0x20;
-  tm.tmLastChar = 0xFF;
-  tm.tmDefaultChar = 0x1F;
-  tm.tmBreakChar = 0x20;
-  tm.tmItalic = log.lfItalic ? 0xFF : 0;
-  tm.tmUnderlined = log.lfUnderline ? 0xFF : 0;
-  tm.tmStruckOut = log.lfStrikeOut ? 0xFF : 0;
-  // TMPF_FIXED_PITCH set means a variable-pitch font; TMPF_VECTOR and TMPF_TRUETYPE follow.
-  std::string familyName = Lower(match.family.c_str(), match.family.size());
-  BYTE family = FF_SWISS;
-  if (fm.fixedPitch) {
-    family = FF_MODERN;
-  } else if (familyName.find("serif") != std::string::npos &&
-             familyName.find("sans") == std::string::npos) {
-    family = FF_ROMAN;
-  }
-  tm.tmPitchAndFamily = static_cast<BYTE>(family | 0x06 | (fm.fixedPitch ? 0 : 0x01));
-  tm.tmCharSet = ANSI_CHARSET;
-
-  face->underlineOffset =
-      std::max(1, static_cast<int>(RoundDiv(-fm.underlinePosition * ppem, upem)));
-  face->underlineThickness =
-      std::max(1, static_cast<int>(RoundDiv(fm.underlineThickness * ppem, upem)));
-  face->strikeoutOffset =
-      std::max(1, static_cast<int>(RoundDiv(fm.strikeoutPosition * ppem, upem)));
-  face->strikeoutThickness = std::max(1, static_cast<int>(RoundDiv(fm.strikeoutSize * ppem, upem)));
-
-  // Faces no font refers to any more are dropped once the cache grows, or once their glyphs take
-  // much memory (a face of 1000 pixels renders tens of MB); the ones in use stay.
-  size_t unusedGlyphBytes = 0;
-  for (const auto& entry : *cache) {
-    if (entry.second.use_count() == 1) unusedGlyphBytes += entry.second->GlyphBytes();
-  }
-  if (cache->size() >= 64 || unusedGlyphBytes > kMaxUnusedGlyphBytes) {
-    for (auto i = cache->begin(); i != cache->end();) {
-      i = i->second.use_count() == 1 ? cache->erase(i) : std::next(i);
-    }
-  }
+  std::shared_ptr<FontFace> face = OpenScaledFace(match, size, style);
+  if (!face) return nullptr;
+  FillTextMetrics(log, match, fm, size, style, &face->metrics);
+  PlaceLines(fm, size.ppem, face.get());
+  DropUnusedFaces(cache);
   (*cache)[key] = face;
   return face;
 }

@@ -44,15 +44,11 @@ std::string Lower(const char* s) {
   return out;
 }
 
-// Asks fontconfig for the best face of a family. With `exact`, only a face whose family is the
-// one asked for counts.
-}  // namespace
-
-Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
-  Match result;
-  if (!FontconfigReady()) return result;
+// Asks fontconfig for the installed scalable face closest to a family, weight and slant.
+// The caller destroys the answer; null when there is none.
+FcPattern* BestScalableFace(const std::string& family, bool bold, bool italic) {
   FcPattern* pattern = FcPatternCreate();
-  if (!pattern) return result;
+  if (!pattern) return nullptr;
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -62,30 +58,45 @@ Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
   FcResult res = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, pattern, &res);
   FcPatternDestroy(pattern);
-  if (!match) return result;
+  return match;
+}
 
+// The file, face index, first family name and style of fontconfig's answer. With `exact`, an
+// answer none of whose family names is `family` is no match: fontconfig always answers with
+// some face.
+Match ReadAnswer(FcPattern* answer, const std::string& family, bool exact) {
+  Match result;
   FcChar8* file = nullptr;
   FcChar8* fam = nullptr;
   int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    bool familyMatches = !exact;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
-      const char* f = reinterpret_cast<const char*>(fam);
-      if (i == 0) result.family = f;
-      if (Lower(f) == Lower(family.c_str())) familyMatches = true;
-    }
-    if (familyMatches) {
-      result.ok = true;
-      result.file = reinterpret_cast<const char*>(file);
-      result.index = index;
-      result.bold = weight >= FC_WEIGHT_DEMIBOLD;
-      result.italic = slant != FC_SLANT_ROMAN;
-    }
+  if (FcPatternGetString(answer, FC_FILE, 0, &file) != FcResultMatch || !file) return result;
+  FcPatternGetInteger(answer, FC_INDEX, 0, &index);
+  FcPatternGetInteger(answer, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(answer, FC_SLANT, 0, &slant);
+  bool familyMatches = !exact;
+  for (int i = 0; FcPatternGetString(answer, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
+    const char* f = reinterpret_cast<const char*>(fam);
+    if (i == 0) result.family = f;
+    if (Lower(f) == Lower(family.c_str())) familyMatches = true;
   }
-  FcPatternDestroy(match);
+  if (familyMatches) {
+    result.ok = true;
+    result.file = reinterpret_cast<const char*>(file);
+    result.index = index;
+    result.bold = weight >= FC_WEIGHT_DEMIBOLD;
+    result.italic = slant != FC_SLANT_ROMAN;
+  }
+  return result;
+}
+
+}  // namespace
+
+Match FindFace(const std::string& family, bool bold, bool italic, bool exact) {
+  if (!FontconfigReady()) return Match();
+  FcPattern* answer = BestScalableFace(family, bold, italic);
+  if (!answer) return Match();
+  Match result = ReadAnswer(answer, family, exact);
+  FcPatternDestroy(answer);
   return result;
 }
 

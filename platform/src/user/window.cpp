@@ -303,6 +303,166 @@ BOOL Show(HWND hWnd, int nCmdShow) {
 
 }  // namespace
 
+// ---- The steps of creating a window, in the order CreateWindowExA takes them -----------------
+
+namespace {
+
+// The registered class a window is made of; sets the error Windows sets when there is none.
+WindowClass* ClassToCreate(LPCSTR name) {
+  WindowClass* cls = FindClass(name);
+  if (!cls) plat::SetError(kErrorCannotFindWndClass);
+  return cls;
+}
+
+// Whether a window with this parent, style and menu can be made, setting the error Windows
+// sets when not.
+bool CanCreate(HWND parent, DWORD style, HMENU menu) {
+  if (parent && !WindowFrom(parent)) return false;
+  // Without a display there is nowhere to put a window: Windows answers a process without a
+  // desktop the same way.
+  if (!plat::CurrentBackend().Traits().opensWindows) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  const bool child = (style & WS_CHILD) != 0;
+  if (child && !parent) {
+    plat::SetError(kErrorTlwWithWsChild);
+    return false;
+  }
+  if (!child && menu) {
+    // There are no menus here: a top-level window's menu handle cannot be a real one.
+    plat::SetError(kErrorInvalidMenuHandle);
+    return false;
+  }
+  return true;
+}
+
+// The styles a window really gets: top-level windows clip their siblings, and an overlapped
+// window always has a caption. WS_VISIBLE is taken out, as Windows shows the window only once
+// it is created.
+void AddImpliedStyles(DWORD* style, DWORD* exStyle) {
+  if (!(*style & WS_CHILD)) {
+    *style |= WS_CLIPSIBLINGS;
+    if (!(*style & WS_POPUP)) {
+      *style |= WS_CAPTION;
+      *exStyle |= WS_EX_WINDOWEDGE;
+    }
+  }
+  *style &= ~static_cast<DWORD>(WS_VISIBLE);
+}
+
+// The position and size a window starts with: CW_USEDEFAULT puts it at the origin, a
+// top-level window three quarters of the desktop big and a child one empty. Sizes are never
+// negative.
+void PlaceNewWindow(bool child, int* x, int* y, int* width, int* height) {
+  if (*x == CW_USEDEFAULT) *x = *y = 0;
+  if (*width == CW_USEDEFAULT) {
+    if (child) {
+      *width = *height = 0;
+    } else {
+      int dw = 0, dh = 0, bits = 0;
+      plat::CurrentBackend().DesktopMode(&dw, &dh, &bits);
+      *width = dw * 3 / 4;
+      *height = dh * 3 / 4;
+    }
+  }
+  *width = std::max(0, *width);
+  *height = std::max(0, *height);
+}
+
+// Adds the record of a window as `cs` describes it, counted against its class. A child's menu
+// handle is its identifier.
+HWND AddWindow(WindowClass* cls, const CREATESTRUCTA& cs) {
+  UserState& st = State();
+  const bool child = (cs.style & WS_CHILD) != 0;
+  auto window = std::make_unique<Window>();
+  HWND hwnd = reinterpret_cast<HWND>(st.nextHandle);
+  st.nextHandle += 4;
+  window->handle = hwnd;
+  window->cls = cls;
+  window->proc = cls->proc;
+  window->style = static_cast<DWORD>(cs.style);
+  window->exStyle = cs.dwExStyle;
+  window->id = child ? reinterpret_cast<LONG_PTR>(cs.hMenu) : 0;
+  window->menu = child ? nullptr : cs.hMenu;
+  window->instance = cs.hInstance;
+  window->parent = cs.hwndParent;
+  window->title = cs.lpszName ? cs.lpszName : "";
+  window->rect = {cs.x, cs.y, ClampToLong(static_cast<int64_t>(cs.x) + cs.cx),
+                  ClampToLong(static_cast<int64_t>(cs.y) + cs.cy)};
+  window->order = st.nextOrder++;
+  window->extra.assign(static_cast<size_t>(cls->wndExtra), 0);
+  st.windows[reinterpret_cast<uintptr_t>(hwnd)] = std::move(window);
+  ++cls->windows;
+  return hwnd;
+}
+
+// A window whose WM_NCCREATE failed goes without WM_DESTROY: it was never created.
+void DiscardUncreatedWindow(HWND hwnd) {
+  UserState& st = State();
+  Window* w = WindowFromQuiet(hwnd);
+  if (!w) return;
+  w->destroying = true;
+  Send(hwnd, WM_NCDESTROY, 0, 0);
+  DropMessagesFor(hwnd);
+  if ((w = WindowFromQuiet(hwnd))) {
+    --w->cls->windows;
+    st.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
+  }
+}
+
+// WM_NCCREATE and WM_CREATE. False, with the window gone, when the window procedure refuses
+// either of them or destroys the window meanwhile.
+bool SendCreationMessages(HWND hwnd, CREATESTRUCTA* cs) {
+  if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(cs))) {
+    DiscardUncreatedWindow(hwnd);
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!WindowFromQuiet(hwnd)) return false;
+  if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(cs)) == -1) {
+    Destroy(hwnd);
+    plat::SetError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  return WindowFromQuiet(hwnd) != nullptr;
+}
+
+// WM_SIZE with the client size, then WM_MOVE with the client origin (in the parent's client
+// coordinates for a child). False when the window was destroyed meanwhile.
+bool SendInitialSizeAndMove(HWND hwnd) {
+  Window* w = WindowFromQuiet(hwnd);
+  if (!w) return false;
+  RECT client = ClientRectOf(*w);
+  Send(hwnd, WM_SIZE, kSizeRestored, PackPoint(client.right, client.bottom));
+  if ((w = WindowFromQuiet(hwnd))) {
+    POINT origin = ClientOriginOnScreen(*w);
+    if (!IsTopLevel(*w)) {
+      Window* parent = WindowFromQuiet(w->parent);
+      if (parent) {
+        POINT po = ClientOriginOnScreen(*parent);
+        origin.x -= po.x;
+        origin.y -= po.y;
+      }
+    }
+    Send(hwnd, WM_MOVE, 0, PackPoint(origin.x, origin.y));
+  }
+  return WindowFromQuiet(hwnd) != nullptr;
+}
+
+// The first top-level window is the one the backend shows; it appears now when it was made
+// visible.
+HWND FinishCreation(HWND hwnd, bool show) {
+  UserState& st = State();
+  Window* w = WindowFromQuiet(hwnd);
+  if (IsTopLevel(*w) && !WindowFromQuiet(st.main)) st.main = hwnd;
+  if (st.main == hwnd) NotifyBackend();
+  if (show) Show(hwnd, SW_SHOW);
+  return WindowFromQuiet(hwnd) ? hwnd : nullptr;
+}
+
+}  // namespace
+
 }  // namespace plat::user
 
 using namespace plat::user;
@@ -375,74 +535,11 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
            trace::Text(lpWindowName), trace::Hex(dwStyle), trace::Dec(X), trace::Dec(Y),
            trace::Dec(nWidth), trace::Dec(nHeight), trace::Wnd(hWndParent), trace::Ptr(hMenu),
            trace::Ptr(hInstance), trace::Ptr(lpParam));
-  UserState& st = State();
-  WindowClass* cls = FindClass(lpClassName);
-  if (!cls) {
-    plat::SetError(kErrorCannotFindWndClass);
-    return nullptr;
-  }
-  if (hWndParent && !WindowFrom(hWndParent)) return nullptr;
-  // Without a display there is nowhere to put a window: Windows answers a process without a
-  // desktop the same way.
-  if (!plat::CurrentBackend().Traits().opensWindows) {
-    SetLastError(kErrorAccessDenied);
-    return nullptr;
-  }
-  bool child = (dwStyle & WS_CHILD) != 0;
-  if (child && !hWndParent) {
-    plat::SetError(kErrorTlwWithWsChild);
-    return nullptr;
-  }
-  if (!child && hMenu) {
-    // There are no menus here: a top-level window's menu handle cannot be a real one.
-    plat::SetError(kErrorInvalidMenuHandle);
-    return nullptr;
-  }
-
-  // Top-level windows clip their siblings; an overlapped window always has a caption.
-  if (!child) {
-    dwStyle |= WS_CLIPSIBLINGS;
-    if (!(dwStyle & WS_POPUP)) {
-      dwStyle |= WS_CAPTION;
-      dwExStyle |= WS_EX_WINDOWEDGE;
-    }
-  }
-  bool wantVisible = (dwStyle & WS_VISIBLE) != 0;
-  dwStyle &= ~static_cast<DWORD>(WS_VISIBLE);  // shown once created, as Windows does
-
-  if (X == CW_USEDEFAULT) X = Y = 0;
-  if (nWidth == CW_USEDEFAULT) {
-    if (child) {
-      nWidth = nHeight = 0;
-    } else {
-      int dw = 0, dh = 0, bits = 0;
-      plat::CurrentBackend().DesktopMode(&dw, &dh, &bits);
-      nWidth = dw * 3 / 4;
-      nHeight = dh * 3 / 4;
-    }
-  }
-  nWidth = std::max(0, nWidth);
-  nHeight = std::max(0, nHeight);
-
-  auto window = std::make_unique<Window>();
-  HWND hwnd = reinterpret_cast<HWND>(st.nextHandle);
-  st.nextHandle += 4;
-  window->handle = hwnd;
-  window->cls = cls;
-  window->proc = cls->proc;
-  window->style = dwStyle;
-  window->exStyle = dwExStyle;
-  window->id = child ? reinterpret_cast<LONG_PTR>(hMenu) : 0;
-  window->menu = child ? nullptr : hMenu;
-  window->instance = hInstance;
-  window->parent = hWndParent;
-  window->title = lpWindowName ? lpWindowName : "";
-  window->rect = {X, Y, ClampToLong(static_cast<int64_t>(X) + nWidth),
-                  ClampToLong(static_cast<int64_t>(Y) + nHeight)};
-  window->order = st.nextOrder++;
-  window->extra.assign(static_cast<size_t>(cls->wndExtra), 0);
-  st.windows[reinterpret_cast<uintptr_t>(hwnd)] = std::move(window);
-  ++cls->windows;
+  WindowClass* cls = ClassToCreate(lpClassName);
+  if (!cls || !CanCreate(hWndParent, dwStyle, hMenu)) return nullptr;
+  const bool wantVisible = (dwStyle & WS_VISIBLE) != 0;
+  AddImpliedStyles(&dwStyle, &dwExStyle);
+  PlaceNewWindow((dwStyle & WS_CHILD) != 0, &X, &Y, &nWidth, &nHeight);
 
   CREATESTRUCTA cs = {};
   cs.lpCreateParams = lpParam;
@@ -457,47 +554,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   cs.lpszName = lpWindowName;
   cs.lpszClass = lpClassName;
   cs.dwExStyle = dwExStyle;
-
-  if (!Send(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
-    if (Window* w = WindowFromQuiet(hwnd)) {
-      w->destroying = true;
-      Send(hwnd, WM_NCDESTROY, 0, 0);
-      DropMessagesFor(hwnd);
-      if ((w = WindowFromQuiet(hwnd))) {
-        --w->cls->windows;
-        st.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
-      }
-    }
-    plat::SetError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  if (!WindowFromQuiet(hwnd)) return nullptr;
-  if (Send(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-    Destroy(hwnd);
-    plat::SetError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  Window* w = WindowFromQuiet(hwnd);
-  if (!w) return nullptr;
-  RECT client = ClientRectOf(*w);
-  Send(hwnd, WM_SIZE, kSizeRestored, PackPoint(client.right, client.bottom));
-  if ((w = WindowFromQuiet(hwnd))) {
-    POINT origin = ClientOriginOnScreen(*w);
-    if (!IsTopLevel(*w)) {
-      Window* parent = WindowFromQuiet(w->parent);
-      if (parent) {
-        POINT po = ClientOriginOnScreen(*parent);
-        origin.x -= po.x;
-        origin.y -= po.y;
-      }
-    }
-    Send(hwnd, WM_MOVE, 0, PackPoint(origin.x, origin.y));
-  }
-  if (!(w = WindowFromQuiet(hwnd))) return nullptr;
-  if (IsTopLevel(*w) && !WindowFromQuiet(st.main)) st.main = hwnd;
-  if (st.main == hwnd) NotifyBackend();
-  if (wantVisible) Show(hwnd, SW_SHOW);
-  return WindowFromQuiet(hwnd) ? hwnd : nullptr;
+  const HWND hwnd = AddWindow(cls, cs);
+  if (!SendCreationMessages(hwnd, &cs) || !SendInitialSizeAndMove(hwnd)) return nullptr;
+  return FinishCreation(hwnd, wantVisible);
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {

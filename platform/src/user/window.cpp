@@ -321,7 +321,7 @@ bool CanCreate(HWND parent, DWORD style, HMENU menu) {
   // Without a display there is nowhere to put a window: Windows answers a process without a
   // desktop the same way.
   if (!plat::CurrentBackend().Traits().opensWindows) {
-    SetLastError(kErrorAccessDenied);
+    plat::SetError(kErrorAccessDenied);
     return false;
   }
   const bool child = (style & WS_CHILD) != 0;

@@ -113,18 +113,26 @@ T* LookupAs(HGDIOBJ handle, Kind kind) {
   return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
 }
 inline DC* LookupDC(HDC dc) { return LookupAs<DC>(dc, Kind::DC); }
-// Sets one of a DC's modes when `valid`, giving back the previous one; 0 for a bad DC or mode.
-inline int ExchangeMode(HDC hdc, int DC::*mode, int value, bool valid) {
+// Sets one of a DC's settings when `valid`, giving back the previous one; `failed` for a bad DC
+// or value.
+template <typename T>
+T ExchangeSetting(HDC hdc, T DC::*setting, T value, bool valid, T failed) {
   DC* dc = LookupDC(hdc);
-  if (!dc || !valid) return 0;
-  int previous = dc->*mode;
-  dc->*mode = value;
+  if (!dc || !valid) return failed;
+  T previous = dc->*setting;
+  dc->*setting = value;
   return previous;
 }
-inline int ModeOf(HDC hdc, int DC::*mode) {
+template <typename T>
+T SettingOf(HDC hdc, T DC::*setting, T failed) {
   DC* dc = LookupDC(hdc);
-  return dc ? dc->*mode : 0;
+  return dc ? dc->*setting : failed;
 }
+// The modes answer 0 for a bad DC or mode.
+inline int ExchangeMode(HDC hdc, int DC::*mode, int value, bool valid) {
+  return ExchangeSetting(hdc, mode, value, valid, 0);
+}
+inline int ModeOf(HDC hdc, int DC::*mode) { return SettingOf(hdc, mode, 0); }
 // Frees the object; false when it is not live, is stock, or is still selected.
 bool Destroy(HGDIOBJ handle);
 

@@ -200,41 +200,27 @@ int WINAPI GetBkMode(HDC hdc) {
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
   QV_ENTRY("SetTextColor", trace::Ptr(hdc), trace::Hex(color));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc) return CLR_INVALID;
-  COLORREF previous = dc->textColor;
-  dc->textColor = color;
-  return previous;
+  return plat::gdi::ExchangeSetting(hdc, &DC::textColor, color, true, CLR_INVALID);
 }
 
 COLORREF WINAPI GetTextColor(HDC hdc) {
   QV_ENTRY("GetTextColor", trace::Ptr(hdc));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  return dc ? dc->textColor : CLR_INVALID;
+  return plat::gdi::SettingOf(hdc, &DC::textColor, CLR_INVALID);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
   QV_ENTRY("SetBkColor", trace::Ptr(hdc), trace::Hex(color));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc) return CLR_INVALID;
-  COLORREF previous = dc->bkColor;
-  dc->bkColor = color;
-  return previous;
+  return plat::gdi::ExchangeSetting(hdc, &DC::bkColor, color, true, CLR_INVALID);
 }
 
 COLORREF WINAPI GetBkColor(HDC hdc) {
   QV_ENTRY("GetBkColor", trace::Ptr(hdc));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  return dc ? dc->bkColor : CLR_INVALID;
+  return plat::gdi::SettingOf(hdc, &DC::bkColor, CLR_INVALID);
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
   QV_ENTRY("SetTextAlign", trace::Ptr(hdc), trace::Hex(align));
-  DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc) return GDI_ERROR;
-  UINT previous = dc->textAlign;
-  dc->textAlign = align;
-  return previous;
+  return plat::gdi::ExchangeSetting<UINT>(hdc, &DC::textAlign, align, true, GDI_ERROR);
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {

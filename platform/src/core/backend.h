@@ -82,8 +82,9 @@ Backend& CurrentBackend();
 // Replaces the backend (a test host's or tool's choice); null goes back to choosing on first use.
 void SetBackend(std::unique_ptr<Backend> backend);
 
-// No display and no window-system events. Frames go to the frame sink only. Waited flips sleep
-// to the next 60 Hz tick of the platform clock when `paceFlips` is set, else return at once.
+// No display and no window-system events. Frames go to the frame sink only. Waited flips follow
+// the 60 Hz schedule (core/frame_schedule.h) on the platform clock when `paceFlips` is set, else
+// return at once.
 std::unique_ptr<Backend> CreateHeadlessBackend(bool paceFlips = true);
 // The stand-in for a backend that could not start: headless, unpaced, and without a display.
 std::unique_ptr<Backend> CreateNoDisplayBackend();

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Builds Quorvane for the browser into build-web/ (index.html, quorvane.js, .wasm and .data, the
 # licence notices) and serves it on 127.0.0.1. Installs what it needs on Debian 12.
-# Usage: scripts/web.sh [--build-only] [PORT]   (PORT 8080 by default)
+# Usage: scripts/web.sh [--build-only] [--bench] [PORT]   (PORT 8080 by default; --bench also
+# builds the timed page of scripts/web-test.sh --bench into build-web/.cmake/bench/)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-web"
 build_only=0
+targets=(quorvane_web)
 port=8080
 for arg in "$@"; do
   case "$arg" in
     --build-only) build_only=1 ;;
+    --bench) targets+=(quorvane_web_bench) ;;
     *) port="$arg" ;;
   esac
 done
@@ -33,7 +36,7 @@ emcmake cmake -S "$root" -B "$out/.cmake" -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_
   -DQV_BUILD_BENCH=OFF -DQV_WEB_PAGE_DIR="$out" \
   -Dfreetype_DIR="$freetype/install/lib/cmake/freetype" \
   -DQV_FREETYPE_NOTICE="$freetype/install/FTL.TXT" >/dev/null
-cmake --build "$out/.cmake" --target quorvane_web -j2
+cmake --build "$out/.cmake" --target "${targets[@]}" -j2
 
 [ "$build_only" -eq 1 ] && exit 0
 echo "Quorvane in the browser: http://127.0.0.1:$port/"

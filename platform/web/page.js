@@ -1,10 +1,7 @@
 // The page around the game: the Emscripten module's settings, the canvas scaled to the page,
 // pointer capture, full screen, the Quit control and the end of the game.
 //
-// URL parameters: level=NAME plays levels/NAME.txt in place of the game's level;
-// bench=N times N frames drawn without pacing (on a wall of 192 bricks that never breaks: metal,
-// with one plain brick out of the ball's reach)
-// and shows the figures.
+// URL parameter: level=NAME plays levels/NAME.txt in place of the game's level.
 'use strict';
 
 (function () {
@@ -14,8 +11,7 @@
   const hint = document.getElementById('hint');
   const status = document.getElementById('status');
 
-  const benchFrames = params.has('bench') ? parseInt(params.get('bench'), 10) || 600 : 0;
-  const level = params.get('level') || (benchFrames ? 'metal-wall' : '');
+  const level = params.get('level') || '';
 
   // What the game and the page's tests read: frames shown, times in ms since navigation.
   const qv = {
@@ -25,20 +21,12 @@
     exitCode: null,
     log: [],  // what the program wrote to stdout and stderr
     pointerWanted: true,
-    benchFrames: benchFrames,
-    bench: null,
     frameShown() {
       if (this.frames++ === 0) {
         this.firstFrameMs = performance.now();
         status.hidden = true;
         fit();
       }
-    },
-    benchDone(frames, drawMs, presentMs) {
-      this.bench = {frames, drawMsPerFrame: drawMs / frames, presentMsPerFrame: presentMs / frames};
-      status.hidden = false;
-      status.textContent = `${frames} frames: ${this.bench.drawMsPerFrame.toFixed(3)} ms drawing ` +
-          `and ${this.bench.presentMsPerFrame.toFixed(3)} ms presenting per frame`;
     },
   };
   window.qv = qv;

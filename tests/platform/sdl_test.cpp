@@ -21,7 +21,6 @@
 #include <thread>
 #include <vector>
 
-#include "backend/sdl/sdl_display_clock.h"
 #include "backend/sdl/sdl_frame.h"
 #include "backend/sdl/sdl_keys.h"
 #include "core/backend.h"
@@ -268,19 +267,6 @@ TEST(SdlFrameTest, TheFastPathGivesTheColoursOfTheGeneralConversion) {
   plat::ConvertToXrgb(frame, general.data());
   EXPECT_EQ(fast, general);
   EXPECT_EQ(fast[0xFFFF], 0xFFFFFFu);
-}
-
-TEST(SdlDisplayClockTest, ShortStallsAreCaughtUpAndLongOnesStartTheClockAgain) {
-  using plat::sdl::DisplayClock;
-  const DisplayClock::Clock::time_point planned{std::chrono::seconds(100)};
-  const auto period = DisplayClock::kPeriod;
-  // On time, and three periods late: the planned refresh keeps its place.
-  EXPECT_EQ(DisplayClock::Deadline(planned - period / 2, planned, true), planned);
-  EXPECT_EQ(DisplayClock::Deadline(planned + 3 * period, planned, true), planned);
-  // Five periods late, or the first flip: one period from now.
-  auto late = planned + 5 * period;
-  EXPECT_EQ(DisplayClock::Deadline(late, planned, true), late + period);
-  EXPECT_EQ(DisplayClock::Deadline(late, planned, false), late + period);
 }
 
 TEST(SdlSmokeTest, WaitedFlipsNeverRunAheadOfTheDisplay) {

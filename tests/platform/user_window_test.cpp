@@ -316,7 +316,7 @@ class RecordingBackend : public plat::Backend {
     *h = 768;
     *bits = 32;
   }
-  void Present(const plat::PixelBuffer&) override {}
+  void ShowFrame(const plat::PixelBuffer&) override {}
   void WaitForVerticalBlank() override {}
   bool InVerticalBlank() override { return false; }
   void PumpEvents() override {}

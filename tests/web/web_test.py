@@ -1,6 +1,6 @@
 """The browser page in headless Chromium: the wall on the first frame, 60 Hz pacing, a hidden tab
 survived with the pictures reloaded, Escape and the Quit control, a one-brick level cleared
-without input. Usage: web_test.py URL [--bench N]"""
+without input. Usage: web_test.py URL [--bench N] (URL the timed page for --bench)"""
 import argparse
 import json
 import sys
@@ -105,7 +105,9 @@ def one_brick(browser, base):
 
 
 def bench(browser, base, frames):
-    browser.call("Page.navigate", url=f"{base}?bench={frames}")
+    # The timed page (bench.js), on a wall that never breaks: metal, with one plain brick out
+    # of the ball's reach.
+    browser.call("Page.navigate", url=f"{base}?level=metal-wall&frames={frames}")
     result = browser.wait_for("window.qv && qv.bench", 60 + frames / 100)
     check(result is not None, f"{frames} frames timed without pacing")
     if result:

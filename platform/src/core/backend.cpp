@@ -6,7 +6,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/seams.h"
+#include "core/signals.h"
+
 namespace plat {
+
+namespace {
+
+// Chosen by name, the headless backend runs a whole program, which SIGINT and SIGTERM then
+// close as they do under SDL. A test host's headless backend leaves the signals alone.
+std::unique_ptr<Backend> CreateHeadlessForProgram() {
+#ifndef __EMSCRIPTEN__
+  CatchCloseSignals();
+#endif
+  return CreateHeadlessBackend(true);
+}
+
+}  // namespace
 
 // CreateSdlBackend is defined by backend/sdl/, CreateWebBackend by backend/web/; the build
 // compiles the one for its system. Neither may have a weak default here: in the static library a
@@ -14,11 +30,11 @@ namespace plat {
 // silently runs headless.
 const BackendEntry kBackends[] = {
 #ifdef __EMSCRIPTEN__
-    {"web", CreateWebBackend},
+    {"web", [] { return CreateWebBackend(true); }},
 #else
     {"sdl", CreateSdlBackend},
 #endif
-    {"headless", [] { return CreateHeadlessBackend(true); }},
+    {"headless", CreateHeadlessForProgram},
 };
 const size_t kBackendCount = sizeof kBackends / sizeof kBackends[0];
 
@@ -59,6 +75,12 @@ Backend& CurrentBackend() {
     if (!backend) backend = CreateNoDisplayBackend();
   }
   return *backend;
+}
+
+void Backend::Present(const PixelBuffer& frame) {
+  if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
+  if (seams::FrameSink sink = seams::frameSink) sink(frame);
+  ShowFrame(frame);
 }
 
 void SetBackend(std::unique_ptr<Backend> backend) { Slot() = std::move(backend); }

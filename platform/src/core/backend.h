@@ -39,7 +39,9 @@ class Backend {
   virtual void DesktopMode(int* width, int* height, int* bitsPerPixel) = 0;
 
   // Shows a finished frame: the primary surface's pixels (with its palette for 8-bit modes).
-  virtual void Present(const PixelBuffer& frame) = 0;
+  // The frame sink (core/seams.h) sees it first, whichever backend shows it; an empty frame
+  // goes nowhere.
+  void Present(const PixelBuffer& frame);
   // Blocks until the emulated display's next vertical blank (60 Hz), or returns at once where
   // the backend does not pace.
   virtual void WaitForVerticalBlank() = 0;
@@ -57,6 +59,10 @@ class Backend {
   // negative). In a window the SDL backend then shows the system pointer instead of holding a
   // hidden one in relative mode; full screen it holds it still.
   virtual void ShowProgramPointer(bool shown) = 0;
+
+ protected:
+  // The backend's part of Present: a frame with pixels, shown to whoever looks.
+  virtual void ShowFrame(const PixelBuffer& frame) = 0;
 };
 
 // The backends, one row each, chosen by name with the QV_BACKEND environment variable
@@ -76,15 +82,17 @@ Backend& CurrentBackend();
 // Replaces the backend (a test host's or tool's choice); null goes back to choosing on first use.
 void SetBackend(std::unique_ptr<Backend> backend);
 
-// No display and no window-system events. Frames go to the frame sink only. Waited flips sleep
-// to the next 60 Hz tick of the platform clock when `paceFlips` is set, else return at once.
+// No display and no window-system events. Frames go to the frame sink only. Waited flips follow
+// the 60 Hz schedule (core/frame_schedule.h) on the platform clock when `paceFlips` is set, else
+// return at once.
 std::unique_ptr<Backend> CreateHeadlessBackend(bool paceFlips = true);
 // The stand-in for a backend that could not start: headless, unpaced, and without a display.
 std::unique_ptr<Backend> CreateNoDisplayBackend();
 // Null when no display can be opened.
 std::unique_ptr<Backend> CreateSdlBackend();
-// The browser page's canvas (WebAssembly builds only).
-std::unique_ptr<Backend> CreateWebBackend();
+// The browser page's canvas (WebAssembly builds only). Waited flips follow the page's clock at
+// 60 Hz when `paceFlips` is set, else return at once and keep the thread.
+std::unique_ptr<Backend> CreateWebBackend(bool paceFlips = true);
 
 }  // namespace plat
 

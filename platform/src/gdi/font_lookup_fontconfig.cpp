@@ -1,21 +1,10 @@
 // The font lookup through fontconfig.
 #include <fontconfig/fontconfig.h>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QV_HAS_ASAN 1
-#endif
-#endif
-#ifndef QV_HAS_ASAN
-#define QV_HAS_ASAN 0
-#endif
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <cctype>
 #include <cstring>
 
+#include "core/leak_check.h"
 #include "gdi/font_lookup.h"
 
 namespace plat::gdi {
@@ -26,14 +15,8 @@ bool FontconfigReady() {
   static bool ready = [] {
   // Some fontconfig versions lose a few bytes while parsing their configuration; under the
   // leak checker that would fail every program that draws text, so it looks away here.
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-    __lsan_disable();
-#endif
-    bool ok = FcInit() == FcTrue;
-#if defined(__SANITIZE_ADDRESS__) || QV_HAS_ASAN
-    __lsan_enable();
-#endif
-    return ok;
+    LeakCheckPause pause;
+    return FcInit() == FcTrue;
   }();
   return ready;
 }

@@ -1,27 +1,20 @@
 // The headless backend: no display and no window-system events. Presented frames go to the
 // frame sink, when one is attached; message boxes are written to stderr and answered with their
-// default button; waited flips follow a 60 Hz display on the platform clock.
+// default button; waited flips follow a 60 Hz display on the platform clock (a test's manual
+// clock moves to each refresh). SIGINT and SIGTERM, when caught (core/signals.h), close the
+// program as under SDL.
 #include <windows.h>
 
 #include <cstdio>
 
-#include "core/clock.h"
 #include "core/backend.h"
-#include "core/seams.h"
+#include "core/events.h"
+#include "core/frame_schedule.h"
+#include "core/signals.h"
 
 namespace plat {
 
 namespace {
-
-// The emulated display refreshes 60 times a second: tick k falls at ceil(k * 1000 / 60) ms.
-constexpr uint64_t kRefreshHz = 60;
-
-// Milliseconds from `now` to the first tick strictly after it (1 to 17).
-uint32_t MsToNextTick(uint32_t now) {
-  uint64_t tick = static_cast<uint64_t>(now) * kRefreshHz / 1000 + 1;
-  uint64_t at = (tick * 1000 + kRefreshHz - 1) / kRefreshHz;
-  return static_cast<uint32_t>(at - now);
-}
 
 // The button a box's default answer presses.
 int DefaultAnswer(UINT type) {
@@ -54,22 +47,15 @@ class HeadlessBackend : public Backend {
     if (bitsPerPixel) *bitsPerPixel = 32;
   }
 
-  void Present(const PixelBuffer& frame) override {
-    if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
-    if (seams::FrameSink sink = seams::frameSink) sink(frame);
-  }
-
   void WaitForVerticalBlank() override {
-    if (paceFlips_) plat::clock::SleepMs(MsToNextTick(plat::clock::NowMs()));
+    if (paceFlips_) schedule_.WaitOnPlatformClock();
   }
 
-  bool InVerticalBlank() override {
-    // The first millisecond of each refresh counts as the blank.
-    uint64_t phase = static_cast<uint64_t>(plat::clock::NowMs()) * kRefreshHz % 1000;
-    return phase < kRefreshHz;
-  }
+  bool InVerticalBlank() override { return schedule_.InBlankOnPlatformClock(); }
 
-  void PumpEvents() override {}
+  void PumpEvents() override {
+    if (TakeCloseSignal()) events::CloseRequested();
+  }
 
   int MessageBox(HWND, const char* text, const char* caption, UINT type) override {
     std::fprintf(stderr, "[message box] %s: %s\n", caption ? caption : "", text ? text : "");
@@ -78,8 +64,13 @@ class HeadlessBackend : public Backend {
 
   void ShowProgramPointer(bool) override {}
 
+ protected:
+  // Nothing to show: the frame sink has seen the frame.
+  void ShowFrame(const PixelBuffer&) override {}
+
  private:
   bool paceFlips_;
+  FrameSchedule schedule_;
   const BackendTraits& traits_;
 };
 

@@ -5,15 +5,6 @@
 // the emulated display's own 60 Hz, whatever the monitor's rate.
 #include <SDL.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#define QV_LSAN_PAUSE() __lsan_disable()
-#define QV_LSAN_RESUME() __lsan_enable()
-#else
-#define QV_LSAN_PAUSE()
-#define QV_LSAN_RESUME()
-#endif
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,13 +14,13 @@
 #include "backend/sdl/sdl_frame.h"
 #include "backend/sdl/sdl_keys.h"
 #include "backend/sdl/sdl_renderer.h"
-#include "backend/sdl/sdl_signals.h"
 #include "backend/sdl/sdl_x11.h"
 #include "core/backend.h"
-#include "core/seams.h"
 #include "core/events.h"
 #include "core/input_state.h"
 #include "core/keymap.h"
+#include "core/leak_check.h"
+#include "core/signals.h"
 
 namespace plat {
 
@@ -56,9 +47,11 @@ class SdlBackend : public Backend {
     // Relative motion reaches DirectInput in the mouse's own counts, not divided by the scale
     // from the emulated mode to the desktop: the paddle's speed must not depend on the monitor.
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
-    QV_LSAN_PAUSE();
-    int joysticks = SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    QV_LSAN_RESUME();
+    int joysticks;
+    {
+      LeakCheckPause pause;
+      joysticks = SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    }
     if (joysticks != 0) {
       std::fprintf(stderr, "SDL joysticks unavailable: %s\n", SDL_GetError());
     }
@@ -120,9 +113,7 @@ class SdlBackend : public Backend {
     if (bitsPerPixel) *bitsPerPixel = bits;
   }
 
-  void Present(const PixelBuffer& frame) override {
-    if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
-    if (seams::FrameSink sink = seams::frameSink) sink(frame);
+  void ShowFrame(const PixelBuffer& frame) override {
     if (!EnsureWindow(frame.width, frame.height)) return;
     // SDL's software renderer scales quickly only between equal 32-bit formats; other pairs
     // take its slow per-pixel path, which costs far more than converting the frame first.
@@ -159,7 +150,7 @@ class SdlBackend : public Backend {
   bool InVerticalBlank() override { return displayClock_.InBlank(); }
 
   void PumpEvents() override {
-    if (sdl::TakeCloseSignal()) events::CloseRequested();
+    if (TakeCloseSignal()) events::CloseRequested();
     SDL_Event e;
     while (SDL_PollEvent(&e)) Handle(e);
   }
@@ -258,21 +249,23 @@ class SdlBackend : public Backend {
       width = 640;
       height = 480;
     }
-    QV_LSAN_PAUSE();
-    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    {
+      // The window system's and the GL driver's start-up keep some memory for the life of the
+      // process.
+      LeakCheckPause pause;
+      window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                 SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+      if (window_) {
+        renderer_ = sdl::CreateCheapRenderer(window_);
+        SDL_RendererInfo info;
+        softwareRenderer_ = renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                            (info.flags & SDL_RENDERER_SOFTWARE);
+      }
+    }
     if (!window_) {
-      QV_LSAN_RESUME();
       std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
       return false;
     }
-    renderer_ = sdl::CreateCheapRenderer(window_);
-    SDL_RendererInfo info;
-    softwareRenderer_ = renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
-                        (info.flags & SDL_RENDERER_SOFTWARE);
-    // The window system's and the GL driver's start-up keep some memory for the life of the
-    // process.
-    QV_LSAN_RESUME();
     if (!renderer_) {
       std::fprintf(stderr, "SDL renderer: %s\n", SDL_GetError());
       SDL_DestroyWindow(window_);
@@ -563,11 +556,13 @@ class SdlBackend : public Backend {
 std::unique_ptr<Backend> CreateSdlBackend() {
   // SDL's video start-up leaves a few bytes of D-Bus state for the life of the process; the
   // leak checker looks away while it runs. SIGINT and SIGTERM are the backend's own (see
-  // sdl_signals.h): SDL's handlers would only work while the program pumps its events.
+  // core/signals.h): SDL's handlers would only work while the program pumps its events.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  QV_LSAN_PAUSE();
-  int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
-  QV_LSAN_RESUME();
+  int started;
+  {
+    LeakCheckPause pause;
+    started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+  }
   if (started != 0) {
     std::fprintf(stderr, "SDL video unavailable, no display: %s\n", SDL_GetError());
     return nullptr;
@@ -584,7 +579,7 @@ std::unique_ptr<Backend> CreateSdlBackend() {
     return nullptr;
   }
   if (driver && SDL_strcmp(driver, "x11") == 0) sdl::EndProcessWhenDisplayIsLost();
-  sdl::CatchCloseSignals();
+  CatchCloseSignals();
   return std::make_unique<SdlBackend>();
 }
 

@@ -3,41 +3,38 @@
 #include <errno.h>
 #include <time.h>
 
+#include <cmath>
+
 namespace plat::sdl {
 
 namespace {
 
-timespec MonotonicTimespec(DisplayClock::Clock::time_point t) {
-  auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
-  return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+double MonotonicMs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The nanosecond at or after `ms`.
+timespec MonotonicTimespec(double ms) {
+  double seconds = std::floor(ms / 1e3);
+  double ns = std::ceil((ms - seconds * 1e3) * 1e6);
+  if (ns >= 1e9) {
+    seconds += 1;
+    ns -= 1e9;
+  }
+  return timespec{static_cast<time_t>(seconds), static_cast<long>(ns)};
 }
 
 }  // namespace
 
-DisplayClock::Clock::time_point DisplayClock::Deadline(Clock::time_point now,
-                                                       Clock::time_point planned, bool started) {
-  if (!started || now - planned > kLongStall) return now + kPeriod;
-  // Up to a few periods late the refresh keeps its place: the flips after a short stall run
-  // without waiting until they are back on time.
-  return planned;
-}
-
 void DisplayClock::WaitForRefresh() {
-  next_ = Deadline(Clock::now(), next_, started_);
-  started_ = true;
-  // An absolute deadline: a wake-up that comes late does not move the ones after it. The
-  // steady clock is CLOCK_MONOTONIC, so its time points are the sleep's own.
-  timespec deadline = MonotonicTimespec(next_);
+  // An absolute deadline: a wake-up that comes late does not move the ones after it.
+  timespec deadline = MonotonicTimespec(schedule_.NextRefresh(MonotonicMs()));
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
   }
-  last_ = next_;
-  next_ += kPeriod;
 }
 
-bool DisplayClock::InBlank() const {
-  if (!started_) return false;
-  auto phase = (Clock::now() - last_) % kPeriod;
-  return phase < kPeriod / 16;
-}
+bool DisplayClock::InBlank() const { return schedule_.InBlank(MonotonicMs()); }
 
 }  // namespace plat::sdl

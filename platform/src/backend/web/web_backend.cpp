@@ -1,7 +1,8 @@
 // The browser backend: frames drawn to the page's canvas, the page's keys, mouse and focus
 // turned into the platform's events, flips paced at the emulated display's 60 Hz on the page's
-// clock. The program runs under Asyncify: a waited flip sleeps, which hands the thread back to
-// the browser until the flip's deadline, so the page draws and delivers events meanwhile.
+// clock (core/frame_schedule.h). The program runs under Asyncify: a waited flip sleeps, which
+// hands the thread back to the browser until the flip's deadline, so the page draws and
+// delivers events meanwhile.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -14,19 +15,14 @@
 #include "backend/web/web_page.h"
 #include "core/backend.h"
 #include "core/events.h"
+#include "core/frame_schedule.h"
 #include "core/keymap.h"
-#include "core/seams.h"
 
 namespace plat {
 
 namespace {
 
-constexpr double kPeriodMs = 1000.0 / 60;
-// A flip later than this after its refresh starts the ticks again from now instead of hurrying
-// through the missed ones (a hidden tab, a message box, a stalled machine).
-constexpr double kLongStallMs = 4 * kPeriodMs;
-// Paced frames shown before a timing asked for by the page starts.
-constexpr int kBenchWarmUpFrames = 30;
+constexpr double kPeriodMs = FrameSchedule::kPeriodMs;
 
 const BackendTraits kWebTraits = {"web", true, true, true};
 
@@ -45,7 +41,7 @@ struct PageEvent {
 
 class WebBackend : public Backend {
  public:
-  WebBackend() {
+  explicit WebBackend(bool paceFlips) : paceFlips_(paceFlips) {
     const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
     emscripten_set_keydown_callback(window, this, true, OnKey);
@@ -61,7 +57,6 @@ class WebBackend : public Backend {
     if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS) {
       visible_ = !visibility.hidden;
     }
-    benchFrames_ = web::BenchFramesWanted();
     // A page opened in a hidden tab starts without the focus.
     FocusMayHaveChanged();
     theWebBackend = this;
@@ -86,54 +81,24 @@ class WebBackend : public Backend {
     if (bitsPerPixel) *bitsPerPixel = 32;
   }
 
-  void Present(const PixelBuffer& frame) override {
-    if (!frame.bits || frame.width <= 0 || frame.height <= 0) return;
-    if (seams::FrameSink sink = seams::frameSink) sink(frame);
-    const double start = emscripten_get_now();
-    if (benching_) drawMs_ += start - lastPresentEnd_;
-    web::FrameToRgba(frame, &rgba_);
-    web::ShowFrame(rgba_.data(), frame.width, frame.height);
-    lastPresentEnd_ = emscripten_get_now();
-    ++framesShown_;
-    if (benching_) {
-      presentMs_ += lastPresentEnd_ - start;
-      if (++benchDone_ == benchFrames_) {
-        benching_ = false;
-        web::ReportBench(benchDone_, drawMs_, presentMs_);
-      }
-    } else if (benchFrames_ > 0 && benchDone_ == 0 && framesShown_ == kBenchWarmUpFrames) {
-      benching_ = true;
-    }
-  }
-
   void WaitForVerticalBlank() override {
-    // While the page times frames, flips do not wait (nor hand the thread to the browser).
-    if (benching_) return;
+    // Unpaced, a flip neither waits nor hands the thread to the browser.
+    if (!paceFlips_) return;
     const double now = emscripten_get_now();
-    if (!started_ || now - next_ > kLongStallMs) next_ = now + kPeriodMs;
-    started_ = true;
     // Always through the browser, even when late, so that the page draws and takes events.
-    // Deadlines are absolute, one period apart: a wake-up that comes late does not move the
-    // ones after it, and the display's own rate (60, 120 or 144 Hz) plays no part.
-    const double wait = next_ - now;
+    // The display's own rate (60, 120 or 144 Hz) plays no part.
+    const double wait = schedule_.NextRefresh(now) - now;
     emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait + 0.5) : 0);
     lastYield_ = emscripten_get_now();
-    last_ = next_;
-    next_ += kPeriodMs;
   }
 
-  bool InVerticalBlank() override {
-    if (!started_) return false;
-    double phase = emscripten_get_now() - last_;
-    phase -= kPeriodMs * static_cast<int64_t>(phase / kPeriodMs);
-    return phase >= 0 && phase < kPeriodMs / 16;
-  }
+  bool InVerticalBlank() override { return schedule_.InBlank(emscripten_get_now()); }
 
   void PumpEvents() override {
     // A program that polls without flipping (its surfaces are lost while the page is hidden)
     // would hold the thread, and the page would freeze: after a refresh without handing the
     // thread to the browser, the pump does, for a whole refresh while the program is inactive.
-    if (!benching_ && emscripten_get_now() - lastYield_ > kPeriodMs) {
+    if (paceFlips_ && emscripten_get_now() - lastYield_ > kPeriodMs) {
       emscripten_sleep(active_ ? 0 : static_cast<unsigned>(kPeriodMs));
       lastYield_ = emscripten_get_now();
     }
@@ -188,6 +153,12 @@ class WebBackend : public Backend {
   void PressEscape() {
     pending_.push_back({PageEvent::kKey, kEscape, 0, true});
     pending_.push_back({PageEvent::kKey, kEscape, 0, false});
+  }
+
+ protected:
+  void ShowFrame(const PixelBuffer& frame) override {
+    web::FrameToRgba(frame, &rgba_);
+    web::ShowFrame(rgba_.data(), frame.width, frame.height);
   }
 
  private:
@@ -283,24 +254,17 @@ class WebBackend : public Backend {
   bool active_ = true;
 
   std::vector<uint8_t> rgba_;
-  int framesShown_ = 0;
 
-  bool started_ = false;
-  double next_ = 0;       // the next refresh, on emscripten_get_now's milliseconds
-  double last_ = 0;       // the refresh the last waited flip woke at
-  double lastYield_ = 0;  // when the program last handed the thread to the browser
-
-  int benchFrames_ = 0;
-  int benchDone_ = 0;
-  bool benching_ = false;
-  double drawMs_ = 0;
-  double presentMs_ = 0;
-  double lastPresentEnd_ = 0;
+  const bool paceFlips_;
+  FrameSchedule schedule_;
+  double lastYield_ = 0;  // when the program last handed the thread to the browser, in ms
 };
 
 }  // namespace
 
-std::unique_ptr<Backend> CreateWebBackend() { return std::make_unique<WebBackend>(); }
+std::unique_ptr<Backend> CreateWebBackend(bool paceFlips) {
+  return std::make_unique<WebBackend>(paceFlips);
+}
 
 }  // namespace plat
 

@@ -37,12 +37,6 @@ EM_JS(int, qv_ask_player, (const char* text, const char* caption, int canDecline
   return 1;
 });
 
-EM_JS(int, qv_bench_frames, (), { return (Module['qv'] && Module['qv'].benchFrames) | 0; });
-
-EM_JS(void, qv_report_bench, (int frames, double drawMs, double presentMs), {
-  if (Module['qv'] && Module['qv'].benchDone) Module['qv'].benchDone(frames, drawMs, presentMs);
-});
-
 // clang-format on
 
 namespace plat::web {
@@ -58,12 +52,6 @@ void ScreenSize(int* width, int* height) {
 
 bool AskPlayer(const char* text, const char* caption, bool canDecline) {
   return qv_ask_player(text, caption, canDecline) != 0;
-}
-
-int BenchFramesWanted() { return qv_bench_frames(); }
-
-void ReportBench(int frames, double drawMs, double presentMs) {
-  qv_report_bench(frames, drawMs, presentMs);
 }
 
 }  // namespace plat::web

@@ -15,11 +15,6 @@ void WantPointer(bool wanted);
 void ScreenSize(int* width, int* height);
 // A modal box (alert or confirm); true when the player accepted it.
 bool AskPlayer(const char* text, const char* caption, bool canDecline);
-// The number of frames the page asked to time without pacing (?bench=N), or 0.
-int BenchFramesWanted();
-// Hands the timing to the page: `frames` frames took `drawMs` in the program (up to each flip)
-// and `presentMs` in converting and drawing them to the canvas.
-void ReportBench(int frames, double drawMs, double presentMs);
 
 }  // namespace plat::web
 

@@ -1,9 +1,9 @@
-#include "backend/sdl/sdl_signals.h"
+#include "core/signals.h"
 
 #include <signal.h>
 #include <unistd.h>
 
-namespace plat::sdl {
+namespace plat {
 
 namespace {
 
@@ -60,4 +60,4 @@ bool TakeCloseSignal() {
   return true;
 }
 
-}  // namespace plat::sdl
+}  // namespace plat

@@ -1,10 +1,11 @@
 // SIGINT and SIGTERM close the program as its window's close button does, in whatever state
 // it is: a program that cannot close by itself (a lost display, a blocked message box, a
-// hang) still ends soon after, with exit code 0.
-#ifndef QV_PLATFORM_BACKEND_SDL_SDL_SIGNALS_H
-#define QV_PLATFORM_BACKEND_SDL_SDL_SIGNALS_H
+// hang) still ends soon after, with exit code 0. For the desktop backends, SDL and headless
+// (a browser page sends no signals).
+#ifndef QV_PLATFORM_CORE_SIGNALS_H
+#define QV_PLATFORM_CORE_SIGNALS_H
 
-namespace plat::sdl {
+namespace plat {
 
 // How long an asked-for close may take before the process ends without it.
 constexpr unsigned kCloseGraceSeconds = 2;
@@ -14,9 +15,9 @@ constexpr unsigned kCloseGraceSeconds = 2;
 // for the close; a second one, or the end of the grace time, ends the process with exit code 0.
 void CatchCloseSignals();
 
-// True once after each caught signal: the backend then asks the program to close.
+// True once after each caught signal: the backend's event pump then asks the program to close.
 bool TakeCloseSignal();
 
-}  // namespace plat::sdl
+}  // namespace plat
 
 #endif

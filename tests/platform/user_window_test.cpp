@@ -14,11 +14,7 @@ using namespace usertest;
 
 namespace {
 
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override { Fresh(); }
-  void TearDown() override { Fresh(); }
-};
+using WindowTest = UserTest;
 
 TEST_F(WindowTest, CreationSendsWindowsMessagesAndShowsTheWindow) {
   RegisterTestClass();
@@ -362,7 +358,6 @@ TEST_F(WindowTest, BackendFollowsTheMainWindow) {
   EXPECT_EQ(RecordingBackend::Pointer(), 1);
   SetCursor(nullptr);
   EXPECT_EQ(RecordingBackend::Pointer(), 0);
-  qvhost::UseHeadless();
 }
 
 }  // namespace

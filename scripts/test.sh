@@ -14,3 +14,8 @@ cmake -S "$root" -B "$build" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 300
+# Each test binary also passes as one process, its tests in a random order: no test may lean on
+# what another left behind.
+tests/platform_tests --gtest_shuffle --gtest_brief=1
+tests/qv_tests --gtest_shuffle --gtest_brief=1
+QV_ASSETS="$root/assets" tests/game_tests --gtest_shuffle --gtest_brief=1

@@ -17,6 +17,7 @@
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "core/pixels.h"
+#include "core/reset.h"
 #include "core/seams.h"
 #include "core/trace.h"
 
@@ -270,6 +271,7 @@ void Reset() {
   plat::seams::clock = nullptr;
   plat::TheHardware() = plat::Hardware();
   plat::ResetInput();
+  plat::ResetServices();
 }
 
 void UseManualClock(uint32_t startMs) {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host.h"
+#include "platform_test.h"
 
 namespace ddtest {
 
@@ -43,11 +43,10 @@ inline DDBLTFX Fx() {
 
 // A fresh headless platform with a DirectDraw object; full screen at 800 x 600 x `bpp`, or the
 // normal cooperative level when `bpp` is 0.
-class DDrawTest : public ::testing::Test {
+class DDrawTest : public PlatformTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
+    PlatformTest::SetUp();
     window = MakeWindow();
     ASSERT_NE(window, nullptr);
     IDirectDraw* first = nullptr;

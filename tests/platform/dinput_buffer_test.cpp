@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "core/events.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
 
-class DInputBufferTest : public ::testing::Test {
+class DInputBufferTest : public PlatformTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
+    PlatformTest::SetUp();
     qvhost::UseManualClock(1000);
     ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &di_, nullptr), DI_OK);
   }

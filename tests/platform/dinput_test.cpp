@@ -8,17 +8,16 @@
 #include <vector>
 
 #include "core/events.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
 HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
 
-class DInputTest : public ::testing::Test {
+class DInputTest : public PlatformTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
+    PlatformTest::SetUp();
     ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &di_, nullptr), DI_OK);
   }
   void TearDown() override {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gdi/gdi_internal.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
@@ -62,10 +62,10 @@ struct Bmp {
   }
 };
 
-class GdiBmp : public ::testing::Test {
+class GdiBmp : public PlatformTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
+    PlatformTest::SetUp();
     path_ = ::testing::TempDir() + "qv_gdi_bmp_" + std::to_string(getpid()) + ".bmp";
   }
   void TearDown() override { std::remove(path_.c_str()); }

@@ -16,7 +16,7 @@
 #include "core/gdi_bridge.h"
 #include "gdi/font.h"
 #include "gdi/gdi_objects.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
@@ -81,18 +81,10 @@ HFONT MakeFont(const char* face, int height, DWORD quality = NONANTIALIASED_QUAL
                      CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
 }
 
-class TextDraw : public ::testing::Test {
+class TextDraw : public PlatformTest {
  protected:
-  void SetUp() override { qvhost::UseHeadless(); }
-  void TearDown() override {
-    for (HFONT f : fonts) DeleteObject(f);
-  }
-  // Selects a new font into `dc`; it is deleted after the test (and its canvas) ends.
-  void Use(HDC dc, HFONT font) {
-    SelectObject(dc, font);
-    fonts.push_back(font);
-  }
-  std::vector<HFONT> fonts;
+  // Selects a new font into `dc`; the platform's reset drops it.
+  void Use(HDC dc, HFONT font) { SelectObject(dc, font); }
 };
 
 TEST_F(TextDraw, OpaqueFillsExactlyTheCellWithTwoColours) {

@@ -13,13 +13,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/gdi_bridge.h"
 #include "gdi/font.h"
 #include "gdi/gdi_objects.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
@@ -67,19 +68,20 @@ bool Installed(const char* family) {
   return same;
 }
 
-class TextFont : public ::testing::Test {
+class TextFont : public PlatformTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
-    ASSERT_NE(canvas.dc, nullptr);
+    PlatformTest::SetUp();
+    canvas.emplace(64, 32);  // after the reset, which drops every device context
+    ASSERT_NE(canvas->dc, nullptr);
   }
-  Canvas canvas{64, 32};
+  std::optional<Canvas> canvas;
 };
 
 // Advances straight from FreeType for the same face, size and rendering mode.
 TEST_F(TextFont, ExtentsAreTheFacesHintedAdvances) {
   HFONT font = MakeFont("Arial", 14);
-  SelectObject(canvas.dc, font);
+  SelectObject(canvas->dc, font);
   plat::gdi::FontFace* face = FaceOfHandle(font);
   ASSERT_NE(face, nullptr);
 
@@ -90,7 +92,7 @@ TEST_F(TextFont, ExtentsAreTheFacesHintedAdvances) {
   ASSERT_EQ(FT_Set_Pixel_Sizes(ft, 0, face->pixelsPerEm), 0);
 
   TEXTMETRICA tm;
-  ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tm));
+  ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tm));
   int sum = 0;
   std::string all;
   for (int c = 32; c < 127; ++c) {
@@ -98,19 +100,19 @@ TEST_F(TextFont, ExtentsAreTheFacesHintedAdvances) {
     ASSERT_EQ(FT_Load_Char(ft, c, FT_LOAD_TARGET_MONO), 0);
     int expected = static_cast<int>((ft->glyph->advance.x + 32) >> 6);
     SIZE size = {};
-    ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, &ch, 1, &size));
+    ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, &ch, 1, &size));
     EXPECT_EQ(size.cx, expected) << "character " << ch;
     EXPECT_EQ(size.cy, tm.tmHeight);
     sum += expected;
     all.push_back(ch);
   }
   SIZE size = {};
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, all.data(), static_cast<int>(all.size()), &size));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, all.data(), static_cast<int>(all.size()), &size));
   EXPECT_EQ(size.cx, sum);
 
   FT_Done_Face(ft);
   FT_Done_FreeType(lib);
-  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(font);
 }
 
@@ -120,10 +122,10 @@ TEST_F(TextFont, PositiveHeightIsTheCellNegativeTheEm) {
     HFONT cell = MakeFont("Arial", h);
     HFONT em = MakeFont("Arial", -h);
     TEXTMETRICA a, b;
-    SelectObject(canvas.dc, cell);
-    ASSERT_TRUE(GetTextMetricsA(canvas.dc, &a));
-    SelectObject(canvas.dc, em);
-    ASSERT_TRUE(GetTextMetricsA(canvas.dc, &b));
+    SelectObject(canvas->dc, cell);
+    ASSERT_TRUE(GetTextMetricsA(canvas->dc, &a));
+    SelectObject(canvas->dc, em);
+    ASSERT_TRUE(GetTextMetricsA(canvas->dc, &b));
     EXPECT_EQ(a.tmHeight, h);
     EXPECT_EQ(a.tmAscent + a.tmDescent, a.tmHeight);
     EXPECT_EQ(b.tmHeight - b.tmInternalLeading, h) << "em of height -" << h;
@@ -137,7 +139,7 @@ TEST_F(TextFont, PositiveHeightIsTheCellNegativeTheEm) {
     double upem = face->ft->units_per_EM;
     EXPECT_EQ(b.tmAscent, std::lround(os2->usWinAscent * h / upem));
     EXPECT_EQ(b.tmDescent, std::lround(os2->usWinDescent * h / upem));
-    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+    SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(cell);
     DeleteObject(em);
   }
@@ -145,37 +147,37 @@ TEST_F(TextFont, PositiveHeightIsTheCellNegativeTheEm) {
 
 TEST_F(TextFont, DefaultFontIsABoldSixteenPixelCell) {
   TEXTMETRICA tm;
-  ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tm));
+  ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tm));
   EXPECT_EQ(tm.tmHeight, 16);
   EXPECT_GE(tm.tmWeight, FW_BOLD);
 
   HFONT zero = MakeFont("Arial", 0);
-  SelectObject(canvas.dc, zero);
-  ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tm));
+  SelectObject(canvas->dc, zero);
+  ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tm));
   EXPECT_EQ(tm.tmHeight, 16);
-  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(zero);
 }
 
 TEST_F(TextFont, WidthStretchesToTheAverageCharacterWidth) {
   HFONT natural = MakeFont("Arial", 20);
-  SelectObject(canvas.dc, natural);
+  SelectObject(canvas->dc, natural);
   TEXTMETRICA tm;
-  ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tm));
+  ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tm));
   const char* text = "abcdefghijklmnopqrstuvwxyz";
   SIZE narrow;
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, text, 26, &narrow));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, text, 26, &narrow));
 
   HFONT wide = MakeFont("Arial", 20, tm.tmAveCharWidth * 2);
-  SelectObject(canvas.dc, wide);
+  SelectObject(canvas->dc, wide);
   TEXTMETRICA tmWide;
-  ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tmWide));
+  ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tmWide));
   SIZE stretched;
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, text, 26, &stretched));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, text, 26, &stretched));
   EXPECT_EQ(tmWide.tmAveCharWidth, tm.tmAveCharWidth * 2);
   EXPECT_EQ(tmWide.tmHeight, tm.tmHeight);
   EXPECT_NEAR(stretched.cx, narrow.cx * 2, narrow.cx / 8);
-  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(natural);
   DeleteObject(wide);
 }
@@ -216,12 +218,12 @@ TEST_F(TextFont, WindowsFaceNamesMapToMetricCompatibleFaces) {
 
   // Courier is fixed pitch: every character advances alike.
   HFONT mono = MakeFont("Courier", 12);
-  SelectObject(canvas.dc, mono);
+  SelectObject(canvas->dc, mono);
   SIZE i, w;
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, "iiii", 4, &i));
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, "WWWW", 4, &w));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, "iiii", 4, &i));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, "WWWW", 4, &w));
   EXPECT_EQ(i.cx, w.cx);
-  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(mono);
 }
 
@@ -263,13 +265,13 @@ TEST_F(TextFont, ExtremeSizesStayBounded) {
   for (int h : {1, -1, 100000, -100000, INT32_MIN, INT32_MAX}) {
     HFONT font = CreateFontA(h, h, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0,
                              NONANTIALIASED_QUALITY, 0, "Arial");
-    SelectObject(canvas.dc, font);
+    SelectObject(canvas->dc, font);
     TEXTMETRICA tm;
-    ASSERT_TRUE(GetTextMetricsA(canvas.dc, &tm)) << h;
+    ASSERT_TRUE(GetTextMetricsA(canvas->dc, &tm)) << h;
     EXPECT_GE(tm.tmHeight, 1);
     EXPECT_LE(tm.tmHeight, 2 * plat::gdi::kMaxFontPixels);
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, "Wg", 2));
-    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+    EXPECT_TRUE(TextOutA(canvas->dc, 0, 0, "Wg", 2));
+    SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(font);
   }
 }
@@ -291,15 +293,15 @@ TEST_F(TextFont, LargeFacesNoFontUsesAreNotKept) {
 }
 
 TEST_F(TextFont, DeviceContextStateAndBadHandles) {
-  EXPECT_EQ(GetBkMode(canvas.dc), OPAQUE);
-  EXPECT_EQ(SetBkMode(canvas.dc, TRANSPARENT), OPAQUE);
-  EXPECT_EQ(SetBkMode(canvas.dc, 7), 0);  // not a mode: refused, nothing changes
-  EXPECT_EQ(GetBkMode(canvas.dc), TRANSPARENT);
-  EXPECT_EQ(SetTextColor(canvas.dc, RGB(1, 2, 3)), RGB(0, 0, 0));
-  EXPECT_EQ(GetTextColor(canvas.dc), RGB(1, 2, 3));
-  EXPECT_EQ(SetBkColor(canvas.dc, RGB(4, 5, 6)), RGB(255, 255, 255));
-  EXPECT_EQ(GetBkColor(canvas.dc), RGB(4, 5, 6));
-  EXPECT_EQ(SetTextAlign(canvas.dc, TA_BASELINE), static_cast<UINT>(TA_TOP | TA_LEFT));
+  EXPECT_EQ(GetBkMode(canvas->dc), OPAQUE);
+  EXPECT_EQ(SetBkMode(canvas->dc, TRANSPARENT), OPAQUE);
+  EXPECT_EQ(SetBkMode(canvas->dc, 7), 0);  // not a mode: refused, nothing changes
+  EXPECT_EQ(GetBkMode(canvas->dc), TRANSPARENT);
+  EXPECT_EQ(SetTextColor(canvas->dc, RGB(1, 2, 3)), RGB(0, 0, 0));
+  EXPECT_EQ(GetTextColor(canvas->dc), RGB(1, 2, 3));
+  EXPECT_EQ(SetBkColor(canvas->dc, RGB(4, 5, 6)), RGB(255, 255, 255));
+  EXPECT_EQ(GetBkColor(canvas->dc), RGB(4, 5, 6));
+  EXPECT_EQ(SetTextAlign(canvas->dc, TA_BASELINE), static_cast<UINT>(TA_TOP | TA_LEFT));
 
   HDC bad = reinterpret_cast<HDC>(static_cast<uintptr_t>(0x1234));
   HFONT font = MakeFont("Arial", 12);
@@ -324,21 +326,21 @@ TEST_F(TextFont, DeviceContextStateAndBadHandles) {
 
 TEST_F(TextFont, BadStringsAndCountsAreRefused) {
   SIZE size = {77, 77};
-  EXPECT_FALSE(GetTextExtentPoint32A(canvas.dc, nullptr, 3, &size));
-  EXPECT_FALSE(GetTextExtentPoint32A(canvas.dc, "abc", -1, &size));
-  EXPECT_FALSE(GetTextExtentPoint32A(canvas.dc, "abc", 0x7FFFFFFF, &size));
-  EXPECT_FALSE(GetTextExtentPoint32A(canvas.dc, "abc", 3, nullptr));
-  EXPECT_FALSE(GetTextMetricsA(canvas.dc, nullptr));
-  EXPECT_FALSE(TextOutA(canvas.dc, 0, 0, nullptr, 5));
-  EXPECT_FALSE(TextOutA(canvas.dc, 0, 0, "abc", -2));
-  EXPECT_FALSE(TextOutA(canvas.dc, 0, 0, "abc", 1 << 30));
+  EXPECT_FALSE(GetTextExtentPoint32A(canvas->dc, nullptr, 3, &size));
+  EXPECT_FALSE(GetTextExtentPoint32A(canvas->dc, "abc", -1, &size));
+  EXPECT_FALSE(GetTextExtentPoint32A(canvas->dc, "abc", 0x7FFFFFFF, &size));
+  EXPECT_FALSE(GetTextExtentPoint32A(canvas->dc, "abc", 3, nullptr));
+  EXPECT_FALSE(GetTextMetricsA(canvas->dc, nullptr));
+  EXPECT_FALSE(TextOutA(canvas->dc, 0, 0, nullptr, 5));
+  EXPECT_FALSE(TextOutA(canvas->dc, 0, 0, "abc", -2));
+  EXPECT_FALSE(TextOutA(canvas->dc, 0, 0, "abc", 1 << 30));
 
   // An empty string is no error: it measures zero wide and draws nothing.
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, "", 0, &size));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, "", 0, &size));
   EXPECT_EQ(size.cx, 0);
-  EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, nullptr, 0));
-  EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, "", 0));
-  for (uint32_t p : canvas.pixels) ASSERT_EQ(p, 0u);
+  EXPECT_TRUE(TextOutA(canvas->dc, 0, 0, nullptr, 0));
+  EXPECT_TRUE(TextOutA(canvas->dc, 0, 0, "", 0));
+  for (uint32_t p : canvas->pixels) ASSERT_EQ(p, 0u);
 }
 
 TEST_F(TextFont, MemoryDCWithoutPixelsTakesTextQuietly) {
@@ -355,13 +357,13 @@ TEST_F(TextFont, MemoryDCWithoutPixelsTakesTextQuietly) {
 
 TEST_F(TextFont, EveryAnsiCodeHasAWidthAndTheEuroSignItsGlyph) {
   HFONT font = MakeFont("Arial", 16);
-  SelectObject(canvas.dc, font);
+  SelectObject(canvas->dc, font);
   for (int c = 0; c < 256; ++c) {
     char ch = static_cast<char>(c);
     SIZE size;
-    ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, &ch, 1, &size)) << c;
+    ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, &ch, 1, &size)) << c;
     EXPECT_GE(size.cx, 0);
-    EXPECT_TRUE(TextOutA(canvas.dc, 0, 0, &ch, 1));
+    EXPECT_TRUE(TextOutA(canvas->dc, 0, 0, &ch, 1));
   }
   // 0x80 is the euro sign in Windows-1252, not a C1 control.
   plat::gdi::FontFace* face = FaceOfHandle(font);
@@ -369,10 +371,10 @@ TEST_F(TextFont, EveryAnsiCodeHasAWidthAndTheEuroSignItsGlyph) {
   EXPECT_EQ(plat::gdi::AnsiToUnicode(0xE9), 0xE9u);
   EXPECT_NE(FT_Get_Char_Index(face->ft, 0x20AC), 0u);
   SIZE euro, e;
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, "\x80", 1, &euro));
-  ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc, "e", 1, &e));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, "\x80", 1, &euro));
+  ASSERT_TRUE(GetTextExtentPoint32A(canvas->dc, "e", 1, &e));
   EXPECT_GT(euro.cx, 0);
-  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(canvas->dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(font);
 }
 
@@ -421,15 +423,15 @@ bool OtherFacesStandInWithoutLiberation(HDC dc, const std::string& dir) {
 // Each runs in a fresh process, so that fontconfig starts over with its configuration.
 TEST_F(TextFont, WithoutAnyFontTextCallsFail) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(std::exit(TextCallsFailWithoutFonts(canvas.dc) ? 0 : 1), ::testing::ExitedWithCode(0),
-              "");
+  EXPECT_EXIT(std::exit(TextCallsFailWithoutFonts(canvas->dc) ? 0 : 1),
+              ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TextFont, WithoutLiberationAnyInstalledFaceStandsIn) {
   const std::string dir = "/usr/share/fonts/truetype/dejavu";
   if (access((dir + "/DejaVuSans.ttf").c_str(), R_OK) != 0) GTEST_SKIP() << "no DejaVu fonts";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(std::exit(OtherFacesStandInWithoutLiberation(canvas.dc, dir) ? 0 : 1),
+  EXPECT_EXIT(std::exit(OtherFacesStandInWithoutLiberation(canvas->dc, dir) ? 0 : 1),
               ::testing::ExitedWithCode(0), "");
 }
 

@@ -1,6 +1,7 @@
 // The headless backend (frames, pacing, desktop) and frames saved as BMP and PNG files.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <ddraw.h>
 
 #include <cstdio>
 #include <fstream>
@@ -10,19 +11,13 @@
 #include <vector>
 
 #include "core/backend.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
-class HostFrameTest : public ::testing::Test {
+class HostFrameTest : public PlatformTest {
  protected:
-  void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
-  }
   void TearDown() override {
-    qvhost::UseHeadless(false);
-    qvhost::Reset();
     for (const std::string& p : files_) std::remove(p.c_str());
   }
   std::string Path(const char* leaf) {
@@ -193,6 +188,21 @@ TEST_F(HostFrameTest, PngReadsBackWithValidChecksums) {
       EXPECT_EQ(row[3 + x * 3], px & 0xFF);
     }
   }
+}
+
+// The readable log has a line for each recorded call, opening with the call's name.
+TEST_F(HostFrameTest, CallLogLinesNameTheirCalls) {
+  qvhost::EnableCallLog(true);
+  IDirectDraw* dd = nullptr;
+  EXPECT_EQ(DirectDrawCreate(nullptr, nullptr, nullptr), DDERR_INVALIDPARAMS);
+  ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+  dd->Release();
+  ASSERT_EQ(qvhost::CallLog().size(), qvhost::Calls().size());
+  for (size_t i = 0; i < qvhost::Calls().size(); ++i) {
+    EXPECT_EQ(qvhost::CallLog()[i].rfind(qvhost::Calls()[i].name + "(", 0), 0u);
+  }
+  qvhost::ClearCallLog();
+  EXPECT_TRUE(qvhost::CallLog().empty() && qvhost::Calls().empty());
 }
 
 TEST_F(HostFrameTest, BadFramesAndPathsAreRefused) {

@@ -9,18 +9,11 @@
 #include <string>
 #include <unistd.h>
 
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
-class KernelTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
-  }
-  void TearDown() override { qvhost::Reset(); }
-};
+using KernelTest = PlatformTest;
 
 std::string TempName(const char* leaf) {
   char dir[MAX_PATH];

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
-TEST(KeyStateTest, AsyncStateFollowsTheDevicesAndQueuedStateFollowsTheMessages) {
-  qvhost::UseHeadless();
+using KeyStateTest = PlatformTest;
+
+TEST_F(KeyStateTest, AsyncStateFollowsTheDevicesAndQueuedStateFollowsTheMessages) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefWindowProcA;
   wc.lpszClassName = "KeyStateTest";

@@ -22,21 +22,15 @@ size_t IndexOf(const std::vector<UINT>& v, UINT m) {
   return static_cast<size_t>(std::find(v.begin(), v.end(), m) - v.begin());
 }
 
-class MessageTest : public ::testing::Test {
+class MessageTest : public UserTest {
  protected:
-  void SetUp() override { Fresh(); }
-  void TearDown() override {
-    for (HWND w : windows_) DestroyWindow(w);
-    Fresh();
-  }
+  // A window with its creation's messages handled and forgotten.
   HWND Window() {
     HWND w = CreateTestWindow();
-    windows_.push_back(w);
     PumpAll();
     Log().clear();
     return w;
   }
-  std::vector<HWND> windows_;
 };
 
 TEST_F(MessageTest, QuitEndsGetMessageWithItsCodeAfterPostedMessages) {

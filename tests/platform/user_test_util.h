@@ -1,5 +1,5 @@
-// Helpers for the USER tests: a window procedure that records what it receives and a class
-// to create windows with.
+// Helpers for the USER tests: a window procedure that records what it receives, a class to
+// create windows with, and the tests' base.
 #ifndef QV_TESTS_PLATFORM_USER_TEST_UTIL_H
 #define QV_TESTS_PLATFORM_USER_TEST_UTIL_H
 
@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "host.h"
+#include "platform_test.h"
 
 namespace usertest {
 
@@ -74,15 +74,15 @@ inline std::vector<UINT> Messages(HWND hwnd) {
   return out;
 }
 
-inline void Fresh() {
-  qvhost::UseHeadless();
-  qvhost::Reset();
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+// A fresh platform, and the recording procedure with an empty log and no reaction.
+class UserTest : public PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    Log().clear();
+    Override() = nullptr;
   }
-  Log().clear();
-  Override() = nullptr;
-}
+};
 
 }  // namespace usertest
 

@@ -14,11 +14,7 @@ using namespace usertest;
 
 namespace {
 
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override { Fresh(); }
-  void TearDown() override { Fresh(); }
-};
+using WindowTest = UserTest;
 
 TEST_F(WindowTest, CreationSendsWindowsMessagesAndShowsTheWindow) {
   RegisterTestClass();
@@ -123,7 +119,6 @@ TEST_F(WindowTest, GameWindowSetUpGivesAnExactClientArea) {
   AdjustWindowRectEx(&r, WS_POPUP, FALSE, 0);
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
-  DestroyWindow(w);
 }
 
 TEST_F(WindowTest, WindowLongsAndSubclassing) {
@@ -173,7 +168,6 @@ TEST_F(WindowTest, WindowLongsAndSubclassing) {
   SetWindowLongA(w, GWL_WNDPROC, old);
   SendMessageA(w, WM_USER, 0, 0);
   EXPECT_EQ(Log().size(), 1u);
-  DestroyWindow(w);
 }
 
 TEST_F(WindowTest, DestroyTakesChildrenInWindowsOrderAndLeavesStaleHandles) {
@@ -287,7 +281,6 @@ TEST_F(WindowTest, MessageBoxesAreRecordedAndAnswered) {
   EXPECT_EQ(m.wParam, 2u);
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
-  DestroyWindow(w);
 }
 
 // A backend that only records what USER tells it about the main window.
@@ -362,7 +355,6 @@ TEST_F(WindowTest, BackendFollowsTheMainWindow) {
   EXPECT_EQ(RecordingBackend::Pointer(), 1);
   SetCursor(nullptr);
   EXPECT_EQ(RecordingBackend::Pointer(), 0);
-  qvhost::UseHeadless();
 }
 
 }  // namespace

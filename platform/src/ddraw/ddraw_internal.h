@@ -276,6 +276,8 @@ class DirectDrawObject : public ComObject<IDirectDraw4> {
     if (primary_ == surface) primary_ = nullptr;
   }
   unsigned serial() const { return serial_; }
+  // The platform's reset: forgets the display mode it set and its primary surface.
+  void LeaveDisplay();
 
  private:
   void* Find(REFIID riid) override;

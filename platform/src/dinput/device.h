@@ -65,6 +65,8 @@ class Device final : public ComObject<IDirectInputDevice2A> {
 
   // A foreground device loses acquisition with the focus.
   void FocusLost();
+  // Acquisition ends as when the device goes away (the platform's reset).
+  void InputLost() { EndAcquisition(true); }
   // Queues the changes an input event makes, when acquired and buffered. `serial` numbers the
   // event among all of the platform's, `timeMs` is its time stamp.
   void Record(const InputEvent& event, DWORD timeMs, uint64_t serial);

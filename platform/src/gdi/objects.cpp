@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "core/backend.h"
+#include "core/reset.h"
 #include "core/services.h"
 #include "core/trace.h"
 #include "gdi/gdi_internal.h"
@@ -145,6 +146,20 @@ bool Destroy(HGDIOBJ handle) {
   }
   r.objects.erase(it);
   return true;
+}
+
+// The platform's reset (core/reset.h). Handles are not reused, so those of dropped objects stay
+// invalid.
+void ResetObjects() {
+  auto& objects = TheRegistry().objects;
+  for (auto it = objects.begin(); it != objects.end();) {
+    if (it->second->stock) {
+      it->second->selectedIn = 0;
+      ++it;
+    } else {
+      it = objects.erase(it);
+    }
+  }
 }
 
 HGDIOBJ StockObject(int index) {

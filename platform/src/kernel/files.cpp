@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "core/last_error.h"
+#include "core/reset.h"
 #include "core/trace.h"
 
 namespace {
@@ -56,6 +57,12 @@ DWORD ErrorFromErrno(int err) {
 }
 
 }  // namespace
+
+// The platform's reset (core/reset.h).
+void plat::kernel::ResetFiles() {
+  for (int fd : OpenFiles()) close(fd);
+  OpenFiles().clear();
+}
 
 namespace trace = plat::trace;
 

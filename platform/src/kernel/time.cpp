@@ -8,6 +8,7 @@
 
 #include "core/clock.h"
 #include "core/last_error.h"
+#include "core/reset.h"
 #include "core/seams.h"
 #include "core/system_sleep.h"
 #include "core/trace.h"
@@ -32,6 +33,9 @@ std::map<UINT, int>& ActivePeriods() {
 }
 
 }  // namespace
+
+// The platform's reset (core/reset.h).
+void plat::kernel::ResetTimerPeriods() { ActivePeriods().clear(); }
 
 namespace plat::clock {
 

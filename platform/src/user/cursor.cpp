@@ -6,6 +6,7 @@
 #include "core/backend.h"
 #include "core/input_state.h"
 #include "core/last_error.h"
+#include "core/reset.h"
 #include "core/trace.h"
 #include "user/user_internal.h"
 
@@ -85,6 +86,9 @@ POINT CursorPosition() {
   c.position.y = static_cast<LONG>(std::clamp<int64_t>(y, 0, height - 1));
   return c.position;
 }
+
+// The platform's reset (core/reset.h).
+void ResetCursor() { Cursor() = CursorState(); }
 
 }  // namespace plat::user
 

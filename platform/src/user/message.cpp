@@ -9,6 +9,7 @@
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "core/last_error.h"
+#include "core/reset.h"
 #include "core/trace.h"
 #include "core/services.h"
 #include "core/system_sleep.h"
@@ -161,6 +162,12 @@ void DropMessagesFor(HWND hwnd) {
 }
 
 void ResetKeyTracking() { Keys() = KeyTracking(); }
+
+// The platform's reset (core/reset.h).
+void ResetKeys() {
+  ResetKeyTracking();
+  std::fill(std::begin(syncDown), std::end(syncDown), false);
+}
 
 // ---- Hooks from the window system --------------------------------------------------------------
 

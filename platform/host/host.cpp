@@ -370,6 +370,15 @@ void ClearCallLog() {
 }
 const std::vector<std::string>& DebugOutput() { return State().debugOutput; }
 
+void ClearRecords() {
+  HostState& s = State();
+  s.calls.clear();
+  s.callLines.clear();
+  s.debugOutput.clear();
+  s.boxes.clear();
+  s.frameHashes.clear();
+}
+
 void AnswerMessageBoxes(std::vector<int> answers) {
   State().answers = std::move(answers);
   State().nextAnswer = 0;

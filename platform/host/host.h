@@ -23,9 +23,15 @@ void UseHeadless(bool paceFlips = false);
 // logged, no fault answers and message boxes go to the backend: what a player's program runs,
 // for benchmarks.
 void ObserveCalls(bool enabled);
-// Restores every host setting to its default: clock, faults, withdrawn capabilities, logs,
-// answers, frames, pending input. Objects the program created are not touched.
+// Starts a new program: every host setting back to its default (clock, faults, withdrawn
+// capabilities, logs, answers, frames, pending input) and every service back to a just-started
+// process (no windows, classes, messages, focus, display mode, GDI objects or open files).
+// Objects an earlier program still holds stay safe to use and release, cut loose from the new
+// program's state.
 void Reset();
+// Empties what the host recorded (calls, debugger output, message boxes, frames) and nothing
+// else: for a long run, such as a fuzzer's, that must not grow without bound.
+void ClearRecords();
 
 // ---- Clock -----------------------------------------------------------------------------------
 // With the manual clock timeGetTime returns the host's time and Sleep advances it at once.

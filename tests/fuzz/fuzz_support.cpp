@@ -37,7 +37,7 @@ void Start() {
     qvhost::Reset();
   }
   if (qvhost::DebugOutput().size() > 1000 || qvhost::MessageBoxes().size() > 1000) {
-    qvhost::Reset();
+    qvhost::ClearRecords();
   }
 }
 

@@ -1,10 +1,12 @@
 #include "app.h"
 
+#include <cstdio>
 #include <new>
 
 #include "ball.h"
 #include "bitmapfont.h"
 #include "brickwall.h"
+#include "errors.h"
 #include "images.h"
 #include "input.h"
 #include "paddle.h"
@@ -84,6 +86,20 @@ bool InitGame() {
   screen = new (std::nothrow) Screen();
   if (screen == nullptr) return false;
   if (screen->CreateFullScreen(window, kScreenWidth, kScreenHeight, kScreenBitsPerPixel, 0) == 0) {
+    // Without DirectDraw the screen has reported it already; otherwise the display refused the
+    // game's mode, which would end the program without a word.
+    if (screen->directDraw != nullptr) {
+      GiveBackDisplay();
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "Quorvane cannot start: the display cannot be switched to %d x %d with %d "
+                    "bits per pixel.",
+                    kScreenWidth, kScreenHeight, kScreenBitsPerPixel);
+      OutputDebugStringA(text);
+      OutputDebugStringA("\n");
+      std::fprintf(stderr, "%s\n", text);
+      ReportFatalError(nullptr, "%s", text);
+    }
     return false;
   }
 
@@ -93,9 +109,10 @@ bool InitGame() {
   wall = new BrickWall();
   wall->Load("level1.txt");
   // A game that can't be seen is not started. The display is given back first, so that the
-  // report shows on the desktop and not behind a full-screen surface.
+  // report shows on the desktop and not behind a full-screen surface or the black window.
   if (!MissingImages().empty()) {
     ReleaseGame();
+    GiveBackDisplay();
     ReportMissingImages();
     return false;
   }
@@ -166,4 +183,10 @@ void ReleaseGame() {
   delete ball;
   ball = nullptr;
   ShutdownGame();
+}
+
+void GiveBackDisplay() {
+  ShutdownGame();
+  // The black window would cover a message box that has no owner.
+  if (window != nullptr) ShowWindow(window, SW_HIDE);
 }

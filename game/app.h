@@ -39,5 +39,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // clears the references, so that a host running the game more than once in one process starts
 // each run from nothing. The game itself calls it only when start-up fails on a picture.
 void ReleaseGame();
+// Ends the screen and input and hides the window, so that a report shows on the desktop.
+void GiveBackDisplay();
 
 #endif

@@ -28,6 +28,13 @@ Surface* LoadGameImage(const char* fileName, bool keyed) {
   std::vector<std::string>& missing = Missing();
   if (std::find(missing.begin(), missing.end(), fileName) != missing.end()) return image;
   if (image->Create(screen, fileName, AnyMemory) == 0) {
+    // Without its background the game still plays, on the black the frame is cleared to; a
+    // sprite the player cannot see makes it unplayable.
+    if (!keyed) {
+      std::fprintf(stderr, "Quorvane: %s could not be loaded; the game plays on a black field.\n",
+                   fileName);
+      return image;
+    }
     missing.push_back(fileName);
     return image;
   }

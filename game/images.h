@@ -9,8 +9,9 @@
 
 // A new Surface read from a bitmap file on the game's screen, DirectDraw choosing the memory.
 // Sprites take their transparent colour from the picture's top-left pixel; the background
-// has none. A file that does not load leaves a Surface without an image, whose draws fail, and
-// is noted in MissingImages.
+// has none. A file that does not load leaves a Surface without an image, whose draws fail. A
+// sprite's is noted in MissingImages; the background's only gets a note on stderr, since the
+// game plays without it.
 Surface* LoadGameImage(const char* fileName, bool keyed);
 
 // The pictures that failed to load since ForgetMissingImages, each named once, in order. A

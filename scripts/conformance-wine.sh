@@ -39,7 +39,8 @@ trap cleanup EXIT
 export DISPLAY=":$display"
 export WINEPREFIX="$build/wine-prefix"
 export WINEARCH=win32
-export WINEDEBUG=-all
+# Wine's own error lines only, kept in a log per step and printed when that step fails.
+export WINEDEBUG=-all,err+all
 # No Mono or Gecko install dialogs: the programs need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -54,9 +55,11 @@ failed=0
 
 # ---- The conformance suite ----------------------------------------------------------------------
 echo "== conformance.exe under $(wine --version)"
-if ! (cd "$work" && timeout 300 wine "$build/tests/conformance/conformance.exe" 2>/dev/null |
+wine_log="$build/wine-conformance.log"
+if ! (cd "$work" && timeout 300 wine "$build/tests/conformance/conformance.exe" 2>"$wine_log" |
   tr -d '\r'); then
-  echo "conformance.exe failed"
+  echo "conformance.exe failed; Wine's error output ($wine_log):"
+  tail -n 50 "$wine_log"
   failed=1
 fi
 
@@ -74,13 +77,15 @@ cp "$build/game/quorvane.exe" "$game/"
 } | sed 's/$/\r/' >"$game/level1.txt"
 echo "== quorvane.exe on a one-brick level"
 set +e
-(cd "$game" && timeout 60 wine quorvane.exe >/dev/null 2>&1)
+wine_log="$build/wine-game.log"
+(cd "$game" && timeout 60 wine quorvane.exe >/dev/null 2>"$wine_log")
 code=$?
 set -e
 if [ "$code" -eq 1 ]; then
   echo "quorvane.exe cleared the level: exit code 1"
 else
-  echo "quorvane.exe ended with exit code $code (1 expected)"
+  echo "quorvane.exe ended with exit code $code (1 expected); Wine's error output ($wine_log):"
+  tail -n 50 "$wine_log"
   failed=1
 fi
 exit "$failed"

@@ -92,6 +92,9 @@ void TestCooperativeLevels() {
   // the display mode. Asking for exclusive mode too answers DDERR_EXCLUSIVEMODEALREADYSET,
   // the SDK's result for that request; Wine's own tests, which also run on Windows, cover only
   // the mode change, and Wine hands exclusive mode over instead (same or other window).
+  // Evidence: Microsoft's DirectDraw documentation of SetCooperativeLevel's results,
+  // "DDERR_EXCLUSIVEMODEALREADYSET: An attempt was made to set the cooperative level when it was
+  // already set to exclusive"; no Wine test line pins it.
   IDirectDraw4* second = Create();
   ok(second && second->SetDisplayMode(640, 480, 16, 0, 0) == DDERR_NOEXCLUSIVEMODE,
      "another object changed the mode\n");
@@ -204,7 +207,9 @@ void TestFlippingChain(IDirectDraw4* dd) {
   ok(front->IsLost() == DD_OK && back->IsLost() == DD_OK, "a new chain is lost\n");
   ok(front->Restore() == DD_OK, "Restore of a surface that is not lost\n");
   ok(dd->FlipToGDISurface() == DD_OK, "FlipToGDISurface\n");
-  // (Last: Wine forgets its primary surface when the second one goes.)
+  // (Last: Wine forgets its primary surface when the second one goes.) Evidence: Microsoft's
+  // DirectDraw documentation of CreateSurface's results, "DDERR_PRIMARYSURFACEALREADYEXISTS:
+  // This process has already created a primary surface"; no Wine test line pins it.
   IDirectDrawSurface4* again = nullptr;
   todo_wine("lets a DirectDraw object make a second primary surface") {
     ok(dd->CreateSurface(&d, &again, nullptr) == DDERR_PRIMARYSURFACEALREADYEXISTS,

@@ -109,6 +109,57 @@ void TestMouse(IDirectInputA* di) {
   ok(mouse->Release() == 0, "mouse's last reference\n");
 }
 
+// The properties of the system mouse and keyboard, as Wine's dinput device8.c
+// (test_sys_mouse, test_sys_keyboard) finds them on Windows: before a data format no object is
+// found by offset, the device has no buffer, and the axis properties are not the device's.
+void TestProperties(IDirectInputA* di) {
+  const GUID* guids[2] = {&GUID_SysMouse, &GUID_SysKeyboard};
+  const DIDATAFORMAT* formats[2] = {&c_dfDIMouse, &c_dfDIKeyboard};
+  const DWORD offsets[2] = {DIMOFS_X, 1};
+  for (int d = 0; d < 2; ++d) {
+    IDirectInputDeviceA* device = nullptr;
+    if (di->CreateDevice(*guids[d], &device, nullptr) != DI_OK) continue;
+    DIPROPDWORD word;
+    std::memset(&word, 0, sizeof word);
+    word.diph.dwSize = sizeof word;
+    word.diph.dwHeaderSize = sizeof word.diph;
+    word.diph.dwHow = DIPH_BYOFFSET;
+    word.diph.dwObj = offsets[d];
+    ok(device->GetProperty(DIPROP_GRANULARITY, &word.diph) == DIERR_NOTFOUND &&
+           device->GetProperty(DIPROP_DEADZONE, &word.diph) == DIERR_NOTFOUND,
+       "device %d: an object by offset before a data format\n", d);
+    DIPROPRANGE range;
+    std::memset(&range, 0, sizeof range);
+    range.diph.dwSize = sizeof range;
+    range.diph.dwHeaderSize = sizeof range.diph;
+    range.diph.dwHow = DIPH_BYOFFSET;
+    range.diph.dwObj = offsets[d];
+    ok(device->GetProperty(DIPROP_RANGE, &range.diph) == DIERR_NOTFOUND,
+       "device %d: a range by offset before a data format\n", d);
+    word.diph.dwHow = DIPH_DEVICE;
+    word.diph.dwObj = 0;
+    word.dwData = 0xdeadbeef;
+    ok(device->GetProperty(DIPROP_BUFFERSIZE, &word.diph) == DI_OK && word.dwData == 0,
+       "device %d: buffer size %u\n", d, word.dwData);
+    ok(device->SetDataFormat(formats[d]) == DI_OK, "device %d: data format\n", d);
+    ok(device->GetProperty(DIPROP_DEADZONE, &word.diph) == DIERR_UNSUPPORTED &&
+           device->GetProperty(DIPROP_GRANULARITY, &word.diph) == DIERR_UNSUPPORTED,
+       "device %d: axis properties of the whole device\n", d);
+    if (d == 0) {
+      // The mouse's axes move in steps of one, its wheel in notches of WHEEL_DELTA (Wine's
+      // dinput mouse.c, after Microsoft's documentation of DIPROP_GRANULARITY).
+      word.diph.dwHow = DIPH_BYOFFSET;
+      word.diph.dwObj = DIMOFS_X;
+      ok(device->GetProperty(DIPROP_GRANULARITY, &word.diph) == DI_OK && word.dwData == 1,
+         "granularity of X: %u\n", word.dwData);
+      word.diph.dwObj = DIMOFS_Z;
+      ok(device->GetProperty(DIPROP_GRANULARITY, &word.diph) == DI_OK && word.dwData == 120,
+         "granularity of the wheel: %u\n", word.dwData);
+    }
+    device->Release();
+  }
+}
+
 void TestKeyboard(IDirectInputA* di) {
   IDirectInputDeviceA* keyboard = nullptr;
   ok(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr) == DI_OK && keyboard, "keyboard\n");
@@ -146,6 +197,7 @@ void RunDirectInput() {
   TestCreation(di);
   TestMouse(di);
   TestKeyboard(di);
+  TestProperties(di);
   ok(di->Release() == 0, "DirectInput's last reference\n");
   DestroyWindow(window);
 }

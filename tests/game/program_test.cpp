@@ -130,6 +130,24 @@ TEST_F(ProgramTest, FailedDisplayIsReportedAndEndsWithZero) {
   EXPECT_EQ(qvhost::MessageBoxes()[0].caption, "Error");
   EXPECT_EQ(qvhost::MessageBoxes()[0].text,
             "DirectDraw Error DDERR_GENERIC\nFILE: qvscreen\nLINE: 217");
+
+  // A display that refuses the game's mode is named, in a box and to the debugger.
+  qvhost::Reset();
+  qvhost::UseHeadless();
+  qvhost::UseManualClock();
+  qvhost::FailCall("IDirectDraw4::SetDisplayMode", DDERR_INVALIDMODE);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunProgram(), 0);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(qvhost::FrameCount(), 0);
+  ASSERT_EQ(qvhost::MessageBoxes().size(), 1u);
+  const std::string text = qvhost::MessageBoxes()[0].text;
+  EXPECT_NE(text.find("800 x 600 with 16 bits"), std::string::npos) << text;
+  bool told = false;
+  for (const std::string& line : qvhost::DebugOutput())
+    told |= line.find(text) != std::string::npos;
+  EXPECT_TRUE(told);
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE, 0);
 }
 
 TEST_F(ProgramTest, ScriptedPlayerClearsTheShippedLevel) {

@@ -1,5 +1,6 @@
-// Start-up with missing or damaged files: a picture that can't be loaded is reported and ends the
-// program before any frame; a missing or empty level still gives the full wall, with a note.
+// Start-up with missing or damaged files: a sprite that can't be loaded is reported and ends the
+// program before any frame; a missing background or a missing or empty level still starts the
+// game, with a note.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,7 +27,7 @@ TEST_F(StartupTest, APictureThatDoesNotLoadIsReportedAndEndsTheProgram) {
   };
   const Case cases[] = {{"brick.bmp", "cut"},
                         {"ball.bmp", "removed"},
-                        {"background2.bmp", "empty"},
+                        {"paddle.bmp", "empty"},
                         {"brick.bmp", "huge"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.picture) + " " + c.damage);
@@ -57,6 +58,22 @@ TEST_F(StartupTest, APictureThatDoesNotLoadIsReportedAndEndsTheProgram) {
     qvhost::UseHeadless();
     qvhost::UseManualClock();
   }
+}
+
+TEST_F(StartupTest, AMissingBackgroundPlaysOnBlackWithANote) {
+  UseShippedLevel();
+  std::filesystem::remove(Path("background2.bmp"));
+  instance = GetModuleHandleA(nullptr);
+  ASSERT_TRUE(InitWindow(SW_SHOW));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(InitGame());
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("background2.bmp"), std::string::npos) << err;
+  EXPECT_TRUE(qvhost::MessageBoxes().empty());
+  RunFrame();
+  // Below the wall and beside the paddle only the cleared field shows.
+  for (int x : {2, 150, 790}) EXPECT_EQ(qvhost::LastFrame().At(x, 560) & 0xFFFFFF, 0u) << x;
+  ReleaseGame();
 }
 
 TEST_F(StartupTest, AMissingOrEmptyLevelGivesTheFullWallWithANote) {

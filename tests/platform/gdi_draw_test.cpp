@@ -302,14 +302,15 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   SetStretchBltMode(c.dc, COLORONCOLOR);
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
   expect(0, 0, 2, 1, [](int x, int) { return 2 * x; });
-  // Mirrored and shrunk by 3 to 2 in BLACKONWHITE: the groups are taken before the mirror.
+  // Mirrored and shrunk by 3 to 2 in BLACKONWHITE: the groups are taken before the mirror. A
+  // negative extent counts from its origin pixel: x = 1 and 0 here.
   SetStretchBltMode(c.dc, BLACKONWHITE);
-  ASSERT_TRUE(StretchBlt(c.dc, 2, 0, -2, 1, src.dc, 0, 0, 3, 1, SRCCOPY));
+  ASSERT_TRUE(StretchBlt(c.dc, 1, 0, -2, 1, src.dc, 0, 0, 3, 1, SRCCOPY));
   EXPECT_EQ(c.Raw(1, 0), Pack565(px[0]));
   EXPECT_EQ(c.Raw(0, 0), Pack565(px[1] & px[2]));
-  ASSERT_TRUE(StretchBlt(c.dc, 4, 0, -4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));  // mirrored
+  ASSERT_TRUE(StretchBlt(c.dc, 3, 0, -4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));  // mirrored
   expect(0, 0, 4, 2, [](int x, int y) { return y * 4 + 3 - x; });
-  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 2, 4, -2, SRCCOPY));  // upside down
+  ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 1, 4, -2, SRCCOPY));  // upside down
   expect(0, 0, 4, 2, [](int x, int y) { return (1 - y) * 4 + x; });
 
   // Parts outside the source are skipped, never read.
@@ -319,7 +320,11 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   EXPECT_EQ(c.Raw(1, 0), 0x1234u);
   EXPECT_FALSE(StretchBlt(c.dc, 0, 0, 4, 2, nullptr, 0, 0, 4, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(nullptr, 0, 0, 4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));
-  EXPECT_FALSE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 0, 4, 2, 0x12345678));
+  // Only the operation's truth table counts: 0x12345678 is 0x34, P ^ S on a black target
+  // (the default brush is white).
+  c.Fill(0);
+  EXPECT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 0, 4, 2, 0x12345678));
+  EXPECT_EQ(c.Raw(0, 0), 0xFFFFu ^ Pack565(px[0]));
 
   // Onto 8 bits: the nearest entry of the target's palette; and back through its colours.
   PALETTEENTRY pal[256] = {};

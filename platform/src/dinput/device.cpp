@@ -70,7 +70,8 @@ void Device::FocusLost() {
 void Device::EndAcquisition(bool lost) {
   acquired_ = false;
   lost_ = lost;
-  queue_.Clear();
+  // Records queued before an Unacquire are still read after the next Acquire.
+  if (lost) queue_.Clear();
 }
 
 HRESULT Device::Initialize(HINSTANCE, DWORD version, REFGUID guid) {
@@ -160,7 +161,6 @@ HRESULT Device::Acquire() {
   }
   acquired_ = true;
   lost_ = false;
-  queue_.Clear();
   kind_->startReading(*this);
   return DI_OK;
 }

@@ -149,8 +149,8 @@ class Device final : public ComObject<IDirectInputDevice2A> {
 
 // The number behind MAKEDIPROP, or 0 for a GUID that is no predefined property.
 uintptr_t PropertyId(REFGUID prop);
-constexpr uintptr_t kPropBufferSize = 1, kPropAxisMode = 2, kPropRange = 4, kPropDeadZone = 5,
-                    kPropSaturation = 6;
+constexpr uintptr_t kPropBufferSize = 1, kPropAxisMode = 2, kPropGranularity = 3, kPropRange = 4,
+                    kPropDeadZone = 5, kPropSaturation = 6;
 
 }  // namespace plat::dinput
 

@@ -61,7 +61,9 @@ HRESULT Device::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LP
   HRESULT hr = ReadyForRead();
   if (FAILED(hr)) return hr;
   // Without a record array the call counts (peek) or discards records; INFINITE means all.
-  const bool overflowed = queue_.Overflowed();
+  // Before DirectInput 8 the system keyboard and mouse answer a read after an overflow with
+  // DI_OK; a joystick says DI_BUFFEROVERFLOW.
+  const bool overflowed = queue_.Overflowed() && kind_->present != AlwaysPresent;
   *inOut = queue_.Take(records, *inOut, (flags & DIGDD_PEEK) != 0);
   return overflowed ? DI_BUFFEROVERFLOW : DI_OK;
 }

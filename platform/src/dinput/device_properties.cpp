@@ -1,5 +1,5 @@
-// Device properties: the buffer size and axis mode of the whole device, and each absolute
-// axis's range, dead zone and saturation.
+// Device properties: the buffer size and axis mode of the whole device, each object's
+// granularity, and each absolute axis's range, dead zone and saturation.
 #include <algorithm>
 #include <functional>
 
@@ -17,7 +17,8 @@ bool IsDeviceDword(uintptr_t id) { return id == kPropBufferSize || id == kPropAx
 // A header fit for the property: its sizes, and the whole device for the device's own ones.
 HRESULT CheckHeader(uintptr_t id, LPCDIPROPHEADER header) {
   if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
-  if (!IsDeviceDword(id) && id != kPropRange && id != kPropDeadZone && id != kPropSaturation) {
+  if (!IsDeviceDword(id) && id != kPropRange && id != kPropDeadZone && id != kPropSaturation &&
+      id != kPropGranularity) {
     return DIERR_UNSUPPORTED;
   }
   const DWORD expected = id == kPropRange ? sizeof(DIPROPRANGE) : sizeof(DIPROPDWORD);
@@ -43,6 +44,7 @@ HRESULT Device::SetProperty(REFGUID prop, LPCDIPROPHEADER header) {
               trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
               trace::Dec(header ? header->dwHow : 0));
   if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
+  if (id == kPropGranularity) return DIERR_READONLY;
   if (!IsDeviceDword(id)) return SetAxisSetting(id, header);
   if (acquired_) return DIERR_ACQUIRED;
   return SetDeviceDword(id, reinterpret_cast<const DIPROPDWORD*>(header)->dwData);
@@ -122,10 +124,17 @@ HRESULT Device::GetProperty(REFGUID prop, LPDIPROPHEADER header) {
         absolute ? DIPROPAXISMODE_ABS : DIPROPAXISMODE_REL;
     return DI_OK;
   }
-  // These belong to one axis: the device as a whole has none.
-  if (header->dwHow == DIPH_DEVICE) return DIERR_INVALIDPARAM;
+  // These belong to one object: the device as a whole has none.
+  if (header->dwHow == DIPH_DEVICE) return DIERR_UNSUPPORTED;
   size_t index;
   if (HRESULT hr = FindObject(header->dwObj, header->dwHow, &index); FAILED(hr)) return hr;
+  if (id == kPropGranularity) {
+    // Every object moves in steps of one, but for the mouse wheel's notches.
+    const DeviceObject& object = objects_[index];
+    const bool wheel = IsEqualGUID(*object.type, GUID_ZAxis) && (object.id & DIDFT_RELAXIS);
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData = wheel ? 120 : 1;
+    return DI_OK;
+  }
   if (!(objects_[index].id & DIDFT_ABSAXIS)) return DIERR_UNSUPPORTED;
   const KindState::AxisSettings& s = state_.axes[objects_[index].index];
   if (id == kPropRange) {

@@ -57,14 +57,14 @@ bool SamePalette(const PALETTEENTRY* a, const PALETTEENTRY* b) {
   return true;
 }
 
-bool NeedsSource(DWORD rop) { return rop != BLACKNESS && rop != WHITENESS && rop != DSTINVERT; }
+// A raster operation's truth table: bit (P << 2 | S << 1 | D) of its second byte is the result
+// for those pattern, source and destination bits. Windows reads only that byte.
+inline uint32_t Rop3(DWORD rop) { return (rop >> 16) & 0xFF; }
 
-bool Supported(DWORD rop) {
-  return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT ||
-         rop == BLACKNESS || rop == WHITENESS || rop == DSTINVERT;
-}
+bool NeedsSource(DWORD rop) { return ((Rop3(rop) >> 2) ^ Rop3(rop)) & 0x33; }
+bool NeedsPattern(DWORD rop) { return ((Rop3(rop) >> 4) ^ Rop3(rop)) & 0x0F; }
 
-inline uint32_t Combine(DWORD rop, uint32_t d, uint32_t s) {
+inline uint32_t Combine(DWORD rop, uint32_t d, uint32_t s, uint32_t p) {
   switch (rop) {
     case SRCPAINT:
       return d | s;
@@ -72,9 +72,17 @@ inline uint32_t Combine(DWORD rop, uint32_t d, uint32_t s) {
       return d & s;
     case SRCINVERT:
       return d ^ s;
-    default:
+    case SRCCOPY:
       return s;
+    default:
+      break;
   }
+  const uint32_t table = Rop3(rop);
+  uint32_t result = 0;
+  for (uint32_t i = 0; i < 8; ++i) {
+    if (table >> i & 1) result |= (i & 4 ? p : ~p) & (i & 2 ? s : ~s) & (i & 1 ? d : ~d);
+  }
+  return result;
 }
 
 // How source values become destination values for one copy: kept as they are (one format, or
@@ -179,37 +187,64 @@ uint32_t ValueMask(const PixelFormat& f) {
   return f.bitsPerPixel >= 32 ? 0xFFFFFFFFu : (1u << (f.BytesPerPixel() * 8)) - 1;
 }
 
-// The raster operations that read no source: black, white, and inverting the destination.
-void FillWithoutSource(const PixelBuffer& dst, const RECT& area, DWORD rop) {
+// The raster operations that read no source: those of the pattern and the destination (black
+// and white are all bits clear and all bits set).
+void FillWithoutSource(const PixelBuffer& dst, const RECT& area, DWORD rop, uint32_t pattern) {
   const uint32_t dBytes = dst.format.BytesPerPixel();
   const uint32_t dMask = ValueMask(dst.format);
-  const uint32_t value = rop == BLACKNESS   ? ColorToRaw(dst, RGB(0, 0, 0))
-                         : rop == WHITENESS ? ColorToRaw(dst, RGB(255, 255, 255))
-                                            : 0;
   for (int y = area.top; y < area.bottom; ++y) {
     uint8_t* row = dst.Row(y);
     for (int x = area.left; x < area.right; ++x) {
       uint8_t* p = row + static_cast<ptrdiff_t>(x) * dBytes;
-      StorePixel(p, dBytes, rop == DSTINVERT ? (~LoadPixel(p, dBytes) & dMask) : value);
+      StorePixel(p, dBytes, Combine(rop, LoadPixel(p, dBytes), 0, pattern) & dMask);
     }
+  }
+}
+
+// One axis of a GDI rectangle given by origin and signed extent, as [left, left + size). A
+// negative extent that mirrors covers the origin pixel and those before it; when source and
+// destination are both negative nothing mirrors and both cover the pixels before the origin.
+void GdiAxis(int64_t origin, int64_t extent, bool mirrors, int64_t* left, int64_t* size) {
+  *size = extent < 0 ? -extent : extent;
+  *left = extent >= 0 ? origin : origin + extent + (mirrors ? 1 : 0);
+}
+
+// When one axis mirrors and the source rectangle runs off the source bitmap, the destination
+// is not mirrored about its own origin: the visible part of the source lands at the other end
+// of the destination rectangle. Moves the destination origin to where it lands.
+void AlignMirroredAxis(int64_t* dst, int64_t wDst, int64_t src, int64_t wSrc, int64_t srcSize) {
+  if ((wDst < 0) == (wSrc < 0) || wDst == 0 || wSrc == 0) return;
+  int64_t left, size;
+  GdiAxis(src, wSrc, true, &left, &size);
+  const int64_t visLeft = std::max<int64_t>(left, 0);
+  const int64_t visRight = std::min<int64_t>(left + size, srcSize);
+  if (visLeft >= visRight) return;
+  // The visible source in destination units, measured from the origins.
+  const int64_t back = wSrc < 0 ? 1 : 0;
+  int64_t a = (visLeft - src - back) * wDst / wSrc;
+  int64_t b = (visRight - src - back) * wDst / wSrc;
+  if (a > b) std::swap(a, b);
+  if (wSrc < 0 && (src + wSrc + 1 < visLeft || src > visRight)) {
+    *dst += (wDst - b) - a;
+  } else if (wSrc > 0 && (src < visLeft || src + wSrc > visRight)) {
+    *dst -= b - (wDst - a);
   }
 }
 
 // The stretch of GDI's signed rectangles: a negative width or height mirrors its axis, and
 // mirroring both source and destination cancels out.
 StretchRects GdiStretchRects(int xDst, int yDst, int wDst, int hDst, int xSrc, int ySrc, int wSrc,
-                             int hSrc) {
+                             int hSrc, int srcWidth, int srcHeight) {
   StretchRects rects;
-  rects.dstLeft = std::min<int64_t>(xDst, static_cast<int64_t>(xDst) + wDst);
-  rects.dstTop = std::min<int64_t>(yDst, static_cast<int64_t>(yDst) + hDst);
-  rects.dstWidth = std::abs(static_cast<int64_t>(wDst));
-  rects.dstHeight = std::abs(static_cast<int64_t>(hDst));
-  rects.srcLeft = std::min<int64_t>(xSrc, static_cast<int64_t>(xSrc) + wSrc);
-  rects.srcTop = std::min<int64_t>(ySrc, static_cast<int64_t>(ySrc) + hSrc);
-  rects.srcWidth = std::abs(static_cast<int64_t>(wSrc));
-  rects.srcHeight = std::abs(static_cast<int64_t>(hSrc));
   rects.mirrorLeftRight = (wDst < 0) != (wSrc < 0);
   rects.mirrorUpDown = (hDst < 0) != (hSrc < 0);
+  int64_t x = xDst, y = yDst;
+  AlignMirroredAxis(&x, wDst, xSrc, wSrc, srcWidth);
+  AlignMirroredAxis(&y, hDst, ySrc, hSrc, srcHeight);
+  GdiAxis(x, wDst, rects.mirrorLeftRight, &rects.dstLeft, &rects.dstWidth);
+  GdiAxis(y, hDst, rects.mirrorUpDown, &rects.dstTop, &rects.dstHeight);
+  GdiAxis(xSrc, wSrc, rects.mirrorLeftRight, &rects.srcLeft, &rects.srcWidth);
+  GdiAxis(ySrc, hSrc, rects.mirrorUpDown, &rects.srcTop, &rects.srcHeight);
   rects.mirrorOrder = MirrorOrder::ReflectSource;
   return rects;
 }
@@ -217,7 +252,7 @@ StretchRects GdiStretchRects(int xDst, int yDst, int wDst, int hDst, int xSrc, i
 // Copies along a plan, translating colours and combining with the destination by `rop`; rows
 // of a fast-path format pair go through its converter.
 void TranslateAlongPlan(const PixelBuffer& dst, const PixelBuffer& src, const StretchPlan& plan,
-                        ColorTranslation& translate, DWORD rop) {
+                        ColorTranslation& translate, DWORD rop, uint32_t pattern) {
   const size_t spanLen = plan.columns.size();
   const uint32_t sBytes = src.format.BytesPerPixel();
   const uint32_t dBytes = dst.format.BytesPerPixel();
@@ -234,7 +269,8 @@ void TranslateAlongPlan(const PixelBuffer& dst, const PixelBuffer& src, const St
       const uint32_t s =
           translate(LoadPixel(srow + static_cast<size_t>(plan.columns[i]) * sBytes, sBytes));
       uint8_t* p = drow + i * dBytes;
-      StorePixel(p, dBytes, rop == SRCCOPY ? s : (Combine(rop, LoadPixel(p, dBytes), s) & dMask));
+      StorePixel(p, dBytes,
+                 rop == SRCCOPY ? s : (Combine(rop, LoadPixel(p, dBytes), s, pattern) & dMask));
     }
   }
 }
@@ -242,13 +278,17 @@ void TranslateAlongPlan(const PixelBuffer& dst, const PixelBuffer& src, const St
 }  // namespace
 
 bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst, int wDst, int hDst,
-                   const PixelBuffer& srcIn, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop) {
-  if (!Supported(rop)) return false;
+                   const PixelBuffer& srcIn, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop,
+                   uint32_t pattern) {
   if (wDst == 0 || hDst == 0) return true;
   const bool needsSource = NeedsSource(rop);
   if (needsSource && (wSrc == 0 || hSrc == 0)) return true;
+  // Without a source a negative destination extent counts from its origin pixel.
+  if (!needsSource) wSrc = hSrc = 0;
 
-  const StretchRects rects = GdiStretchRects(xDst, yDst, wDst, hDst, xSrc, ySrc, wSrc, hSrc);
+  const StretchRects rects =
+      GdiStretchRects(xDst, yDst, wDst, hDst, xSrc, ySrc, wSrc, hSrc, needsSource ? srcIn.width : 0,
+                      needsSource ? srcIn.height : 0);
   // The destination rectangle in the clip, in 64 bits so that no coordinate overflows.
   const int64_t cx0 = std::max<int64_t>(rects.dstLeft, clip.left);
   const int64_t cx1 = std::min<int64_t>(rects.dstLeft + rects.dstWidth, clip.right);
@@ -259,7 +299,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
     FillWithoutSource(dst,
                       RECT{static_cast<LONG>(cx0), static_cast<LONG>(cy0), static_cast<LONG>(cx1),
                            static_cast<LONG>(cy1)},
-                      rop);
+                      rop, pattern);
     return true;
   }
   if (!srcIn.bits || srcIn.width <= 0 || srcIn.height <= 0) return true;
@@ -276,7 +316,7 @@ bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst,
   if (translate.Identity() && rop == SRCCOPY) {
     StretchCopy(dst, src, plan, ColorKey(), ColorKey());
   } else {
-    TranslateAlongPlan(dst, src, plan, translate, rop);
+    TranslateAlongPlan(dst, src, plan, translate, rop, pattern);
   }
   return true;
 }
@@ -320,16 +360,22 @@ bool StretchInMode(const DC& dst, int xDest, int yDest, int wDest, int hDest,
                                      &storage, &reduced)) {
     from = &reduced;
   }
+  // The pattern is the DC's brush (a new DC's is white); a hollow brush paints nothing.
+  uint32_t pattern = 0;
+  if (plat::gdi::NeedsPattern(rop)) {
+    if (dst.brush && dst.brush->hollow) return true;
+    pattern = plat::gdi::ColorToRaw(dst.target, dst.brush ? dst.brush->color : RGB(255, 255, 255));
+  }
   RECT clip = plat::gdi::DrawBounds(dst);
   return plat::gdi::StretchPixels(dst.target, clip, xDest, yDest, wDest, hDest, *from, xSrc, ySrc,
-                                  wSrc, hSrc, rop);
+                                  wSrc, hSrc, rop, pattern);
 }
 
 // StretchBlt's work, which BitBlt does too.
 BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc,
              int ySrc, int wSrc, int hSrc, DWORD rop) {
   DC* dst = plat::gdi::LookupDC(hdcDest);
-  if (!dst || !plat::gdi::Supported(rop)) return FALSE;
+  if (!dst) return FALSE;
   plat::PixelBuffer none;
   const plat::PixelBuffer* src = &none;
   if (plat::gdi::NeedsSource(rop)) {
@@ -427,7 +473,7 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
            trace::Dec(iUsage), trace::Hex(rop));
   const int kError = static_cast<int>(GDI_ERROR);
   DC* dc = plat::gdi::LookupDC(hdc);
-  if (!dc || !lpbmi || !plat::gdi::Supported(rop) || iUsage != DIB_RGB_COLORS) return kError;
+  if (!dc || !lpbmi || iUsage != DIB_RGB_COLORS) return kError;
   const auto* p = reinterpret_cast<const uint8_t*>(lpbmi);
   uint32_t size;
   std::memcpy(&size, p, 4);
@@ -435,12 +481,12 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   if (!plat::gdi::ParseDibHeader(p, static_cast<size_t>(size) + 12, &h)) return kError;
   const int lines = std::abs(SrcHeight);
   if (!plat::gdi::NeedsSource(rop)) {
-    RECT clip = plat::gdi::DrawBounds(*dc);
-    plat::gdi::StretchPixels(dc->target, clip, xDest, yDest, DestWidth, DestHeight,
-                             plat::PixelBuffer(), 0, 0, 0, 0, rop);
+    StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, plat::PixelBuffer(), 0, 0, 0, 0, rop);
     return lines;
   }
   if (!lpBits) return kError;
+  // A source rectangle of negative extent is refused.
+  if (SrcWidth < 0 || SrcHeight < 0) return 0;
 
   PALETTEENTRY palette[256];
   plat::gdi::ReadColorTable(h, p + h.TableOffset(), palette);
@@ -454,8 +500,9 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
       plat::gdi::DecodeDib(h, palette, static_cast<const uint8_t*>(lpBits), available);
   if (!image) return kError;
 
-  // The source rectangle of a bottom-up DIB is measured from its bottom-left corner.
-  int64_t top = h.topDown ? ySrc : static_cast<int64_t>(h.height) - ySrc - SrcHeight;
+  // The source rectangle is measured from the image's bottom-left corner, in a top-down DIB
+  // too.
+  int64_t top = static_cast<int64_t>(h.height) - ySrc - SrcHeight;
   if (top < INT32_MIN || top > INT32_MAX) return kError;
   StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, image->pixels, xSrc,
                 static_cast<int>(top), SrcWidth, SrcHeight, rop);

@@ -36,10 +36,12 @@ PixelFormat DesktopFormat();
 // Copies (and scales, mirrors, converts) a source rectangle onto a destination rectangle,
 // nearest-neighbour. Widths and heights may be negative (mirroring); the destination is
 // limited to `clip` (target coordinates, already inside the target). Source pixels outside the
-// source are not read and their destination pixels are left alone. `rop` is a raster
-// operation on raw destination values; false when it is not one that is supported.
+// source are not read and their destination pixels are left alone. `rop` is any ternary raster
+// operation, worked on raw destination values; `pattern` is the brush's raw value for those
+// that read one.
 bool StretchPixels(const PixelBuffer& dst, const RECT& clip, int xDst, int yDst, int wDst, int hDst,
-                   const PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop);
+                   const PixelBuffer& src, int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop,
+                   uint32_t pattern = 0);
 
 // What a DIB header (BITMAPCOREHEADER, BITMAPINFOHEADER, V4 or V5) says about the pixels.
 struct DibHeader {

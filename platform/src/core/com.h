@@ -32,7 +32,8 @@ class ComObject : public Interface {
   STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override {
     // Cleared before the entry: a failed call, answered there or not, leaves no pointer.
     if (ppvObj) *ppvObj = nullptr;
-    QV_ENTRY_AS(names_.queryInterface, names_.qualifier, trace::Iid(riid), trace::Ptr(ppvObj));
+    QV_ENTRY_OR_RETURN_AS(names_.queryInterface, names_.qualifier, trace::Iid(riid),
+                          trace::Ptr(ppvObj));
     if (!ppvObj) return names_.nullOut;
     *ppvObj = IsEqualGUID(riid, IID_IUnknown) ? static_cast<Interface*>(this) : Find(riid);
     if (!*ppvObj) return E_NOINTERFACE;
@@ -40,11 +41,11 @@ class ComObject : public Interface {
     return S_OK;
   }
   STDMETHOD_(ULONG, AddRef)() override {
-    QV_ENTRY_AS(names_.addRef, names_.qualifier);
+    QV_ENTRY_OR_RETURN_AS(names_.addRef, names_.qualifier);
     return ++refs_;
   }
   STDMETHOD_(ULONG, Release)() override {
-    QV_ENTRY_AS(names_.release, names_.qualifier);
+    QV_ENTRY_OR_RETURN_AS(names_.release, names_.qualifier);
     if (refs_ == 0) return 0;
     const ULONG left = --refs_;
     if (left == 0) LastReferenceGone();

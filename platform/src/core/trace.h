@@ -4,10 +4,11 @@
 // answer it in the service's place (an injected fault).
 //
 //   HRESULT SurfaceObject::Blt(...) {
-//     QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dst), trace::Object(src), ...);
+//     QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Blt", trace::Rect(dst), trace::Object(src), ...);
 //
-// A call answered by the hook returns the answer converted to the method's return type: an
-// HRESULT, BOOL, ULONG or count as the number itself, a handle or pointer as null.
+// The macro's name says what it may do: when the hook answers the call, the calling function
+// returns at this line, with the answer converted to its return type (an HRESULT, BOOL, ULONG
+// or count as the number itself, a handle or pointer as null). Otherwise the function goes on.
 #ifndef QV_PLATFORM_CORE_TRACE_H
 #define QV_PLATFORM_CORE_TRACE_H
 
@@ -87,7 +88,8 @@ struct Answer {
 
 }  // namespace plat::trace
 
-#define QV_ENTRY_AS(name, qualifier, ...)                                   \
+// The entry line, with a qualifier that narrows the name for faults (one kind of device).
+#define QV_ENTRY_OR_RETURN_AS(name, qualifier, ...)                         \
   do {                                                                      \
     if (::plat::seams::callHook) {                                          \
       HRESULT qvAnswer_;                                                    \
@@ -95,9 +97,9 @@ struct Answer {
         return ::plat::trace::Answer{qvAnswer_};                            \
     }                                                                       \
   } while (0)
-#define QV_ENTRY(name, ...) QV_ENTRY_AS(name, nullptr, __VA_ARGS__)
-// For functions without a result: an answered call just returns.
-#define QV_ENTRY_VOID(name, ...)                                                  \
+#define QV_ENTRY_OR_RETURN(name, ...) QV_ENTRY_OR_RETURN_AS(name, nullptr, __VA_ARGS__)
+// The entry line of a function without a result: an answered call just returns.
+#define QV_ENTRY_OR_RETURN_VOID(name, ...)                                        \
   do {                                                                            \
     if (::plat::seams::callHook) {                                                \
       HRESULT qvAnswer_;                                                          \

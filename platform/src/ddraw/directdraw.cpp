@@ -138,12 +138,13 @@ void* DirectDrawObject::Find(REFIID riid) {
 }
 
 HRESULT DirectDrawObject::Compact() {
-  QV_ENTRY("IDirectDraw4::Compact");
+  QV_ENTRY_OR_RETURN("IDirectDraw4::Compact");
   return Exclusive() ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
 HRESULT DirectDrawObject::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) {
-  QV_ENTRY("IDirectDraw4::CreateClipper", trace::Hex(flags), trace::Ptr(out), trace::Ptr(outer));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::CreateClipper", trace::Hex(flags), trace::Ptr(out),
+                     trace::Ptr(outer));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -154,8 +155,8 @@ HRESULT DirectDrawObject::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* out, I
 
 HRESULT DirectDrawObject::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* out,
                                         IUnknown* outer) {
-  QV_ENTRY("IDirectDraw4::CreatePalette", trace::Hex(flags), trace::Ptr(table), trace::Ptr(out),
-           trace::Ptr(outer));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::CreatePalette", trace::Hex(flags), trace::Ptr(table),
+                     trace::Ptr(out), trace::Ptr(outer));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -189,8 +190,8 @@ HRESULT DirectDrawObject::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIR
 
 HRESULT DirectDrawObject::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 filter, LPVOID context,
                                            LPDDENUMMODESCALLBACK2 callback) {
-  QV_ENTRY("IDirectDraw4::EnumDisplayModes", trace::Hex(flags), DescArg(filter),
-           trace::Ptr(context), CallbackArg(callback));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::EnumDisplayModes", trace::Hex(flags), DescArg(filter),
+                     trace::Ptr(context), CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   if (flags & ~static_cast<DWORD>(DDEDM_REFRESHRATES | DDEDM_STANDARDVGAMODES)) {
     return DDERR_INVALIDPARAMS;
@@ -224,13 +225,13 @@ HRESULT DirectDrawObject::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 filter,
 }
 
 HRESULT DirectDrawObject::FlipToGDISurface() {
-  QV_ENTRY("IDirectDraw4::FlipToGDISurface");
+  QV_ENTRY_OR_RETURN("IDirectDraw4::FlipToGDISurface");
   if (!Exclusive()) return DDERR_NOTFOUND;
   return DD_OK;
 }
 
 HRESULT DirectDrawObject::GetCaps(LPDDCAPS hal, LPDDCAPS hel) {
-  QV_ENTRY("IDirectDraw4::GetCaps", trace::Ptr(hal), trace::Ptr(hel));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetCaps", trace::Ptr(hal), trace::Ptr(hel));
   if (!hal && !hel) return DDERR_INVALIDPARAMS;
   if ((hal && hal->dwSize != sizeof(DDCAPS)) || (hel && hel->dwSize != sizeof(DDCAPS))) {
     return DDERR_INVALIDPARAMS;
@@ -281,7 +282,7 @@ HRESULT DirectDrawObject::GetCaps(LPDDCAPS hal, LPDDCAPS hel) {
 }
 
 HRESULT DirectDrawObject::GetDisplayMode(LPDDSURFACEDESC2 desc) {
-  QV_ENTRY("IDirectDraw4::GetDisplayMode", trace::Ptr(desc));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetDisplayMode", trace::Ptr(desc));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   int w, h, bpp;
   CurrentMode(&w, &h, &bpp);
@@ -290,40 +291,40 @@ HRESULT DirectDrawObject::GetDisplayMode(LPDDSURFACEDESC2 desc) {
 }
 
 HRESULT DirectDrawObject::GetFourCCCodes(LPDWORD count, LPDWORD codes) {
-  QV_ENTRY("IDirectDraw4::GetFourCCCodes", trace::Ptr(count), trace::Ptr(codes));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetFourCCCodes", trace::Ptr(count), trace::Ptr(codes));
   if (!count) return DDERR_INVALIDPARAMS;
   *count = 0;
   return DD_OK;
 }
 
 HRESULT DirectDrawObject::GetMonitorFrequency(LPDWORD frequency) {
-  QV_ENTRY("IDirectDraw4::GetMonitorFrequency", trace::Ptr(frequency));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetMonitorFrequency", trace::Ptr(frequency));
   if (!frequency) return DDERR_INVALIDPARAMS;
   *frequency = kRefreshRate;
   return DD_OK;
 }
 
 HRESULT DirectDrawObject::GetScanLine(LPDWORD line) {
-  QV_ENTRY("IDirectDraw4::GetScanLine", trace::Ptr(line));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetScanLine", trace::Ptr(line));
   if (!line) return DDERR_INVALIDPARAMS;
   *line = 0;
   return CurrentBackend().InVerticalBlank() ? DDERR_VERTICALBLANKINPROGRESS : DD_OK;
 }
 
 HRESULT DirectDrawObject::GetVerticalBlankStatus(BOOL* inBlank) {
-  QV_ENTRY("IDirectDraw4::GetVerticalBlankStatus", trace::Ptr(inBlank));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetVerticalBlankStatus", trace::Ptr(inBlank));
   if (!inBlank) return DDERR_INVALIDPARAMS;
   *inBlank = CurrentBackend().InVerticalBlank() ? TRUE : FALSE;
   return DD_OK;
 }
 
 HRESULT DirectDrawObject::Initialize(GUID* guid) {
-  QV_ENTRY("IDirectDraw4::Initialize", trace::Ptr(guid));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::Initialize", trace::Ptr(guid));
   return DDERR_ALREADYINITIALIZED;
 }
 
 HRESULT DirectDrawObject::RestoreDisplayMode() {
-  QV_ENTRY("IDirectDraw4::RestoreDisplayMode");
+  QV_ENTRY_OR_RETURN("IDirectDraw4::RestoreDisplayMode");
   Display& d = TheDisplay();
   if (d.exclusiveOwner && d.exclusiveOwner != this) return DDERR_NOEXCLUSIVEMODE;
   GiveBackDisplayMode();
@@ -343,7 +344,7 @@ void DirectDrawObject::GiveBackDisplayMode() {
 }
 
 HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
-  QV_ENTRY("IDirectDraw4::SetCooperativeLevel", trace::Wnd(window), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::SetCooperativeLevel", trace::Wnd(window), trace::Hex(flags));
   const DWORD known = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_NOWINDOWCHANGES | DDSCL_NORMAL |
                       DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX | DDSCL_SETFOCUSWINDOW |
                       DDSCL_SETDEVICEWINDOW | DDSCL_CREATEDEVICEWINDOW | DDSCL_MULTITHREADED |
@@ -389,8 +390,8 @@ HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
 
 HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh,
                                          DWORD flags) {
-  QV_ENTRY("IDirectDraw4::SetDisplayMode", trace::Dec(width), trace::Dec(height), trace::Dec(bpp),
-           trace::Dec(refresh), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::SetDisplayMode", trace::Dec(width), trace::Dec(height),
+                     trace::Dec(bpp), trace::Dec(refresh), trace::Hex(flags));
   if (flags & ~static_cast<DWORD>(DDSDM_STANDARDVGAMODE)) return DDERR_INVALIDPARAMS;
   // Another object's exclusive hold on the display comes first.
   Display& d = TheDisplay();
@@ -411,7 +412,7 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, D
 }
 
 HRESULT DirectDrawObject::WaitForVerticalBlank(DWORD flags, HANDLE event) {
-  QV_ENTRY("IDirectDraw4::WaitForVerticalBlank", trace::Hex(flags), trace::Ptr(event));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::WaitForVerticalBlank", trace::Hex(flags), trace::Ptr(event));
   switch (flags) {
     case DDWAITVB_BLOCKBEGIN:
       CurrentBackend().WaitForVerticalBlank();
@@ -429,8 +430,8 @@ HRESULT DirectDrawObject::WaitForVerticalBlank(DWORD flags, HANDLE event) {
 
 HRESULT DirectDrawObject::DuplicateSurface(LPDIRECTDRAWSURFACE4 surface,
                                            LPDIRECTDRAWSURFACE4* out) {
-  QV_ENTRY("IDirectDraw4::DuplicateSurface", SurfaceArg(static_cast<SurfaceObject*>(surface)),
-           trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::DuplicateSurface",
+                     SurfaceArg(static_cast<SurfaceObject*>(surface)), trace::Ptr(out));
   if (!surface || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   return DDERR_CANTDUPLICATE;
@@ -438,14 +439,14 @@ HRESULT DirectDrawObject::DuplicateSurface(LPDIRECTDRAWSURFACE4 surface,
 
 HRESULT DirectDrawObject::EnumSurfaces(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID context,
                                        LPDDENUMSURFACESCALLBACK2 callback) {
-  QV_ENTRY("IDirectDraw4::EnumSurfaces", trace::Hex(flags), DescArg(desc), trace::Ptr(context),
-           CallbackArg(callback));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::EnumSurfaces", trace::Hex(flags), DescArg(desc),
+                     trace::Ptr(context), CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   return DDERR_UNSUPPORTED;
 }
 
 HRESULT DirectDrawObject::GetGDISurface(LPDIRECTDRAWSURFACE4* out) {
-  QV_ENTRY("IDirectDraw4::GetGDISurface", trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetGDISurface", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!primary_) return DDERR_NOTFOUND;
@@ -455,7 +456,8 @@ HRESULT DirectDrawObject::GetGDISurface(LPDIRECTDRAWSURFACE4* out) {
 }
 
 HRESULT DirectDrawObject::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPDWORD free) {
-  QV_ENTRY("IDirectDraw4::GetAvailableVidMem", CapsArg(caps), trace::Ptr(total), trace::Ptr(free));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetAvailableVidMem", CapsArg(caps), trace::Ptr(total),
+                     trace::Ptr(free));
   if (!caps || (!total && !free)) return DDERR_INVALIDPARAMS;
   const DWORD bytes = TheHardware().videoMemory ? kVideoMemoryBytes : 0;
   if (total) *total = bytes;
@@ -464,7 +466,7 @@ HRESULT DirectDrawObject::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPD
 }
 
 HRESULT DirectDrawObject::GetSurfaceFromDC(HDC hdc, LPDIRECTDRAWSURFACE4* out) {
-  QV_ENTRY("IDirectDraw4::GetSurfaceFromDC", trace::Ptr(hdc), trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetSurfaceFromDC", trace::Ptr(hdc), trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!hdc) return DDERR_INVALIDPARAMS;
@@ -479,7 +481,7 @@ HRESULT DirectDrawObject::GetSurfaceFromDC(HDC hdc, LPDIRECTDRAWSURFACE4* out) {
 }
 
 HRESULT DirectDrawObject::RestoreAllSurfaces() {
-  QV_ENTRY("IDirectDraw4::RestoreAllSurfaces");
+  QV_ENTRY_OR_RETURN("IDirectDraw4::RestoreAllSurfaces");
   std::vector<SurfaceObject*> mine;
   for (SurfaceObject* s : TheDisplay().surfaces) {
     if (s->Owner() == this && s->Lost()) mine.push_back(s);
@@ -492,7 +494,7 @@ HRESULT DirectDrawObject::RestoreAllSurfaces() {
 }
 
 HRESULT DirectDrawObject::TestCooperativeLevel() {
-  QV_ENTRY("IDirectDraw4::TestCooperativeLevel");
+  QV_ENTRY_OR_RETURN("IDirectDraw4::TestCooperativeLevel");
   Display& d = TheDisplay();
   if (d.exclusiveOwner == this) return d.active ? DD_OK : DDERR_NOEXCLUSIVEMODE;
   if (d.exclusiveOwner) return DDERR_EXCLUSIVEMODEALREADYSET;
@@ -500,7 +502,7 @@ HRESULT DirectDrawObject::TestCooperativeLevel() {
 }
 
 HRESULT DirectDrawObject::GetDeviceIdentifier(LPDDDEVICEIDENTIFIER id, DWORD flags) {
-  QV_ENTRY("IDirectDraw4::GetDeviceIdentifier", trace::Ptr(id), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::GetDeviceIdentifier", trace::Ptr(id), trace::Hex(flags));
   if (!id || (flags & ~static_cast<DWORD>(DDGDI_GETHOSTIDENTIFIER))) return DDERR_INVALIDPARAMS;
   std::memset(id, 0, sizeof *id);
   std::strcpy(id->szDriver, "display");
@@ -519,9 +521,10 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
   const bool flagValue = special == DDCREATE_EMULATIONONLY || special == DDCREATE_HARDWAREONLY;
   // Cleared first, so that a call answered at its entry leaves no pointer behind either.
   if (lplpDD) *lplpDD = nullptr;
-  QV_ENTRY("DirectDrawCreate",
-           flagValue ? plat::trace::Hex(static_cast<uint32_t>(special)) : plat::trace::Ptr(lpGUID),
-           plat::trace::Ptr(lplpDD), plat::trace::Ptr(pUnkOuter));
+  QV_ENTRY_OR_RETURN(
+      "DirectDrawCreate",
+      flagValue ? plat::trace::Hex(static_cast<uint32_t>(special)) : plat::trace::Ptr(lpGUID),
+      plat::trace::Ptr(lplpDD), plat::trace::Ptr(pUnkOuter));
   if (!lplpDD) return DDERR_INVALIDPARAMS;
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (lpGUID && !flagValue && !IsEqualGUID(*lpGUID, GUID_NULL)) return DDERR_INVALIDDIRECTDRAWGUID;
@@ -532,8 +535,8 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
 
 HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA lpCallback, LPVOID lpContext,
                                       DWORD dwFlags) {
-  QV_ENTRY("DirectDrawEnumerateExA", plat::ddraw::CallbackArg(lpCallback),
-           plat::trace::Ptr(lpContext), plat::trace::Hex(dwFlags));
+  QV_ENTRY_OR_RETURN("DirectDrawEnumerateExA", plat::ddraw::CallbackArg(lpCallback),
+                     plat::trace::Ptr(lpContext), plat::trace::Hex(dwFlags));
   if (!lpCallback) return DDERR_INVALIDPARAMS;
   const DWORD known =
       DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
@@ -546,8 +549,8 @@ HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA lpCallback, LPVOID lpC
 }
 
 HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA lpCallback, LPVOID lpContext) {
-  QV_ENTRY("DirectDrawEnumerateA", plat::ddraw::CallbackArg(lpCallback),
-           plat::trace::Ptr(lpContext));
+  QV_ENTRY_OR_RETURN("DirectDrawEnumerateA", plat::ddraw::CallbackArg(lpCallback),
+                     plat::trace::Ptr(lpContext));
   if (!lpCallback) return DDERR_INVALIDPARAMS;
   char description[] = "Primary Display Driver";
   char name[] = "display";

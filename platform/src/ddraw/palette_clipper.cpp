@@ -44,15 +44,15 @@ void* PaletteObject::Find(REFIID riid) {
 }
 
 HRESULT PaletteObject::GetCaps(LPDWORD caps) {
-  QV_ENTRY("IDirectDrawPalette::GetCaps", trace::Ptr(caps));
+  QV_ENTRY_OR_RETURN("IDirectDrawPalette::GetCaps", trace::Ptr(caps));
   if (!caps) return DDERR_INVALIDPARAMS;
   *caps = caps_;
   return DD_OK;
 }
 
 HRESULT PaletteObject::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) {
-  QV_ENTRY("IDirectDrawPalette::GetEntries", trace::Hex(flags), trace::Dec(base), trace::Dec(count),
-           trace::Ptr(entries));
+  QV_ENTRY_OR_RETURN("IDirectDrawPalette::GetEntries", trace::Hex(flags), trace::Dec(base),
+                     trace::Dec(count), trace::Ptr(entries));
   if (flags != 0 || !entries) return DDERR_INVALIDPARAMS;
   if (base >= static_cast<DWORD>(count_) || count > static_cast<DWORD>(count_) - base) {
     return DDERR_INVALIDPARAMS;
@@ -62,13 +62,14 @@ HRESULT PaletteObject::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETT
 }
 
 HRESULT PaletteObject::Initialize(LPDIRECTDRAW dd, DWORD flags, LPPALETTEENTRY table) {
-  QV_ENTRY("IDirectDrawPalette::Initialize", trace::Ptr(dd), trace::Hex(flags), trace::Ptr(table));
+  QV_ENTRY_OR_RETURN("IDirectDrawPalette::Initialize", trace::Ptr(dd), trace::Hex(flags),
+                     trace::Ptr(table));
   return DDERR_ALREADYINITIALIZED;
 }
 
 HRESULT PaletteObject::SetEntries(DWORD flags, DWORD first, DWORD count, LPPALETTEENTRY entries) {
-  QV_ENTRY("IDirectDrawPalette::SetEntries", trace::Hex(flags), trace::Dec(first),
-           trace::Dec(count), trace::Ptr(entries));
+  QV_ENTRY_OR_RETURN("IDirectDrawPalette::SetEntries", trace::Hex(flags), trace::Dec(first),
+                     trace::Dec(count), trace::Ptr(entries));
   if (flags != 0 || !entries) return DDERR_INVALIDPARAMS;
   if (first >= static_cast<DWORD>(count_) || count > static_cast<DWORD>(count_) - first) {
     return DDERR_INVALIDPARAMS;
@@ -116,8 +117,8 @@ bool ClipperObject::Region(bool onPrimary, int width, int height, std::vector<RE
 }
 
 HRESULT ClipperObject::GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) {
-  QV_ENTRY("IDirectDrawClipper::GetClipList", trace::Rect(clip), trace::Ptr(data),
-           trace::Ptr(size));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::GetClipList", trace::Rect(clip), trace::Ptr(data),
+                     trace::Ptr(size));
   if (!size) return DDERR_INVALIDPARAMS;
   std::vector<RECT> rects;
   int w = 0x7FFFFFFF, h = 0x7FFFFFFF;
@@ -169,26 +170,26 @@ HRESULT ClipperObject::GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) {
 }
 
 HRESULT ClipperObject::GetHWnd(HWND* window) {
-  QV_ENTRY("IDirectDrawClipper::GetHWnd", trace::Ptr(window));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::GetHWnd", trace::Ptr(window));
   if (!window) return DDERR_INVALIDPARAMS;
   *window = window_;
   return DD_OK;
 }
 
 HRESULT ClipperObject::Initialize(LPDIRECTDRAW dd, DWORD flags) {
-  QV_ENTRY("IDirectDrawClipper::Initialize", trace::Ptr(dd), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::Initialize", trace::Ptr(dd), trace::Hex(flags));
   return DDERR_ALREADYINITIALIZED;
 }
 
 HRESULT ClipperObject::IsClipListChanged(BOOL* changed) {
-  QV_ENTRY("IDirectDrawClipper::IsClipListChanged", trace::Ptr(changed));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::IsClipListChanged", trace::Ptr(changed));
   if (!changed) return DDERR_INVALIDPARAMS;
   *changed = FALSE;
   return DD_OK;
 }
 
 HRESULT ClipperObject::SetClipList(LPRGNDATA data, DWORD flags) {
-  QV_ENTRY("IDirectDrawClipper::SetClipList", trace::Ptr(data), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::SetClipList", trace::Ptr(data), trace::Hex(flags));
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (window_) return DDERR_CLIPPERISUSINGHWND;
   if (!data) {
@@ -216,7 +217,7 @@ HRESULT ClipperObject::SetClipList(LPRGNDATA data, DWORD flags) {
 }
 
 HRESULT ClipperObject::SetHWnd(DWORD flags, HWND window) {
-  QV_ENTRY("IDirectDrawClipper::SetHWnd", trace::Hex(flags), trace::Wnd(window));
+  QV_ENTRY_OR_RETURN("IDirectDrawClipper::SetHWnd", trace::Hex(flags), trace::Wnd(window));
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (window && !IsWindow(window)) return DDERR_INVALIDPARAMS;
   window_ = window;

@@ -401,7 +401,8 @@ HRESULT CreateOffscreenSurface(DirectDrawObject* owner, const DDSURFACEDESC2& de
 
 HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* out,
                                         IUnknown* outer) {
-  QV_ENTRY("IDirectDraw4::CreateSurface", DescArg(desc), trace::Ptr(out), trace::Ptr(outer));
+  QV_ENTRY_OR_RETURN("IDirectDraw4::CreateSurface", DescArg(desc), trace::Ptr(out),
+                     trace::Ptr(outer));
   if (!desc || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (outer) return CLASS_E_NOAGGREGATION;
@@ -593,8 +594,8 @@ void CarryOutBlt(const BltRequest& request, const PixelBuffer& dst, const PixelB
 HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
                            DWORD flags, LPDDBLTFX fx) {
   SurfaceObject* src = AsSurface(srcInterface);
-  QV_ENTRY("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src), trace::Rect(srcRect),
-           trace::Hex(flags), FxArg(fx));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Blt", trace::Rect(dstRect), SurfaceArg(src),
+                     trace::Rect(srcRect), trace::Hex(flags), FxArg(fx));
 
   // The surfaces' own colour keys and depths, which the request's keys come from.
   BltKeySources keys;
@@ -633,9 +634,9 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
 HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterface, LPRECT srcRect,
                                DWORD trans) {
   SurfaceObject* src = AsSurface(srcInterface);
-  QV_ENTRY("IDirectDrawSurface4::BltFast", trace::Dec(static_cast<LONG>(x)),
-           trace::Dec(static_cast<LONG>(y)), SurfaceArg(src), trace::Rect(srcRect),
-           trace::Hex(trans));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::BltFast", trace::Dec(static_cast<LONG>(x)),
+                     trace::Dec(static_cast<LONG>(y)), SurfaceArg(src), trace::Rect(srcRect),
+                     trace::Hex(trans));
   if (!src) return DDERR_INVALIDPARAMS;
   const DWORD known =
       DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT | DDBLTFAST_DONOTWAIT;
@@ -675,8 +676,8 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
 }
 
 HRESULT SurfaceObject::BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) {
-  QV_ENTRY("IDirectDrawSurface4::BltBatch", trace::Ptr(batch), trace::Dec(count),
-           trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::BltBatch", trace::Ptr(batch), trace::Dec(count),
+                     trace::Hex(flags));
   return DDERR_UNSUPPORTED;
 }
 
@@ -684,7 +685,7 @@ HRESULT SurfaceObject::BltBatch(LPDDBLTBATCH batch, DWORD count, DWORD flags) {
 // --------------------------------------------------------------------------------
 HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
   SurfaceObject* target = AsSurface(targetInterface);
-  QV_ENTRY("IDirectDrawSurface4::Flip", SurfaceArg(target), trace::Hex(flags));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Flip", SurfaceArg(target), trace::Hex(flags));
   if (front_ || backs_.empty()) return DDERR_NOTFLIPPABLE;
   const DWORD known = DDFLIP_WAIT | DDFLIP_NOVSYNC | DDFLIP_DONOTWAIT | DDFLIP_INTERVAL4;
   if (flags & ~known) return DDERR_INVALIDPARAMS;
@@ -734,7 +735,7 @@ SurfaceObject* SurfaceObject::NextInChain() const {
 }
 
 HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4* out) {
-  QV_ENTRY("IDirectDrawSurface4::GetAttachedSurface", CapsArg(caps), trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetAttachedSurface", CapsArg(caps), trace::Ptr(out));
   if (!caps || !out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   SurfaceObject* next = NextInChain();
@@ -745,7 +746,8 @@ HRESULT SurfaceObject::GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE4*
 }
 
 HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALLBACK2 callback) {
-  QV_ENTRY("IDirectDrawSurface4::EnumAttachedSurfaces", trace::Ptr(context), CallbackArg(callback));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::EnumAttachedSurfaces", trace::Ptr(context),
+                     CallbackArg(callback));
   if (!callback) return DDERR_INVALIDPARAMS;
   SurfaceObject* next = NextInChain();
   if (next) {
@@ -760,8 +762,8 @@ HRESULT SurfaceObject::EnumAttachedSurfaces(LPVOID context, LPDDENUMSURFACESCALL
 // ---- Locks and device contexts
 // ------------------------------------------------------------------------
 HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) {
-  QV_ENTRY("IDirectDrawSurface4::Lock", trace::Rect(rect), trace::Ptr(desc), trace::Hex(flags),
-           trace::Ptr(event));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Lock", trace::Rect(rect), trace::Ptr(desc),
+                     trace::Hex(flags), trace::Ptr(event));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   if (lost_) return DDERR_SURFACELOST;
   if (Busy()) return DDERR_SURFACEBUSY;
@@ -779,7 +781,7 @@ HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HAN
 }
 
 HRESULT SurfaceObject::Unlock(LPRECT rect) {
-  QV_ENTRY("IDirectDrawSurface4::Unlock", trace::Rect(rect));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Unlock", trace::Rect(rect));
   if (!locked_) return DDERR_NOTLOCKED;
   locked_ = false;
   Changed();
@@ -788,7 +790,7 @@ HRESULT SurfaceObject::Unlock(LPRECT rect) {
 }
 
 HRESULT SurfaceObject::GetDC(HDC* out) {
-  QV_ENTRY("IDirectDrawSurface4::GetDC", trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetDC", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (lost_) return DDERR_SURFACELOST;
@@ -803,7 +805,7 @@ HRESULT SurfaceObject::GetDC(HDC* out) {
 }
 
 HRESULT SurfaceObject::ReleaseDC(HDC dc) {
-  QV_ENTRY("IDirectDrawSurface4::ReleaseDC", trace::Ptr(dc));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::ReleaseDC", trace::Ptr(dc));
   if (!dc_) return DDERR_NODC;
   if (dc != dc_) return DDERR_INVALIDPARAMS;
   gdi::ReleaseDCForPixels(dc_);
@@ -816,12 +818,12 @@ HRESULT SurfaceObject::ReleaseDC(HDC dc) {
 // ---- Lost surfaces
 // ---------------------------------------------------------------------------------
 HRESULT SurfaceObject::IsLost() {
-  QV_ENTRY("IDirectDrawSurface4::IsLost");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::IsLost");
   return lost_ ? DDERR_SURFACELOST : DD_OK;
 }
 
 HRESULT SurfaceObject::Restore() {
-  QV_ENTRY("IDirectDrawSurface4::Restore");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Restore");
   if (!lost_) return DD_OK;
   if (front_) return DDERR_IMPLICITLYCREATED;  // restoring the front buffer restores the chain
   const Display& display = TheDisplay();
@@ -848,7 +850,7 @@ HRESULT SurfaceObject::Restore() {
 // ---- Colour keys, palettes, clippers
 // -----------------------------------------------------------------
 HRESULT SurfaceObject::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
-  QV_ENTRY("IDirectDrawSurface4::SetColorKey", trace::Hex(flags), KeyArg(key));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetColorKey", trace::Hex(flags), KeyArg(key));
   const DWORD kind = flags & ~static_cast<DWORD>(DDCKEY_COLORSPACE);
   if (kind == DDCKEY_SRCOVERLAY || kind == DDCKEY_DESTOVERLAY) return DDERR_NOOVERLAYHW;
   if (kind != DDCKEY_SRCBLT && kind != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
@@ -865,7 +867,7 @@ HRESULT SurfaceObject::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
 }
 
 HRESULT SurfaceObject::GetColorKey(DWORD flags, LPDDCOLORKEY key) {
-  QV_ENTRY("IDirectDrawSurface4::GetColorKey", trace::Hex(flags), trace::Ptr(key));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetColorKey", trace::Hex(flags), trace::Ptr(key));
   if (!key) return DDERR_INVALIDPARAMS;
   const Key* source;
   if (flags == DDCKEY_SRCBLT) {
@@ -909,7 +911,7 @@ HRESULT Hand(T* attached, Out* out, HRESULT none) {
 
 HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
   auto* palette = static_cast<PaletteObject*>(paletteInterface);
-  QV_ENTRY("IDirectDrawSurface4::SetPalette", PaletteArg(palette));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetPalette", PaletteArg(palette));
   if (palette && !format_.IsPalettized()) return DDERR_INVALIDPIXELFORMAT;
   if (lost_ && palette) return DDERR_SURFACELOST;
   Attach(&palette_, palette);
@@ -917,26 +919,26 @@ HRESULT SurfaceObject::SetPalette(LPDIRECTDRAWPALETTE paletteInterface) {
 }
 
 HRESULT SurfaceObject::GetPalette(LPDIRECTDRAWPALETTE* out) {
-  QV_ENTRY("IDirectDrawSurface4::GetPalette", trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetPalette", trace::Ptr(out));
   return Hand(palette_, out, DDERR_NOPALETTEATTACHED);
 }
 
 HRESULT SurfaceObject::SetClipper(LPDIRECTDRAWCLIPPER clipperInterface) {
   auto* clipper = static_cast<ClipperObject*>(clipperInterface);
-  QV_ENTRY("IDirectDrawSurface4::SetClipper", ClipperArg(clipper));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetClipper", ClipperArg(clipper));
   Attach(&clipper_, clipper);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetClipper(LPDIRECTDRAWCLIPPER* out) {
-  QV_ENTRY("IDirectDrawSurface4::GetClipper", trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetClipper", trace::Ptr(out));
   return Hand(clipper_, out, DDERR_NOCLIPPERATTACHED);
 }
 
 // ---- Descriptions
 // --------------------------------------------------------------------------------------
 HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
-  QV_ENTRY("IDirectDrawSurface4::GetCaps", trace::Ptr(caps));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetCaps", trace::Ptr(caps));
   if (!caps) return DDERR_INVALIDPARAMS;
   std::memset(caps, 0, sizeof *caps);
   caps->dwCaps = caps_;
@@ -944,21 +946,21 @@ HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
 }
 
 HRESULT SurfaceObject::GetPixelFormat(LPDDPIXELFORMAT pf) {
-  QV_ENTRY("IDirectDrawSurface4::GetPixelFormat", trace::Ptr(pf));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetPixelFormat", trace::Ptr(pf));
   if (!pf || pf->dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
   DescribeFormat(format_, pf);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetSurfaceDesc(LPDDSURFACEDESC2 desc) {
-  QV_ENTRY("IDirectDrawSurface4::GetSurfaceDesc", trace::Ptr(desc));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetSurfaceDesc", trace::Ptr(desc));
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   FillDesc(desc);
   return DD_OK;
 }
 
 HRESULT SurfaceObject::GetDDInterface(LPVOID* out) {
-  QV_ENTRY("IDirectDrawSurface4::GetDDInterface", trace::Ptr(out));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetDDInterface", trace::Ptr(out));
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (!owner_) return DDERR_INVALIDOBJECT;
@@ -968,14 +970,14 @@ HRESULT SurfaceObject::GetDDInterface(LPVOID* out) {
 }
 
 HRESULT SurfaceObject::GetUniquenessValue(LPDWORD value) {
-  QV_ENTRY("IDirectDrawSurface4::GetUniquenessValue", trace::Ptr(value));
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetUniquenessValue", trace::Ptr(value));
   if (!value) return DDERR_INVALIDPARAMS;
   *value = uniqueness_;
   return DD_OK;
 }
 
 HRESULT SurfaceObject::ChangeUniquenessValue() {
-  QV_ENTRY("IDirectDrawSurface4::ChangeUniquenessValue");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::ChangeUniquenessValue");
   Changed();
   return DD_OK;
 }
@@ -983,75 +985,75 @@ HRESULT SurfaceObject::ChangeUniquenessValue() {
 // ---- What this display does not offer: overlays, attaching, private data
 // -------------------------------
 HRESULT SurfaceObject::AddAttachedSurface(LPDIRECTDRAWSURFACE4) {
-  QV_ENTRY("IDirectDrawSurface4::AddAttachedSurface");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::AddAttachedSurface");
   return DDERR_CANNOTATTACHSURFACE;
 }
 HRESULT SurfaceObject::AddOverlayDirtyRect(LPRECT) {
-  QV_ENTRY("IDirectDrawSurface4::AddOverlayDirtyRect");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::AddOverlayDirtyRect");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::DeleteAttachedSurface(DWORD, LPDIRECTDRAWSURFACE4) {
-  QV_ENTRY("IDirectDrawSurface4::DeleteAttachedSurface");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::DeleteAttachedSurface");
   return DDERR_CANNOTDETACHSURFACE;
 }
 HRESULT SurfaceObject::EnumOverlayZOrders(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK2) {
-  QV_ENTRY("IDirectDrawSurface4::EnumOverlayZOrders");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::EnumOverlayZOrders");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::GetBltStatus(DWORD flags) {
-  QV_ENTRY("IDirectDrawSurface4::GetBltStatus");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetBltStatus");
   return flags == DDGBS_CANBLT || flags == DDGBS_ISBLTDONE ? DD_OK : DDERR_INVALIDPARAMS;
 }
 HRESULT SurfaceObject::GetFlipStatus(DWORD flags) {
-  QV_ENTRY("IDirectDrawSurface4::GetFlipStatus");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetFlipStatus");
   return flags == DDGFS_CANFLIP || flags == DDGFS_ISFLIPDONE ? DD_OK : DDERR_INVALIDPARAMS;
 }
 HRESULT SurfaceObject::GetOverlayPosition(LPLONG, LPLONG) {
-  QV_ENTRY("IDirectDrawSurface4::GetOverlayPosition");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetOverlayPosition");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::Initialize(LPDIRECTDRAW, LPDDSURFACEDESC2) {
-  QV_ENTRY("IDirectDrawSurface4::Initialize");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::Initialize");
   return DDERR_ALREADYINITIALIZED;
 }
 HRESULT SurfaceObject::SetOverlayPosition(LONG, LONG) {
-  QV_ENTRY("IDirectDrawSurface4::SetOverlayPosition");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetOverlayPosition");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlay(LPRECT, LPDIRECTDRAWSURFACE4, LPRECT, DWORD, LPDDOVERLAYFX) {
-  QV_ENTRY("IDirectDrawSurface4::UpdateOverlay");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::UpdateOverlay");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlayDisplay(DWORD) {
-  QV_ENTRY("IDirectDrawSurface4::UpdateOverlayDisplay");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::UpdateOverlayDisplay");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE4) {
-  QV_ENTRY("IDirectDrawSurface4::UpdateOverlayZOrder");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::UpdateOverlayZOrder");
   return DDERR_NOTAOVERLAYSURFACE;
 }
 HRESULT SurfaceObject::PageLock(DWORD) {
-  QV_ENTRY("IDirectDrawSurface4::PageLock");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::PageLock");
   return DD_OK;
 }
 HRESULT SurfaceObject::PageUnlock(DWORD) {
-  QV_ENTRY("IDirectDrawSurface4::PageUnlock");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::PageUnlock");
   return DD_OK;
 }
 HRESULT SurfaceObject::SetSurfaceDesc(LPDDSURFACEDESC2, DWORD) {
-  QV_ENTRY("IDirectDrawSurface4::SetSurfaceDesc");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetSurfaceDesc");
   return DDERR_UNSUPPORTED;
 }
 HRESULT SurfaceObject::SetPrivateData(REFGUID, LPVOID, DWORD, DWORD) {
-  QV_ENTRY("IDirectDrawSurface4::SetPrivateData");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::SetPrivateData");
   return DDERR_UNSUPPORTED;
 }
 HRESULT SurfaceObject::GetPrivateData(REFGUID, LPVOID, LPDWORD) {
-  QV_ENTRY("IDirectDrawSurface4::GetPrivateData");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetPrivateData");
   return DDERR_NOTFOUND;
 }
 HRESULT SurfaceObject::FreePrivateData(REFGUID) {
-  QV_ENTRY("IDirectDrawSurface4::FreePrivateData");
+  QV_ENTRY_OR_RETURN("IDirectDrawSurface4::FreePrivateData");
   return DDERR_NOTFOUND;
 }
 

@@ -75,16 +75,14 @@ void Device::EndAcquisition(bool lost) {
 }
 
 HRESULT Device::Initialize(HINSTANCE, DWORD version, REFGUID guid) {
-  QV_ENTRY_AS("IDirectInputDevice::Initialize", kind_->name, trace::Text(kind_->name),
-              trace::Hex(version));
+  QV_DEVICE_ENTRY_OR_RETURN("Initialize", trace::Hex(version));
   HRESULT hr = CheckVersion(version);
   if (FAILED(hr)) return hr;
   return IsEqualGUID(guid, *kind_->instance) ? DI_OK : DIERR_DEVICENOTREG;
 }
 
 HRESULT Device::GetCapabilities(LPDIDEVCAPS caps) {
-  QV_ENTRY_AS("IDirectInputDevice::GetCapabilities", kind_->name, trace::Text(kind_->name),
-              trace::Ptr(caps));
+  QV_DEVICE_ENTRY_OR_RETURN("GetCapabilities", trace::Ptr(caps));
   if (!caps) return DIERR_INVALIDPARAM;
   DWORD size = caps->dwSize;
   if (size != sizeof(DIDEVCAPS) && size != sizeof(DIDEVCAPS_DX3)) return DIERR_INVALIDPARAM;
@@ -104,8 +102,7 @@ HRESULT Device::GetCapabilities(LPDIDEVCAPS caps) {
 }
 
 HRESULT Device::GetDeviceInfo(LPDIDEVICEINSTANCEA info) {
-  QV_ENTRY_AS("IDirectInputDevice::GetDeviceInfo", kind_->name, trace::Text(kind_->name),
-              trace::Ptr(info));
+  QV_DEVICE_ENTRY_OR_RETURN("GetDeviceInfo", trace::Ptr(info));
   if (!info) return DIERR_INVALIDPARAM;
   DWORD size = info->dwSize;
   if (size != sizeof(DIDEVICEINSTANCEA) && size != sizeof(DIDEVICEINSTANCE_DX3A)) {
@@ -119,8 +116,7 @@ HRESULT Device::GetDeviceInfo(LPDIDEVICEINSTANCEA info) {
 }
 
 HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
-  QV_ENTRY_AS("IDirectInputDevice::SetCooperativeLevel", kind_->name, trace::Text(kind_->name),
-              trace::Hex(flags));
+  QV_DEVICE_ENTRY_OR_RETURN("SetCooperativeLevel", trace::Hex(flags));
   if (flags & ~static_cast<DWORD>(DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND |
                                   DISCL_BACKGROUND)) {
     return DIERR_INVALIDPARAM;
@@ -139,14 +135,13 @@ HRESULT Device::SetCooperativeLevel(HWND window, DWORD flags) {
 }
 
 HRESULT Device::SetEventNotification(HANDLE event) {
-  QV_ENTRY_AS("IDirectInputDevice::SetEventNotification", kind_->name, trace::Text(kind_->name),
-              trace::Ptr(event));
+  QV_DEVICE_ENTRY_OR_RETURN("SetEventNotification", trace::Ptr(event));
   // Nothing here signals events: a program waiting on one would wait for ever.
   return event ? DIERR_UNSUPPORTED : DI_OK;
 }
 
 HRESULT Device::Acquire() {
-  QV_ENTRY_AS("IDirectInputDevice::Acquire", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("Acquire");
   if (!hasFormat_) return DIERR_INVALIDPARAM;
   if (acquired_) return S_FALSE;
   if ((level_ & DISCL_FOREGROUND) && !plat::Input().focus) return DIERR_OTHERAPPHASPRIO;
@@ -166,7 +161,7 @@ HRESULT Device::Acquire() {
 }
 
 HRESULT Device::Unacquire() {
-  QV_ENTRY_AS("IDirectInputDevice::Unacquire", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("Unacquire");
   const bool was = acquired_;
   EndAcquisition(false);
   return was ? DI_OK : DI_NOEFFECT;
@@ -182,7 +177,7 @@ HRESULT Device::ReadyForRead() {
 }
 
 HRESULT Device::Poll() {
-  QV_ENTRY_AS("IDirectInputDevice::Poll", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("Poll");
   HRESULT hr = ReadyForRead();
   if (FAILED(hr)) return hr;
   // Input arrives as events: there is nothing to poll.
@@ -190,54 +185,50 @@ HRESULT Device::Poll() {
 }
 
 HRESULT Device::RunControlPanel(HWND, DWORD flags) {
-  QV_ENTRY_AS("IDirectInputDevice::RunControlPanel", kind_->name, trace::Text(kind_->name),
-              trace::Hex(flags));
+  QV_DEVICE_ENTRY_OR_RETURN("RunControlPanel", trace::Hex(flags));
   // There is no control panel to show.
   return flags ? DIERR_INVALIDPARAM : DI_OK;
 }
 
 HRESULT Device::CreateEffect(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT* effect, LPUNKNOWN) {
-  QV_ENTRY_AS("IDirectInputDevice::CreateEffect", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("CreateEffect");
   if (effect) *effect = nullptr;
   return DIERR_UNSUPPORTED;
 }
 
 HRESULT Device::EnumEffects(LPDIENUMEFFECTSCALLBACKA callback, LPVOID, DWORD type) {
-  QV_ENTRY_AS("IDirectInputDevice::EnumEffects", kind_->name, trace::Text(kind_->name),
-              trace::Hex(type));
+  QV_DEVICE_ENTRY_OR_RETURN("EnumEffects", trace::Hex(type));
   return callback ? DI_OK : DIERR_INVALIDPARAM;
 }
 
 HRESULT Device::GetEffectInfo(LPDIEFFECTINFOA info, REFGUID) {
-  QV_ENTRY_AS("IDirectInputDevice::GetEffectInfo", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("GetEffectInfo");
   return info ? DIERR_DEVICENOTREG : DIERR_INVALIDPARAM;
 }
 
 HRESULT Device::GetForceFeedbackState(LPDWORD) {
-  QV_ENTRY_AS("IDirectInputDevice::GetForceFeedbackState", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("GetForceFeedbackState");
   return DIERR_UNSUPPORTED;
 }
 
 HRESULT Device::SendForceFeedbackCommand(DWORD command) {
-  QV_ENTRY_AS("IDirectInputDevice::SendForceFeedbackCommand", kind_->name, trace::Text(kind_->name),
-              trace::Hex(command));
+  QV_DEVICE_ENTRY_OR_RETURN("SendForceFeedbackCommand", trace::Hex(command));
   return DIERR_UNSUPPORTED;
 }
 
 HRESULT Device::EnumCreatedEffectObjects(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK callback, LPVOID,
                                          DWORD flags) {
-  QV_ENTRY_AS("IDirectInputDevice::EnumCreatedEffectObjects", kind_->name, trace::Text(kind_->name),
-              trace::Hex(flags));
+  QV_DEVICE_ENTRY_OR_RETURN("EnumCreatedEffectObjects", trace::Hex(flags));
   return callback && flags == 0 ? DI_OK : DIERR_INVALIDPARAM;
 }
 
 HRESULT Device::Escape(LPDIEFFESCAPE) {
-  QV_ENTRY_AS("IDirectInputDevice::Escape", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("Escape");
   return DIERR_UNSUPPORTED;
 }
 
 HRESULT Device::SendDeviceData(DWORD, LPCDIDEVICEOBJECTDATA, LPDWORD, DWORD) {
-  QV_ENTRY_AS("IDirectInputDevice::SendDeviceData", kind_->name, trace::Text(kind_->name));
+  QV_DEVICE_ENTRY_OR_RETURN("SendDeviceData");
   return DIERR_UNSUPPORTED;
 }
 

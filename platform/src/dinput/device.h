@@ -13,6 +13,13 @@
 #include "dinput/event_queue.h"
 #include "dinput/kind.h"
 
+// The entry line of a device method: its name under IDirectInputDevice, qualified by the device's
+// kind (so that a fault can be armed on the mouse alone), whose name also leads the arguments.
+// Returns from the method when the hook answers, as every entry line may.
+#define QV_DEVICE_ENTRY_OR_RETURN(method, ...)                                                \
+  QV_ENTRY_OR_RETURN_AS("IDirectInputDevice::" method, kind_->name, trace::Text(kind_->name), \
+                        ##__VA_ARGS__)
+
 namespace plat::dinput {
 
 // DIERR_BETADIRECTINPUTVERSION and friends for a version a program asks for.

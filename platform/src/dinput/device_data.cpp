@@ -27,8 +27,7 @@ void Device::Snapshot(uint8_t* data) {
 }
 
 HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
-  QV_ENTRY_AS("IDirectInputDevice::GetDeviceState", kind_->name, trace::Text(kind_->name),
-              trace::Dec(size));
+  QV_DEVICE_ENTRY_OR_RETURN("GetDeviceState", trace::Dec(size));
   if (!data) return DIERR_INVALIDPARAM;
   if (!hasFormat_) return DIERR_NOTACQUIRED;
   if (size != format_.dataSize) return DIERR_INVALIDPARAM;
@@ -51,8 +50,8 @@ void Device::Record(const InputEvent& event, DWORD timeMs, uint64_t serial) {
 
 HRESULT Device::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LPDWORD inOut,
                               DWORD flags) {
-  QV_ENTRY_AS("IDirectInputDevice::GetDeviceData", kind_->name, trace::Text(kind_->name),
-              trace::Dec(objectSize), trace::Dec(inOut ? *inOut : 0), trace::Hex(flags));
+  QV_DEVICE_ENTRY_OR_RETURN("GetDeviceData", trace::Dec(objectSize), trace::Dec(inOut ? *inOut : 0),
+                            trace::Hex(flags));
   if (!inOut || objectSize != sizeof(DIDEVICEOBJECTDATA) || (flags & ~DIGDD_PEEK)) {
     return DIERR_INVALIDPARAM;
   }

@@ -20,8 +20,7 @@ bool TypeMatches(DWORD wanted, const DeviceObject& o) {
 }  // namespace
 
 HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format) {
-  QV_ENTRY_AS("IDirectInputDevice::SetDataFormat", kind_->name, trace::Text(kind_->name),
-              trace::Dec(format ? format->dwDataSize : 0));
+  QV_DEVICE_ENTRY_OR_RETURN("SetDataFormat", trace::Dec(format ? format->dwDataSize : 0));
   if (!format) return E_POINTER;
   if (acquired_) return DIERR_ACQUIRED;
   Format made;
@@ -90,8 +89,7 @@ void Device::DescribeObject(size_t object, DIDEVICEOBJECTINSTANCEA* info) const 
 }
 
 HRESULT Device::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref, DWORD flags) {
-  QV_ENTRY_AS("IDirectInputDevice::EnumObjects", kind_->name, trace::Text(kind_->name),
-              trace::Hex(flags));
+  QV_DEVICE_ENTRY_OR_RETURN("EnumObjects", trace::Hex(flags));
   if (!callback) return DIERR_INVALIDPARAM;
   DWORD wanted = flags & (DIDFT_AXIS | DIDFT_BUTTON | DIDFT_POV);
   for (size_t i = 0; i < objects_.size(); ++i) {
@@ -107,8 +105,7 @@ HRESULT Device::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref,
 }
 
 HRESULT Device::GetObjectInfo(LPDIDEVICEOBJECTINSTANCEA info, DWORD obj, DWORD how) {
-  QV_ENTRY_AS("IDirectInputDevice::GetObjectInfo", kind_->name, trace::Text(kind_->name),
-              trace::Hex(obj), trace::Dec(how));
+  QV_DEVICE_ENTRY_OR_RETURN("GetObjectInfo", trace::Hex(obj), trace::Dec(how));
   if (!info) return DIERR_INVALIDPARAM;
   DWORD size = info->dwSize;
   if (size != sizeof(DIDEVICEOBJECTINSTANCEA) && size != sizeof(DIDEVICEOBJECTINSTANCE_DX3A)) {

@@ -40,9 +40,8 @@ uintptr_t PropertyId(REFGUID prop) {
 
 HRESULT Device::SetProperty(REFGUID prop, LPCDIPROPHEADER header) {
   const uintptr_t id = PropertyId(prop);
-  QV_ENTRY_AS("IDirectInputDevice::SetProperty", kind_->name, trace::Text(kind_->name),
-              trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
-              trace::Dec(header ? header->dwHow : 0));
+  QV_DEVICE_ENTRY_OR_RETURN("SetProperty", trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
+                            trace::Dec(header ? header->dwHow : 0));
   if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
   if (id == kPropGranularity) return DIERR_READONLY;
   if (!IsDeviceDword(id)) return SetAxisSetting(id, header);
@@ -109,9 +108,8 @@ HRESULT Device::SetAxisSetting(uintptr_t id, LPCDIPROPHEADER header) {
 
 HRESULT Device::GetProperty(REFGUID prop, LPDIPROPHEADER header) {
   const uintptr_t id = PropertyId(prop);
-  QV_ENTRY_AS("IDirectInputDevice::GetProperty", kind_->name, trace::Text(kind_->name),
-              trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
-              trace::Dec(header ? header->dwHow : 0));
+  QV_DEVICE_ENTRY_OR_RETURN("GetProperty", trace::Dec(id), trace::Dec(header ? header->dwObj : 0),
+                            trace::Dec(header ? header->dwHow : 0));
   if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
   if (id == kPropBufferSize) {
     reinterpret_cast<DIPROPDWORD*>(header)->dwData = queue_.Capacity();

@@ -35,7 +35,7 @@ class DirectInputObject final : public DirectInputBase {
 
   STDMETHOD(CreateDevice)(REFGUID guid, LPDIRECTINPUTDEVICEA* device, LPUNKNOWN outer) override {
     if (device) *device = nullptr;
-    QV_ENTRY("IDirectInput::CreateDevice", trace::Text(NameOf(guid)));
+    QV_ENTRY_OR_RETURN("IDirectInput::CreateDevice", trace::Text(NameOf(guid)));
     if (!device) return DIERR_INVALIDPARAM;
     if (outer) return DIERR_NOAGGREGATION;
     const DeviceKind* kind = KindOf(guid);
@@ -47,7 +47,7 @@ class DirectInputObject final : public DirectInputBase {
 
   STDMETHOD(EnumDevices)
   (DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID ref, DWORD flags) override {
-    QV_ENTRY("IDirectInput::EnumDevices", trace::Dec(devType), trace::Hex(flags));
+    QV_ENTRY_OR_RETURN("IDirectInput::EnumDevices", trace::Dec(devType), trace::Hex(flags));
     if (!callback) return DIERR_INVALIDPARAM;
     if (flags & ~static_cast<DWORD>(DIEDFL_ATTACHEDONLY | DIEDFL_FORCEFEEDBACK)) {
       return DIERR_INVALIDPARAM;
@@ -67,24 +67,24 @@ class DirectInputObject final : public DirectInputBase {
   }
 
   STDMETHOD(GetDeviceStatus)(REFGUID guid) override {
-    QV_ENTRY("IDirectInput::GetDeviceStatus", trace::Text(NameOf(guid)));
+    QV_ENTRY_OR_RETURN("IDirectInput::GetDeviceStatus", trace::Text(NameOf(guid)));
     const DeviceKind* kind = KindOf(guid);
     if (!kind) return DIERR_DEVICENOTREG;
     return kind->present() ? DI_OK : DI_NOTATTACHED;
   }
 
   STDMETHOD(RunControlPanel)(HWND, DWORD flags) override {
-    QV_ENTRY("IDirectInput::RunControlPanel", trace::Hex(flags));
+    QV_ENTRY_OR_RETURN("IDirectInput::RunControlPanel", trace::Hex(flags));
     return flags ? DIERR_INVALIDPARAM : DI_OK;
   }
 
   STDMETHOD(Initialize)(HINSTANCE, DWORD version) override {
-    QV_ENTRY("IDirectInput::Initialize", trace::Hex(version));
+    QV_ENTRY_OR_RETURN("IDirectInput::Initialize", trace::Hex(version));
     return CheckVersion(version);
   }
 
   STDMETHOD(FindDevice)(REFGUID, LPCSTR name, LPGUID instance) override {
-    QV_ENTRY("IDirectInput::FindDevice", trace::Text(name));
+    QV_ENTRY_OR_RETURN("IDirectInput::FindDevice", trace::Text(name));
     if (!name || !instance) return DIERR_INVALIDPARAM;
     return DIERR_DEVICENOTREG;
   }
@@ -122,7 +122,7 @@ HRESULT CheckVersion(DWORD version) {
 extern "C" HRESULT WINAPI DirectInputCreateA(HINSTANCE, DWORD dwVersion,
                                              LPDIRECTINPUTA* lplpDirectInput, LPUNKNOWN punkOuter) {
   if (lplpDirectInput) *lplpDirectInput = nullptr;
-  QV_ENTRY("DirectInputCreateA", plat::trace::Hex(dwVersion));
+  QV_ENTRY_OR_RETURN("DirectInputCreateA", plat::trace::Hex(dwVersion));
   if (!lplpDirectInput) return DIERR_INVALIDPARAM;
   if (punkOuter) return DIERR_NOAGGREGATION;
   HRESULT hr = plat::dinput::CheckVersion(dwVersion);

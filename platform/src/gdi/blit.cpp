@@ -395,8 +395,8 @@ extern "C" {
 
 HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
                                 HANDLE hSection, DWORD offset) {
-  QV_ENTRY("CreateDIBSection", trace::Ptr(hdc), trace::Ptr(pbmi), trace::Dec(usage),
-           trace::Ptr(ppvBits), trace::Ptr(hSection), trace::Dec(offset));
+  QV_ENTRY_OR_RETURN("CreateDIBSection", trace::Ptr(hdc), trace::Ptr(pbmi), trace::Dec(usage),
+                     trace::Ptr(ppvBits), trace::Ptr(hSection), trace::Dec(offset));
   (void)offset;
   if (ppvBits) *ppvBits = nullptr;
   if (hdc && !plat::gdi::LookupDC(hdc)) return nullptr;
@@ -408,7 +408,7 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
-  QV_ENTRY("CreateCompatibleBitmap", trace::Ptr(hdc), trace::Dec(cx), trace::Dec(cy));
+  QV_ENTRY_OR_RETURN("CreateCompatibleBitmap", trace::Ptr(hdc), trace::Dec(cx), trace::Dec(cy));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || cx < 0 || cy < 0) return nullptr;
   plat::PixelFormat format;
@@ -452,25 +452,26 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 
 BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc,
                        int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop) {
-  QV_ENTRY("StretchBlt", trace::Ptr(hdcDest), trace::Dec(xDest), trace::Dec(yDest),
-           trace::Dec(wDest), trace::Dec(hDest), trace::Ptr(hdcSrc), trace::Dec(xSrc),
-           trace::Dec(ySrc), trace::Dec(wSrc), trace::Dec(hSrc), trace::Hex(rop));
+  QV_ENTRY_OR_RETURN("StretchBlt", trace::Ptr(hdcDest), trace::Dec(xDest), trace::Dec(yDest),
+                     trace::Dec(wDest), trace::Dec(hDest), trace::Ptr(hdcSrc), trace::Dec(xSrc),
+                     trace::Dec(ySrc), trace::Dec(wSrc), trace::Dec(hSrc), trace::Hex(rop));
   return Stretch(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop);
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-  QV_ENTRY("BitBlt", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Dec(cx), trace::Dec(cy),
-           trace::Ptr(hdcSrc), trace::Dec(x1), trace::Dec(y1), trace::Hex(rop));
+  QV_ENTRY_OR_RETURN("BitBlt", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Dec(cx),
+                     trace::Dec(cy), trace::Ptr(hdcSrc), trace::Dec(x1), trace::Dec(y1),
+                     trace::Hex(rop));
   return Stretch(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
 }
 
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc,
                          int ySrc, int SrcWidth, int SrcHeight, const VOID* lpBits,
                          const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop) {
-  QV_ENTRY("StretchDIBits", trace::Ptr(hdc), trace::Dec(xDest), trace::Dec(yDest),
-           trace::Dec(DestWidth), trace::Dec(DestHeight), trace::Dec(xSrc), trace::Dec(ySrc),
-           trace::Dec(SrcWidth), trace::Dec(SrcHeight), trace::Ptr(lpBits), trace::Ptr(lpbmi),
-           trace::Dec(iUsage), trace::Hex(rop));
+  QV_ENTRY_OR_RETURN("StretchDIBits", trace::Ptr(hdc), trace::Dec(xDest), trace::Dec(yDest),
+                     trace::Dec(DestWidth), trace::Dec(DestHeight), trace::Dec(xSrc),
+                     trace::Dec(ySrc), trace::Dec(SrcWidth), trace::Dec(SrcHeight),
+                     trace::Ptr(lpBits), trace::Ptr(lpbmi), trace::Dec(iUsage), trace::Hex(rop));
   const int kError = static_cast<int>(GDI_ERROR);
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lpbmi || iUsage != DIB_RGB_COLORS) return kError;

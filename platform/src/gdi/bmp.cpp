@@ -250,8 +250,9 @@ std::unique_ptr<Bitmap> ReadBmp(const uint8_t* data, size_t size) {
 
 extern "C" HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy,
                                     UINT fuLoad) {
-  QV_ENTRY("LoadImageA", plat::trace::Ptr(hInst), plat::trace::Name(name), plat::trace::Dec(type),
-           plat::trace::Dec(cx), plat::trace::Dec(cy), plat::trace::Hex(fuLoad));
+  QV_ENTRY_OR_RETURN("LoadImageA", plat::trace::Ptr(hInst), plat::trace::Name(name),
+                     plat::trace::Dec(type), plat::trace::Dec(cx), plat::trace::Dec(cy),
+                     plat::trace::Hex(fuLoad));
   (void)hInst;
   if (type != IMAGE_BITMAP || !name || IS_INTRESOURCE(name) || cx < 0 || cy < 0) return nullptr;
   // Resources: the program's module carries none on this system.

@@ -144,7 +144,7 @@ namespace trace = plat::trace;
 extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
-  QV_ENTRY("CreateCompatibleDC", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("CreateCompatibleDC", trace::Ptr(hdc));
   if (hdc && !plat::gdi::LookupDC(hdc)) return nullptr;
   std::unique_ptr<DC> dc = plat::gdi::NewDC(DCKind::Memory);
   plat::gdi::Bitmap* mono = plat::gdi::DefaultBitmap();
@@ -154,14 +154,14 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {
-  QV_ENTRY("DeleteDC", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("DeleteDC", trace::Ptr(hdc));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || dc->dcKind != DCKind::Memory) return FALSE;
   return plat::gdi::Destroy(hdc) ? TRUE : FALSE;
 }
 
 HDC WINAPI GetDC(HWND hWnd) {
-  QV_ENTRY("GetDC", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("GetDC", trace::Wnd(hWnd));
   if (hWnd && !IsWindow(hWnd)) return nullptr;
   // Window contents are shown through DirectDraw: a window's DC (and the desktop's) has no
   // pixels of its own, so drawing through it changes nothing.
@@ -171,7 +171,7 @@ HDC WINAPI GetDC(HWND hWnd) {
 }
 
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
-  QV_ENTRY("ReleaseDC", trace::Wnd(hWnd), trace::Ptr(hDC));
+  QV_ENTRY_OR_RETURN("ReleaseDC", trace::Wnd(hWnd), trace::Ptr(hDC));
   DC* dc = plat::gdi::LookupDC(hDC);
   if (!dc || (dc->dcKind != DCKind::Window && dc->dcKind != DCKind::Desktop)) return 0;
   if (dc->window != hWnd) return 0;
@@ -179,7 +179,7 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 }
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
-  QV_ENTRY("GetDeviceCaps", trace::Ptr(hdc), trace::Dec(index));
+  QV_ENTRY_OR_RETURN("GetDeviceCaps", trace::Ptr(hdc), trace::Dec(index));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return 0;
   int width = 0, height = 0, bits = 0;
@@ -223,23 +223,23 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 }
 
 int WINAPI SetStretchBltMode(HDC hdc, int mode) {
-  QV_ENTRY("SetStretchBltMode", trace::Ptr(hdc), trace::Dec(mode));
+  QV_ENTRY_OR_RETURN("SetStretchBltMode", trace::Ptr(hdc), trace::Dec(mode));
   return plat::gdi::ExchangeMode(hdc, &DC::stretchMode, mode,
                                  mode >= BLACKONWHITE && mode <= HALFTONE);
 }
 
 int WINAPI GetStretchBltMode(HDC hdc) {
-  QV_ENTRY("GetStretchBltMode", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("GetStretchBltMode", trace::Ptr(hdc));
   return plat::gdi::ModeOf(hdc, &DC::stretchMode);
 }
 
 int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {
-  QV_ENTRY("SelectClipRgn", trace::Ptr(hdc), trace::Ptr(hrgn));
+  QV_ENTRY_OR_RETURN("SelectClipRgn", trace::Ptr(hdc), trace::Ptr(hrgn));
   return plat::gdi::SelectClip(hdc, hrgn);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-  QV_ENTRY("SelectObject", trace::Ptr(hdc), trace::Ptr(h));
+  QV_ENTRY_OR_RETURN("SelectObject", trace::Ptr(hdc), trace::Ptr(h));
   DC* dc = plat::gdi::LookupDC(hdc);
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!dc || !o) return nullptr;
@@ -281,7 +281,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
-  QV_ENTRY("GetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y));
+  QV_ENTRY_OR_RETURN("GetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   if (!plat::gdi::Inside(plat::gdi::DrawBounds(*dc), x, y)) return CLR_INVALID;
@@ -289,7 +289,7 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
 }
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
-  QV_ENTRY("SetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Hex(color));
+  QV_ENTRY_OR_RETURN("SetPixel", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y), trace::Hex(color));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc) return CLR_INVALID;
   if (!plat::gdi::Inside(plat::gdi::DrawBounds(*dc), x, y)) return CLR_INVALID;
@@ -299,7 +299,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
 }
 
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
-  QV_ENTRY("FillRect", trace::Ptr(hDC), trace::Rect(lprc), trace::Ptr(hbr));
+  QV_ENTRY_OR_RETURN("FillRect", trace::Ptr(hDC), trace::Rect(lprc), trace::Ptr(hbr));
   DC* dc = plat::gdi::LookupDC(hDC);
   if (!dc || !lprc) return 0;
   COLORREF color;

@@ -225,12 +225,12 @@ namespace trace = plat::trace;
 extern "C" {
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-  QV_ENTRY("GetStockObject", trace::Dec(i));
+  QV_ENTRY_OR_RETURN("GetStockObject", trace::Dec(i));
   return plat::gdi::StockObject(i);
 }
 
 DWORD WINAPI GetObjectType(HGDIOBJ h) {
-  QV_ENTRY("GetObjectType", trace::Ptr(h));
+  QV_ENTRY_OR_RETURN("GetObjectType", trace::Ptr(h));
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!o) return 0;
   switch (o->kind) {
@@ -252,7 +252,7 @@ DWORD WINAPI GetObjectType(HGDIOBJ h) {
 }
 
 int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
-  QV_ENTRY("GetObjectA", trace::Ptr(h), trace::Dec(c), trace::Ptr(pv));
+  QV_ENTRY_OR_RETURN("GetObjectA", trace::Ptr(h), trace::Dec(c), trace::Ptr(pv));
   plat::gdi::Object* o = plat::gdi::Lookup(h);
   if (!o) return 0;
   if (o->kind == Kind::Bitmap) {
@@ -286,21 +286,22 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-  QV_ENTRY("DeleteObject", trace::Ptr(ho));
+  QV_ENTRY_OR_RETURN("DeleteObject", trace::Ptr(ho));
   plat::gdi::Object* o = plat::gdi::Lookup(ho);
   if (!o || o->kind == Kind::DC) return FALSE;
   return plat::gdi::Destroy(ho) ? TRUE : FALSE;
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-  QV_ENTRY("CreateSolidBrush", trace::Hex(color));
+  QV_ENTRY_OR_RETURN("CreateSolidBrush", trace::Hex(color));
   auto b = std::make_unique<plat::gdi::Brush>();
   b->color = color & 0x00FFFFFF;
   return static_cast<HBRUSH>(plat::gdi::Register(std::move(b)));
 }
 
 HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2) {
-  QV_ENTRY("CreateRectRgn", trace::Dec(x1), trace::Dec(y1), trace::Dec(x2), trace::Dec(y2));
+  QV_ENTRY_OR_RETURN("CreateRectRgn", trace::Dec(x1), trace::Dec(y1), trace::Dec(x2),
+                     trace::Dec(y2));
   auto r = std::make_unique<plat::gdi::Region>();
   r->rect.left = std::min(x1, x2);
   r->rect.right = std::max(x1, x2);

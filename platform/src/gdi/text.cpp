@@ -155,11 +155,11 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
                          DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                          DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                          DWORD iPitchAndFamily, LPCSTR pszFaceName) {
-  QV_ENTRY("CreateFontA", trace::Dec(cHeight), trace::Dec(cWidth), trace::Dec(cEscapement),
-           trace::Dec(cOrientation), trace::Dec(cWeight), trace::Dec(bItalic),
-           trace::Dec(bUnderline), trace::Dec(bStrikeOut), trace::Dec(iCharSet),
-           trace::Dec(iOutPrecision), trace::Dec(iClipPrecision), trace::Dec(iQuality),
-           trace::Hex(iPitchAndFamily), trace::Text(pszFaceName));
+  QV_ENTRY_OR_RETURN("CreateFontA", trace::Dec(cHeight), trace::Dec(cWidth),
+                     trace::Dec(cEscapement), trace::Dec(cOrientation), trace::Dec(cWeight),
+                     trace::Dec(bItalic), trace::Dec(bUnderline), trace::Dec(bStrikeOut),
+                     trace::Dec(iCharSet), trace::Dec(iOutPrecision), trace::Dec(iClipPrecision),
+                     trace::Dec(iQuality), trace::Hex(iPitchAndFamily), trace::Text(pszFaceName));
   LOGFONTA log = {};
   log.lfHeight = cHeight;
   log.lfWidth = cWidth;
@@ -184,48 +184,48 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
 }
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
-  QV_ENTRY("CreateFontIndirectA", trace::Ptr(lplf));
+  QV_ENTRY_OR_RETURN("CreateFontIndirectA", trace::Ptr(lplf));
   return lplf ? NewFont(*lplf) : nullptr;
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
-  QV_ENTRY("SetBkMode", trace::Ptr(hdc), trace::Dec(mode));
+  QV_ENTRY_OR_RETURN("SetBkMode", trace::Ptr(hdc), trace::Dec(mode));
   return plat::gdi::ExchangeMode(hdc, &DC::bkMode, mode, mode == TRANSPARENT || mode == OPAQUE);
 }
 
 int WINAPI GetBkMode(HDC hdc) {
-  QV_ENTRY("GetBkMode", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("GetBkMode", trace::Ptr(hdc));
   return plat::gdi::ModeOf(hdc, &DC::bkMode);
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-  QV_ENTRY("SetTextColor", trace::Ptr(hdc), trace::Hex(color));
+  QV_ENTRY_OR_RETURN("SetTextColor", trace::Ptr(hdc), trace::Hex(color));
   return plat::gdi::ExchangeSetting(hdc, &DC::textColor, color, true, CLR_INVALID);
 }
 
 COLORREF WINAPI GetTextColor(HDC hdc) {
-  QV_ENTRY("GetTextColor", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("GetTextColor", trace::Ptr(hdc));
   return plat::gdi::SettingOf(hdc, &DC::textColor, CLR_INVALID);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-  QV_ENTRY("SetBkColor", trace::Ptr(hdc), trace::Hex(color));
+  QV_ENTRY_OR_RETURN("SetBkColor", trace::Ptr(hdc), trace::Hex(color));
   return plat::gdi::ExchangeSetting(hdc, &DC::bkColor, color, true, CLR_INVALID);
 }
 
 COLORREF WINAPI GetBkColor(HDC hdc) {
-  QV_ENTRY("GetBkColor", trace::Ptr(hdc));
+  QV_ENTRY_OR_RETURN("GetBkColor", trace::Ptr(hdc));
   return plat::gdi::SettingOf(hdc, &DC::bkColor, CLR_INVALID);
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
-  QV_ENTRY("SetTextAlign", trace::Ptr(hdc), trace::Hex(align));
+  QV_ENTRY_OR_RETURN("SetTextAlign", trace::Ptr(hdc), trace::Hex(align));
   return plat::gdi::ExchangeSetting<UINT>(hdc, &DC::textAlign, align, true, GDI_ERROR);
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
-  QV_ENTRY("TextOutA", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y),
-           trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c));
+  QV_ENTRY_OR_RETURN("TextOutA", trace::Ptr(hdc), trace::Dec(x), trace::Dec(y),
+                     trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !ValidText(lpString, c)) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);
@@ -267,9 +267,9 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
 }
 
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
-  QV_ENTRY("GetTextExtentPoint32A", trace::Ptr(hdc),
-           trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c),
-           trace::Ptr(psizl));
+  QV_ENTRY_OR_RETURN("GetTextExtentPoint32A", trace::Ptr(hdc),
+                     trace::Text(plat::gdi::CountedText(lpString, c).c_str()), trace::Dec(c),
+                     trace::Ptr(psizl));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !psizl || !ValidText(lpString, c)) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);
@@ -281,7 +281,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
 }
 
 BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm) {
-  QV_ENTRY("GetTextMetricsA", trace::Ptr(hdc), trace::Ptr(lptm));
+  QV_ENTRY_OR_RETURN("GetTextMetricsA", trace::Ptr(hdc), trace::Ptr(lptm));
   DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lptm) return FALSE;
   FontFace* face = plat::gdi::FaceOf(dc);

@@ -93,9 +93,9 @@ LONG ClampLong(int64_t v) {
 }  // namespace
 
 extern "C" int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format) {
-  QV_ENTRY("DrawTextA", plat::trace::Ptr(hdc),
-           plat::trace::Text(plat::gdi::CountedText(lpchText, cchText).c_str()),
-           plat::trace::Dec(cchText), plat::trace::Rect(lprc), plat::trace::Hex(format));
+  QV_ENTRY_OR_RETURN("DrawTextA", plat::trace::Ptr(hdc),
+                     plat::trace::Text(plat::gdi::CountedText(lpchText, cchText).c_str()),
+                     plat::trace::Dec(cchText), plat::trace::Rect(lprc), plat::trace::Hex(format));
   plat::gdi::DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lprc) return 0;
   if (cchText == -1) {

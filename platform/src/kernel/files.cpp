@@ -69,7 +69,8 @@ namespace trace = plat::trace;
 extern "C" {
 
 HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
-  QV_ENTRY("_lopen", trace::Text(lpPathName), trace::Hex(static_cast<uint32_t>(iReadWrite)));
+  QV_ENTRY_OR_RETURN("_lopen", trace::Text(lpPathName),
+                     trace::Hex(static_cast<uint32_t>(iReadWrite)));
   if (!lpPathName || !*lpPathName) {
     plat::SetError(lpPathName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
     return HFILE_ERROR;
@@ -106,7 +107,7 @@ HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
 }
 
 UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {
-  QV_ENTRY("_lread", trace::Dec(hFile), trace::Ptr(lpBuffer), trace::Dec(uBytes));
+  QV_ENTRY_OR_RETURN("_lread", trace::Dec(hFile), trace::Ptr(lpBuffer), trace::Dec(uBytes));
   if (OpenFiles().count(hFile) == 0) {
     plat::SetError(ERROR_INVALID_HANDLE);
     return static_cast<UINT>(HFILE_ERROR);
@@ -135,7 +136,7 @@ UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {
 }
 
 HFILE WINAPI _lclose(HFILE hFile) {
-  QV_ENTRY("_lclose", trace::Dec(hFile));
+  QV_ENTRY_OR_RETURN("_lclose", trace::Dec(hFile));
   auto& files = OpenFiles();
   auto it = files.find(hFile);
   if (it == files.end()) {
@@ -148,7 +149,7 @@ HFILE WINAPI _lclose(HFILE hFile) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
-  QV_ENTRY("DeleteFileA", trace::Text(lpFileName));
+  QV_ENTRY_OR_RETURN("DeleteFileA", trace::Text(lpFileName));
   if (!lpFileName || !*lpFileName) {
     plat::SetError(lpFileName ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -170,7 +171,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
 // terminating zero, or the size needed (with the zero) when the buffer is too small, in which
 // case the buffer is left alone.
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
-  QV_ENTRY("GetTempPathA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
+  QV_ENTRY_OR_RETURN("GetTempPathA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
   const char* env = std::getenv("TMPDIR");
   std::string dir = (env && *env) ? env : "/tmp";
   if (dir.back() != '/') dir += '/';
@@ -182,7 +183,7 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
 
 // The working directory, without a trailing separator; the same return rules as GetTempPathA.
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
-  QV_ENTRY("GetCurrentDirectoryA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
+  QV_ENTRY_OR_RETURN("GetCurrentDirectoryA", trace::Dec(nBufferLength), trace::Ptr(lpBuffer));
   char* cwd = ::getcwd(nullptr, 0);
   if (!cwd) {
     plat::SetError(ErrorFromErrno(errno));

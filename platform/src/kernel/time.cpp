@@ -57,29 +57,29 @@ void SleepMs(uint32_t ms) {
 extern "C" {
 
 void WINAPI Sleep(DWORD dwMilliseconds) {
-  QV_ENTRY_VOID("Sleep", plat::trace::Dec(dwMilliseconds));
+  QV_ENTRY_OR_RETURN_VOID("Sleep", plat::trace::Dec(dwMilliseconds));
   plat::clock::SleepMs(dwMilliseconds);
 }
 
 DWORD WINAPI timeGetTime(void) {
-  QV_ENTRY("timeGetTime");
+  QV_ENTRY_OR_RETURN("timeGetTime");
   return plat::clock::NowMs();
 }
 
 DWORD WINAPI GetTickCount(void) {
-  QV_ENTRY("GetTickCount");
+  QV_ENTRY_OR_RETURN("GetTickCount");
   return plat::clock::NowMs();
 }
 
 MMRESULT WINAPI timeBeginPeriod(UINT uPeriod) {
-  QV_ENTRY("timeBeginPeriod", plat::trace::Dec(uPeriod));
+  QV_ENTRY_OR_RETURN("timeBeginPeriod", plat::trace::Dec(uPeriod));
   if (uPeriod < kMinPeriod || uPeriod > kMaxPeriod) return TIMERR_NOCANDO;
   ++ActivePeriods()[uPeriod];
   return TIMERR_NOERROR;
 }
 
 MMRESULT WINAPI timeEndPeriod(UINT uPeriod) {
-  QV_ENTRY("timeEndPeriod", plat::trace::Dec(uPeriod));
+  QV_ENTRY_OR_RETURN("timeEndPeriod", plat::trace::Dec(uPeriod));
   auto& periods = ActivePeriods();
   auto it = periods.find(uPeriod);
   if (it == periods.end()) return TIMERR_NOCANDO;
@@ -89,7 +89,7 @@ MMRESULT WINAPI timeEndPeriod(UINT uPeriod) {
 
 // The counter runs at 1 MHz. With the manual clock it follows the host's milliseconds.
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
-  QV_ENTRY("QueryPerformanceFrequency", plat::trace::Ptr(lpFrequency));
+  QV_ENTRY_OR_RETURN("QueryPerformanceFrequency", plat::trace::Ptr(lpFrequency));
   if (!lpFrequency) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -99,7 +99,7 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
-  QV_ENTRY("QueryPerformanceCounter", plat::trace::Ptr(lpPerformanceCount));
+  QV_ENTRY_OR_RETURN("QueryPerformanceCounter", plat::trace::Ptr(lpPerformanceCount));
   if (!lpPerformanceCount) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;

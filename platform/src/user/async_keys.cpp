@@ -33,7 +33,7 @@ bool VirtualKeyDown(int vk) {
 }  // namespace
 
 extern "C" SHORT WINAPI GetAsyncKeyState(int vKey) {
-  QV_ENTRY("GetAsyncKeyState", plat::trace::Hex(static_cast<uint32_t>(vKey)));
+  QV_ENTRY_OR_RETURN("GetAsyncKeyState", plat::trace::Hex(static_cast<uint32_t>(vKey)));
   if (vKey <= 0 || vKey > 255) return 0;
   return VirtualKeyDown(vKey) ? static_cast<SHORT>(0x8000) : 0;
 }

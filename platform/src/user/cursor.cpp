@@ -97,17 +97,17 @@ namespace trace = plat::trace;
 extern "C" {
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-  QV_ENTRY("LoadIconA", trace::Ptr(hInstance), trace::Name(lpIconName));
+  QV_ENTRY_OR_RETURN("LoadIconA", trace::Ptr(hInstance), trace::Name(lpIconName));
   return StockHandle(hInstance, lpIconName, kStockIcons, iconObjects);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-  QV_ENTRY("LoadCursorA", trace::Ptr(hInstance), trace::Name(lpCursorName));
+  QV_ENTRY_OR_RETURN("LoadCursorA", trace::Ptr(hInstance), trace::Name(lpCursorName));
   return StockHandle(hInstance, lpCursorName, kStockCursors, cursorObjects);
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
-  QV_ENTRY("SetCursor", trace::Ptr(hCursor));
+  QV_ENTRY_OR_RETURN("SetCursor", trace::Ptr(hCursor));
   CursorState& c = Cursor();
   if (hCursor && !IsStockCursor(hCursor)) {
     plat::SetError(plat::user::kErrorInvalidCursorHandle);
@@ -120,7 +120,7 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor) {
 }
 
 int WINAPI ShowCursor(BOOL bShow) {
-  QV_ENTRY("ShowCursor", trace::Dec(bShow));
+  QV_ENTRY_OR_RETURN("ShowCursor", trace::Dec(bShow));
   CursorState& c = Cursor();
   c.displayCount += bShow ? 1 : -1;
   TellBackend(c);
@@ -128,7 +128,7 @@ int WINAPI ShowCursor(BOOL bShow) {
 }
 
 BOOL WINAPI GetCursorInfo(PCURSORINFO pci) {
-  QV_ENTRY("GetCursorInfo", trace::Ptr(pci));
+  QV_ENTRY_OR_RETURN("GetCursorInfo", trace::Ptr(pci));
   if (!pci || pci->cbSize != sizeof(CURSORINFO)) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -141,7 +141,7 @@ BOOL WINAPI GetCursorInfo(PCURSORINFO pci) {
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
-  QV_ENTRY("GetCursorPos", trace::Ptr(lpPoint));
+  QV_ENTRY_OR_RETURN("GetCursorPos", trace::Ptr(lpPoint));
   if (!lpPoint) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;

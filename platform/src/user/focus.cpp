@@ -94,22 +94,22 @@ namespace trace = plat::trace;
 extern "C" {
 
 HWND WINAPI GetForegroundWindow(void) {
-  QV_ENTRY("GetForegroundWindow");
+  QV_ENTRY_OR_RETURN("GetForegroundWindow");
   return ActiveWindow();
 }
 
 HWND WINAPI GetActiveWindow(void) {
-  QV_ENTRY("GetActiveWindow");
+  QV_ENTRY_OR_RETURN("GetActiveWindow");
   return ActiveWindow();
 }
 
 HWND WINAPI GetFocus(void) {
-  QV_ENTRY("GetFocus");
+  QV_ENTRY_OR_RETURN("GetFocus");
   return FocusedWindow();
 }
 
 HWND WINAPI SetFocus(HWND hWnd) {
-  QV_ENTRY("SetFocus", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("SetFocus", trace::Wnd(hWnd));
   return FocusOn(hWnd);
 }
 

@@ -48,8 +48,8 @@ UINT VirtualKeyOfScanCode(UINT code, bool sided) {
 extern "C" {
 
 int WINAPI GetKeyNameTextA(LONG lParam, LPSTR lpString, int cchSize) {
-  QV_ENTRY("GetKeyNameTextA", plat::trace::Hex(static_cast<uint32_t>(lParam)),
-           plat::trace::Ptr(lpString), plat::trace::Dec(cchSize));
+  QV_ENTRY_OR_RETURN("GetKeyNameTextA", plat::trace::Hex(static_cast<uint32_t>(lParam)),
+                     plat::trace::Ptr(lpString), plat::trace::Dec(cchSize));
   if (!lpString || cchSize <= 0) return 0;
   lpString[0] = '\0';
   uint8_t scanCode = static_cast<uint8_t>((static_cast<DWORD>(lParam) >> 16) & 0xFF);
@@ -71,7 +71,7 @@ int WINAPI GetKeyNameTextA(LONG lParam, LPSTR lpString, int cchSize) {
 }
 
 UINT WINAPI MapVirtualKeyA(UINT uCode, UINT uMapType) {
-  QV_ENTRY("MapVirtualKeyA", plat::trace::Hex(uCode), plat::trace::Dec(uMapType));
+  QV_ENTRY_OR_RETURN("MapVirtualKeyA", plat::trace::Hex(uCode), plat::trace::Dec(uMapType));
   switch (uMapType) {
     case MAPVK_VK_TO_VSC: {
       if (uCode > 0xFF) return 0;

@@ -271,8 +271,8 @@ extern "C" {
 
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg) {
-  QV_ENTRY("PeekMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
-           trace::Hex(wMsgFilterMax), trace::Hex(wRemoveMsg));
+  QV_ENTRY_OR_RETURN("PeekMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
+                     trace::Hex(wMsgFilterMax), trace::Hex(wRemoveMsg));
   if (!lpMsg) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -285,8 +285,8 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
-  QV_ENTRY("GetMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
-           trace::Hex(wMsgFilterMax));
+  QV_ENTRY_OR_RETURN("GetMessageA", trace::Ptr(lpMsg), trace::Wnd(hWnd), trace::Hex(wMsgFilterMin),
+                     trace::Hex(wMsgFilterMax));
   if (!lpMsg) {
     plat::SetError(ERROR_INVALID_PARAMETER);
     return -1;
@@ -307,7 +307,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 }
 
 BOOL WINAPI WaitMessage(void) {
-  QV_ENTRY("WaitMessage");
+  QV_ENTRY_OR_RETURN("WaitMessage");
   MSG m;
   for (;;) {
     plat::CurrentBackend().PumpEvents();
@@ -318,7 +318,7 @@ BOOL WINAPI WaitMessage(void) {
 }
 
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
-  QV_ENTRY("TranslateMessage", trace::Ptr(lpMsg));
+  QV_ENTRY_OR_RETURN("TranslateMessage", trace::Ptr(lpMsg));
   if (!lpMsg) return FALSE;
   switch (lpMsg->message) {
     case WM_KEYDOWN:
@@ -342,20 +342,20 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
-  QV_ENTRY("DispatchMessageA", trace::Ptr(lpMsg));
+  QV_ENTRY_OR_RETURN("DispatchMessageA", trace::Ptr(lpMsg));
   if (!lpMsg || !lpMsg->hwnd) return 0;
   return Send(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  QV_ENTRY("SendMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
-           trace::Hex(static_cast<uint32_t>(lParam)));
+  QV_ENTRY_OR_RETURN("SendMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+                     trace::Hex(static_cast<uint32_t>(lParam)));
   return Send(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  QV_ENTRY("PostMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
-           trace::Hex(static_cast<uint32_t>(lParam)));
+  QV_ENTRY_OR_RETURN("PostMessageA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+                     trace::Hex(static_cast<uint32_t>(lParam)));
   if (hWnd && !WindowFrom(hWnd)) return FALSE;
   if (!Enqueue(hWnd, Msg, wParam, lParam)) {
     plat::SetError(kErrorNotEnoughQuota);
@@ -365,15 +365,15 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
-  QV_ENTRY_VOID("PostQuitMessage", trace::Dec(nExitCode));
+  QV_ENTRY_OR_RETURN_VOID("PostQuitMessage", trace::Dec(nExitCode));
   UserState& st = State();
   st.quitPending = true;
   st.quitCode = nExitCode;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  QV_ENTRY("DefWindowProcA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
-           trace::Hex(static_cast<uint32_t>(lParam)));
+  QV_ENTRY_OR_RETURN("DefWindowProcA", trace::Wnd(hWnd), trace::Hex(Msg), trace::Hex(wParam),
+                     trace::Hex(static_cast<uint32_t>(lParam)));
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
   switch (Msg) {
@@ -413,7 +413,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 
 // The key's state as of the last key message taken from the queue: bit 15 while it is down.
 SHORT WINAPI GetKeyState(int nVirtKey) {
-  QV_ENTRY("GetKeyState", trace::Hex(static_cast<uint32_t>(nVirtKey)));
+  QV_ENTRY_OR_RETURN("GetKeyState", trace::Hex(static_cast<uint32_t>(nVirtKey)));
   if (nVirtKey < 0 || nVirtKey > 255) return 0;
   return syncDown[nVirtKey] ? static_cast<SHORT>(0x8000) : 0;
 }

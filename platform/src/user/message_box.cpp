@@ -11,8 +11,8 @@
 namespace {
 
 int ShowBox(HWND owner, const char* text, const char* caption, UINT type) {
-  QV_ENTRY("MessageBoxA", plat::trace::Wnd(owner), plat::trace::Text(text),
-           plat::trace::Text(caption), plat::trace::Hex(type));
+  QV_ENTRY_OR_RETURN("MessageBoxA", plat::trace::Wnd(owner), plat::trace::Text(text),
+                     plat::trace::Text(caption), plat::trace::Hex(type));
   // A backend's box blocks: what waits is handled before it shows, what arrives while it
   // shows once it closes.
   plat::user::DispatchWaiting();

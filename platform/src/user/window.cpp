@@ -473,7 +473,7 @@ extern "C" {
 // ---- Classes ---------------------------------------------------------------------------------
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
-  QV_ENTRY("RegisterClassA", trace::Ptr(lpWndClass));
+  QV_ENTRY_OR_RETURN("RegisterClassA", trace::Ptr(lpWndClass));
   UserState& st = State();
   if (!lpWndClass || !lpWndClass->lpszClassName || IS_INTRESOURCE(lpWndClass->lpszClassName) ||
       !lpWndClass->lpfnWndProc || lpWndClass->cbClsExtra < 0 || lpWndClass->cbWndExtra < 0 ||
@@ -512,7 +512,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
-  QV_ENTRY("UnregisterClassA", trace::Name(lpClassName), trace::Ptr(hInstance));
+  QV_ENTRY_OR_RETURN("UnregisterClassA", trace::Name(lpClassName), trace::Ptr(hInstance));
   WindowClass* cls = FindClass(lpClassName);
   if (!cls) {
     plat::SetError(kErrorClassDoesNotExist);
@@ -531,10 +531,10 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                             HINSTANCE hInstance, LPVOID lpParam) {
-  QV_ENTRY("CreateWindowExA", trace::Hex(dwExStyle), trace::Name(lpClassName),
-           trace::Text(lpWindowName), trace::Hex(dwStyle), trace::Dec(X), trace::Dec(Y),
-           trace::Dec(nWidth), trace::Dec(nHeight), trace::Wnd(hWndParent), trace::Ptr(hMenu),
-           trace::Ptr(hInstance), trace::Ptr(lpParam));
+  QV_ENTRY_OR_RETURN("CreateWindowExA", trace::Hex(dwExStyle), trace::Name(lpClassName),
+                     trace::Text(lpWindowName), trace::Hex(dwStyle), trace::Dec(X), trace::Dec(Y),
+                     trace::Dec(nWidth), trace::Dec(nHeight), trace::Wnd(hWndParent),
+                     trace::Ptr(hMenu), trace::Ptr(hInstance), trace::Ptr(lpParam));
   WindowClass* cls = ClassToCreate(lpClassName);
   if (!cls || !CanCreate(hWndParent, dwStyle, hMenu)) return nullptr;
   const bool wantVisible = (dwStyle & WS_VISIBLE) != 0;
@@ -560,19 +560,19 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-  QV_ENTRY("DestroyWindow", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("DestroyWindow", trace::Wnd(hWnd));
   return Destroy(hWnd);
 }
 
 BOOL WINAPI IsWindow(HWND hWnd) {
-  QV_ENTRY("IsWindow", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("IsWindow", trace::Wnd(hWnd));
   return WindowFromQuiet(hWnd) ? TRUE : FALSE;
 }
 
 // ---- Window longs ----------------------------------------------------------------------------
 
 LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
-  QV_ENTRY("GetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex));
+  QV_ENTRY_OR_RETURN("GetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex));
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
   switch (nIndex) {
@@ -603,8 +603,8 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
 }
 
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
-  QV_ENTRY("SetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex),
-           trace::Hex(static_cast<uint32_t>(dwNewLong)));
+  QV_ENTRY_OR_RETURN("SetWindowLongA", trace::Wnd(hWnd), trace::Dec(nIndex),
+                     trace::Hex(static_cast<uint32_t>(dwNewLong)));
   UserState& st = State();
   Window* w = WindowFrom(hWnd);
   if (!w) return 0;
@@ -658,8 +658,8 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
 
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                          UINT uFlags) {
-  QV_ENTRY("SetWindowPos", trace::Wnd(hWnd), trace::Wnd(hWndInsertAfter), trace::Dec(X),
-           trace::Dec(Y), trace::Dec(cx), trace::Dec(cy), trace::Hex(uFlags));
+  QV_ENTRY_OR_RETURN("SetWindowPos", trace::Wnd(hWnd), trace::Wnd(hWndInsertAfter), trace::Dec(X),
+                     trace::Dec(Y), trace::Dec(cx), trace::Dec(cy), trace::Hex(uFlags));
   UserState& st = State();
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
@@ -715,12 +715,12 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  QV_ENTRY("ShowWindow", trace::Wnd(hWnd), trace::Dec(nCmdShow));
+  QV_ENTRY_OR_RETURN("ShowWindow", trace::Wnd(hWnd), trace::Dec(nCmdShow));
   return Show(hWnd, nCmdShow);
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
-  QV_ENTRY("UpdateWindow", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("UpdateWindow", trace::Wnd(hWnd));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (w->needsPaint && (w->style & WS_VISIBLE)) {
@@ -731,20 +731,20 @@ BOOL WINAPI UpdateWindow(HWND hWnd) {
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
-  QV_ENTRY("AdjustWindowRectEx", trace::Rect(lpRect), trace::Hex(dwStyle), trace::Dec(bMenu),
-           trace::Hex(dwExStyle));
+  QV_ENTRY_OR_RETURN("AdjustWindowRectEx", trace::Rect(lpRect), trace::Hex(dwStyle),
+                     trace::Dec(bMenu), trace::Hex(dwExStyle));
   return AdjustForFrame(lpRect, dwStyle, bMenu, dwExStyle);
 }
 
 HMENU WINAPI GetMenu(HWND hWnd) {
-  QV_ENTRY("GetMenu", trace::Wnd(hWnd));
+  QV_ENTRY_OR_RETURN("GetMenu", trace::Wnd(hWnd));
   Window* w = WindowFrom(hWnd);
   if (!w || !IsTopLevel(*w)) return nullptr;
   return w->menu;
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  QV_ENTRY("GetClientRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
+  QV_ENTRY_OR_RETURN("GetClientRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (!lpRect) {
@@ -756,7 +756,7 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  QV_ENTRY("GetWindowRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
+  QV_ENTRY_OR_RETURN("GetWindowRect", trace::Wnd(hWnd), trace::Ptr(lpRect));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   if (!lpRect) {
@@ -777,7 +777,7 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
 }
 
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-  QV_ENTRY("ClientToScreen", trace::Wnd(hWnd), trace::Ptr(lpPoint));
+  QV_ENTRY_OR_RETURN("ClientToScreen", trace::Wnd(hWnd), trace::Ptr(lpPoint));
   Window* w = WindowFrom(hWnd);
   if (!w || !lpPoint) return FALSE;
   POINT origin = ClientOriginOnScreen(*w);
@@ -787,7 +787,7 @@ BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  QV_ENTRY("ScreenToClient", trace::Wnd(hWnd), trace::Ptr(lpPoint));
+  QV_ENTRY_OR_RETURN("ScreenToClient", trace::Wnd(hWnd), trace::Ptr(lpPoint));
   Window* w = WindowFrom(hWnd);
   if (!w || !lpPoint) return FALSE;
   POINT origin = ClientOriginOnScreen(*w);
@@ -797,7 +797,7 @@ BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-  QV_ENTRY("SetWindowTextA", trace::Wnd(hWnd), trace::Text(lpString));
+  QV_ENTRY_OR_RETURN("SetWindowTextA", trace::Wnd(hWnd), trace::Text(lpString));
   Window* w = WindowFrom(hWnd);
   if (!w) return FALSE;
   w->title = lpString ? lpString : "";

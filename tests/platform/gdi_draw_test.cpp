@@ -9,6 +9,7 @@
 
 #include "core/backend.h"
 #include "core/gdi_bridge.h"
+#include "gdi_canvas.h"
 #include "platform_test.h"
 
 namespace {
@@ -16,23 +17,6 @@ namespace {
 using plat::PixelFormat;
 
 // Pixel memory with slack after each row and a DC drawing into it, as DirectDraw's GetDC makes.
-struct Canvas {
-  Canvas(int w, int h, PixelFormat format, const PALETTEENTRY* palette = nullptr) {
-    pitch = w * static_cast<int>(format.BytesPerPixel()) + 4;
-    mem.assign(static_cast<size_t>(pitch) * h, 0);
-    pb = {mem.data(), w, h, pitch, format, palette};
-    dc = plat::gdi::CreateDCForPixels(pb);
-  }
-  ~Canvas() { plat::gdi::ReleaseDCForPixels(dc); }
-  uint32_t Raw(int x, int y) const { return pb.GetRaw(x, y); }
-  void Fill(uint32_t raw) {
-    for (int i = 0; i < pb.width * pb.height; ++i) pb.PutRaw(i % pb.width, i / pb.width, raw);
-  }
-  std::vector<uint8_t> mem;
-  int pitch;
-  plat::PixelBuffer pb;
-  HDC dc;
-};
 
 uint32_t Pack565(uint32_t rgb) {
   return (((rgb >> 19) & 31) << 11) | (((rgb >> 10) & 63) << 5) | ((rgb >> 3) & 31);
@@ -213,7 +197,7 @@ TEST_F(GdiDraw, PixelsRoundTripInEveryFormat) {
   for (const auto& [format, raw] : cases) {
     Canvas c(3, 2, format);
     COLORREF set = SetPixel(c.dc, 2, 1, color);
-    EXPECT_EQ(c.Raw(2, 1), raw);
+    EXPECT_EQ(c.At(2, 1), raw);
     EXPECT_EQ(GetPixel(c.dc, 2, 1), set) << "SetPixel answers the colour actually stored";
     EXPECT_EQ(set == color, format.bitsPerPixel >= 24);
     EXPECT_EQ(SetPixel(c.dc, 3, 0, color), CLR_INVALID);
@@ -221,7 +205,7 @@ TEST_F(GdiDraw, PixelsRoundTripInEveryFormat) {
   }
   Canvas w(1, 1, PixelFormat::Rgb565());
   EXPECT_EQ(SetPixel(w.dc, 0, 0, RGB(255, 255, 255)), RGB(255, 255, 255));
-  EXPECT_EQ(w.Raw(0, 0), 0xFFFFu);
+  EXPECT_EQ(w.At(0, 0), 0xFFFFu);
 
   // 8 bits: the nearest palette entry, or an index given as PALETTEINDEX.
   PALETTEENTRY pal[256] = {};
@@ -229,9 +213,9 @@ TEST_F(GdiDraw, PixelsRoundTripInEveryFormat) {
   pal[5] = {10, 20, 30, 0};
   Canvas p(2, 1, PixelFormat::Indexed8(), pal);
   EXPECT_EQ(SetPixel(p.dc, 0, 0, RGB(200, 30, 20)), RGB(250, 0, 0));
-  EXPECT_EQ(p.Raw(0, 0), 1u);
+  EXPECT_EQ(p.At(0, 0), 1u);
   EXPECT_EQ(SetPixel(p.dc, 1, 0, 0x01000005), RGB(10, 20, 30));
-  EXPECT_EQ(p.Raw(1, 0), 5u);
+  EXPECT_EQ(p.At(1, 0), 5u);
   EXPECT_EQ(SetPixel(nullptr, 0, 0, 0), CLR_INVALID);
 }
 
@@ -247,12 +231,12 @@ TEST_F(GdiDraw, ClipRegionsLimitEveryDrawing) {
   EXPECT_NE(FillRect(c.dc, &all, red), 0);
   for (int i = 0; i < 64; ++i) {
     int x = i % 8, y = i / 8;
-    EXPECT_EQ(c.Raw(x, y), x >= 2 && x < 6 && y >= 1 && y < 5 ? 0xF800u : 0u) << x << "," << y;
+    EXPECT_EQ(c.At(x, y), x >= 2 && x < 6 && y >= 1 && y < 5 ? 0xF800u : 0u) << x << "," << y;
   }
   Dib24 blue(8, 8, std::vector<uint32_t>(64, 0x0000FF));
   EXPECT_TRUE(StretchBlt(c.dc, 0, 0, 8, 8, blue.dc, 0, 0, 8, 8, SRCCOPY));
-  EXPECT_EQ(c.Raw(2, 1), 0x001Fu);
-  EXPECT_EQ(c.Raw(1, 1), 0u);
+  EXPECT_EQ(c.At(2, 1), 0x001Fu);
+  EXPECT_EQ(c.At(1, 1), 0u);
 
   // NULL removes the clip; an empty region clips everything; a deleted one is refused.
   EXPECT_EQ(SelectClipRgn(c.dc, nullptr), SIMPLEREGION);
@@ -269,9 +253,9 @@ TEST_F(GdiDraw, ClipRegionsLimitEveryDrawing) {
   RECT one = {0, 0, 1, 1};
   // COLOR_WINDOW + 1 in place of a brush: the window colour, white.
   EXPECT_NE(FillRect(c.dc, &one, reinterpret_cast<HBRUSH>(uintptr_t{5 + 1})), 0);
-  EXPECT_EQ(c.Raw(0, 0), 0xFFFFu);
+  EXPECT_EQ(c.At(0, 0), 0xFFFFu);
   EXPECT_NE(FillRect(c.dc, &one, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))), 0);
-  EXPECT_EQ(c.Raw(0, 0), 0xFFFFu);
+  EXPECT_EQ(c.At(0, 0), 0xFFFFu);
   EXPECT_EQ(FillRect(c.dc, nullptr, red), 0);
   EXPECT_EQ(FillRect(c.dc, &one, reinterpret_cast<HBRUSH>(uintptr_t{0x777})), 0);
   DeleteObject(red);
@@ -284,21 +268,21 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   Canvas c(8, 4, PixelFormat::Rgb565());
   auto expect = [&](int x0, int y0, int w, int h, auto sourceIndex) {
     for (int y = y0; y < y0 + h; ++y)
-      for (int x = x0; x < x0 + w; ++x) ASSERT_EQ(c.Raw(x, y), Pack565(px[sourceIndex(x, y)]));
+      for (int x = x0; x < x0 + w; ++x) ASSERT_EQ(c.At(x, y), Pack565(px[sourceIndex(x, y)]));
   };
   ASSERT_TRUE(StretchBlt(c.dc, 1, 1, 4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));
   expect(1, 1, 4, 2, [](int x, int y) { return (y - 1) * 4 + x - 1; });
-  EXPECT_EQ(c.Raw(0, 0) | c.Raw(5, 1), 0u);
+  EXPECT_EQ(c.At(0, 0) | c.At(5, 1), 0u);
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 8, 4, src.dc, 0, 0, 4, 2, SRCCOPY));  // double size
   expect(0, 0, 8, 4, [](int x, int y) { return y / 2 * 4 + x / 2; });
   // Halved: a new DC (BLACKONWHITE) ANDs the pixels it drops into the kept ones, or OR in
   // WHITEONBLACK; COLORONCOLOR keeps the first of them.
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
-  EXPECT_EQ(c.Raw(0, 0), Pack565(px[0] & px[1] & px[4] & px[5]));
-  EXPECT_EQ(c.Raw(1, 0), Pack565(px[2] & px[3] & px[6] & px[7]));
+  EXPECT_EQ(c.At(0, 0), Pack565(px[0] & px[1] & px[4] & px[5]));
+  EXPECT_EQ(c.At(1, 0), Pack565(px[2] & px[3] & px[6] & px[7]));
   SetStretchBltMode(c.dc, WHITEONBLACK);
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
-  EXPECT_EQ(c.Raw(1, 0), Pack565(px[2] | px[3] | px[6] | px[7]));
+  EXPECT_EQ(c.At(1, 0), Pack565(px[2] | px[3] | px[6] | px[7]));
   SetStretchBltMode(c.dc, COLORONCOLOR);
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
   expect(0, 0, 2, 1, [](int x, int) { return 2 * x; });
@@ -306,8 +290,8 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   // negative extent counts from its origin pixel: x = 1 and 0 here.
   SetStretchBltMode(c.dc, BLACKONWHITE);
   ASSERT_TRUE(StretchBlt(c.dc, 1, 0, -2, 1, src.dc, 0, 0, 3, 1, SRCCOPY));
-  EXPECT_EQ(c.Raw(1, 0), Pack565(px[0]));
-  EXPECT_EQ(c.Raw(0, 0), Pack565(px[1] & px[2]));
+  EXPECT_EQ(c.At(1, 0), Pack565(px[0]));
+  EXPECT_EQ(c.At(0, 0), Pack565(px[1] & px[2]));
   ASSERT_TRUE(StretchBlt(c.dc, 3, 0, -4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));  // mirrored
   expect(0, 0, 4, 2, [](int x, int y) { return y * 4 + 3 - x; });
   ASSERT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 1, 4, -2, SRCCOPY));  // upside down
@@ -316,15 +300,15 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   // Parts outside the source are skipped, never read.
   c.Fill(0x1234);
   ASSERT_TRUE(StretchBlt(c.dc, -1, 0, 6, 2, src.dc, 2, 0, 6, 2, SRCCOPY));
-  EXPECT_EQ(c.Raw(0, 0), Pack565(px[3]));
-  EXPECT_EQ(c.Raw(1, 0), 0x1234u);
+  EXPECT_EQ(c.At(0, 0), Pack565(px[3]));
+  EXPECT_EQ(c.At(1, 0), 0x1234u);
   EXPECT_FALSE(StretchBlt(c.dc, 0, 0, 4, 2, nullptr, 0, 0, 4, 2, SRCCOPY));
   EXPECT_FALSE(StretchBlt(nullptr, 0, 0, 4, 2, src.dc, 0, 0, 4, 2, SRCCOPY));
   // Only the operation's truth table counts: 0x12345678 is 0x34, P ^ S on a black target
   // (the default brush is white).
   c.Fill(0);
   EXPECT_TRUE(StretchBlt(c.dc, 0, 0, 4, 2, src.dc, 0, 0, 4, 2, 0x12345678));
-  EXPECT_EQ(c.Raw(0, 0), 0xFFFFu ^ Pack565(px[0]));
+  EXPECT_EQ(c.At(0, 0), 0xFFFFu ^ Pack565(px[0]));
 
   // Onto 8 bits: the nearest entry of the target's palette; and back through its colours.
   PALETTEENTRY pal[256] = {};
@@ -333,11 +317,11 @@ TEST_F(GdiDraw, StretchBltScalesMirrorsAndConverts) {
   pal[201] = {255, 0, 0, 0};
   Canvas p(4, 1, PixelFormat::Indexed8(), pal);
   ASSERT_TRUE(BitBlt(p.dc, 0, 0, 4, 1, src.dc, 0, 0, SRCCOPY));
-  EXPECT_EQ(p.Raw(0, 0) << 16 | p.Raw(2, 0) << 8 | p.Raw(3, 0), 201u << 16 | 200u << 8 | 255u);
+  EXPECT_EQ(p.At(0, 0) << 16 | p.At(2, 0) << 8 | p.At(3, 0), 201u << 16 | 200u << 8 | 255u);
   Canvas back(4, 1, PixelFormat::Xrgb8888());
   ASSERT_TRUE(BitBlt(back.dc, 0, 0, 4, 1, p.dc, 0, 0, SRCCOPY));
-  EXPECT_EQ(back.Raw(0, 0), 0xFF0000u);
-  EXPECT_EQ(back.Raw(3, 0), 0xFFFF00u);
+  EXPECT_EQ(back.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(back.At(3, 0), 0xFFFF00u);
 
   // Overlapping copy within one bitmap: reads the pixels as they were before the copy.
   Dib24 row(4, 1, {1, 2, 3, 4});
@@ -360,15 +344,15 @@ TEST_F(GdiDraw, StretchDIBitsRowOrderFormatsAndErrors) {
     return StretchDIBits(c.dc, 0, 0, w, h, 0, 0, sw, sh, bits, info, usage, SRCCOPY);
   };
   EXPECT_EQ(draw(2, 2, 2, 2, topDown), 2);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.Raw(i % 2, i / 2), want[i]);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), want[i]);
   c.Fill(0);
   dib.h.biHeight = 2;
   EXPECT_EQ(draw(2, 2, 2, 2, bottomUp), 2);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.Raw(i % 2, i / 2), want[i]) << "bottom-up";
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), want[i]) << "bottom-up";
   c.Fill(0);
   EXPECT_EQ(draw(2, 1, 2, 1, bottomUp), 1);  // a bottom-up source counts from its bottom row
-  EXPECT_EQ(c.Raw(0, 0), 0x001Fu);
-  EXPECT_EQ(c.Raw(0, 1), 0u);
+  EXPECT_EQ(c.At(0, 0), 0x001Fu);
+  EXPECT_EQ(c.At(0, 1), 0u);
 
   // 4 bits with a colour table, scaled up onto 32 bits.
   dib.h = {sizeof(BITMAPINFOHEADER), 2, 1, 1, 4, BI_RGB, 0, 0, 0, 2, 0};
@@ -376,8 +360,8 @@ TEST_F(GdiDraw, StretchDIBitsRowOrderFormatsAndErrors) {
   const uint8_t nibbles[4] = {0x10};
   Canvas s(4, 2, PixelFormat::Xrgb8888());
   EXPECT_EQ(StretchDIBits(s.dc, 0, 0, 4, 2, 0, 0, 2, 1, nibbles, info, DIB_RGB_COLORS, SRCCOPY), 1);
-  EXPECT_EQ(s.Raw(1, 1), 0xFF0000u);
-  EXPECT_EQ(s.Raw(2, 0), 0u);
+  EXPECT_EQ(s.At(1, 1), 0xFF0000u);
+  EXPECT_EQ(s.At(2, 0), 0u);
 
   // 16-bit bitfields: the masks follow the 40-byte header.
   dib.h = {sizeof(BITMAPINFOHEADER), 2, 1, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
@@ -385,7 +369,7 @@ TEST_F(GdiDraw, StretchDIBitsRowOrderFormatsAndErrors) {
   std::memcpy(dib.colors, masks, sizeof masks);
   const uint16_t words[2] = {0x07E0, 0x001F};
   EXPECT_EQ(draw(2, 1, 2, 1, words), 1);
-  EXPECT_EQ(c.Raw(0, 0) << 16 | c.Raw(1, 0), 0x07E0001Fu);
+  EXPECT_EQ(c.At(0, 0) << 16 | c.At(1, 0), 0x07E0001Fu);
 
   // Failures give GDI_ERROR and draw nothing.
   const int kError = static_cast<int>(GDI_ERROR);
@@ -406,7 +390,7 @@ TEST_F(GdiDraw, StretchDIBitsRowOrderFormatsAndErrors) {
     breakIt(dib.h);
     EXPECT_EQ(draw(2, 2, 2, 2, topDown), kError) << name;
   }
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.Raw(i % 2, i / 2), 0x1111u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), 0x1111u);
 }
 
 // Random rectangles, mirrored and far away included: nothing outside the clip or the rows
@@ -432,10 +416,10 @@ TEST_F(GdiDraw, RandomStretchesStayInsideTheClip) {
     for (int i = 0; i < 9 * 7; ++i) {
       int px2 = i % 9, py = i / 9;
       bool inside = px2 >= in.left && px2 < in.right && py >= in.top && py < in.bottom;
-      ASSERT_TRUE(inside || c.Raw(px2, py) == 0xBEEF) << "round " << round;
+      ASSERT_TRUE(inside || c.At(px2, py) == 0xBEEF) << "round " << round;
     }
     for (int py = 0; py < 7; ++py) {
-      for (int i = 18; i < c.pitch; ++i) ASSERT_EQ(c.mem[py * c.pitch + i], 0) << round;
+      for (int i = 18; i < c.view.pitch; ++i) ASSERT_EQ(c.bytes[py * c.view.pitch + i], 0) << round;
     }
   }
 }

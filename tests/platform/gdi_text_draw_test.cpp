@@ -16,6 +16,7 @@
 #include "core/gdi_bridge.h"
 #include "gdi/font.h"
 #include "gdi/gdi_objects.h"
+#include "gdi_canvas.h"
 #include "platform_test.h"
 
 namespace {
@@ -23,56 +24,18 @@ namespace {
 constexpr uint32_t kSentinel = 0x00123456;
 
 // Pixel memory of any format with a device context drawing into it.
-struct Canvas {
-  std::vector<uint8_t> bytes;
-  std::vector<PALETTEENTRY> palette;
-  plat::PixelBuffer view;
-  HDC dc = nullptr;
-  Canvas(int w, int h, plat::PixelFormat format = plat::PixelFormat::Xrgb8888()) {
-    view.width = w;
-    view.height = h;
-    view.format = format;
-    view.pitch = w * static_cast<int>(format.BytesPerPixel()) + 4;  // rows with padding
-    bytes.assign(static_cast<size_t>(view.pitch) * h, 0);
-    view.bits = bytes.data();
-    if (format.IsPalettized()) {
-      palette.resize(256);
-      for (int i = 0; i < 256; ++i) {
-        palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i / 2),
-                      0};
-      }
-      view.palette = palette.data();
-    }
+// A canvas as text draws on it: filled with a sentinel colour (a ramp palette when palettized),
+// so that every pixel text touches shows.
+const PALETTEENTRY* RampPalette() {
+  static PALETTEENTRY palette[256];
+  for (int i = 0; i < 256; ++i)
+    palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i / 2), 0};
+  return palette;
+}
+struct TextCanvas : Canvas {
+  explicit TextCanvas(int w, int h, plat::PixelFormat format = plat::PixelFormat::Xrgb8888())
+      : Canvas(w, h, format, format.IsPalettized() ? RampPalette() : nullptr) {
     Fill(format.IsPalettized() ? 7 : (format.bitsPerPixel == 32 ? kSentinel : 0x1234));
-    dc = plat::gdi::CreateDCForPixels(view);
-  }
-  ~Canvas() { plat::gdi::ReleaseDCForPixels(dc); }
-  void Fill(uint32_t raw) {
-    for (int y = 0; y < view.height; ++y) {
-      for (int x = 0; x < view.width; ++x) view.PutRaw(x, y, raw);
-    }
-  }
-  uint32_t At(int x, int y) const { return view.GetRaw(x, y); }
-  // Smallest rectangle holding every pixel that differs from `raw` (empty when none does).
-  RECT ChangedFrom(uint32_t raw) const {
-    RECT r = {view.width, view.height, 0, 0};
-    for (int y = 0; y < view.height; ++y) {
-      for (int x = 0; x < view.width; ++x) {
-        if (At(x, y) == raw) continue;
-        r.left = std::min<LONG>(r.left, x);
-        r.top = std::min<LONG>(r.top, y);
-        r.right = std::max<LONG>(r.right, x + 1);
-        r.bottom = std::max<LONG>(r.bottom, y + 1);
-      }
-    }
-    return r;
-  }
-  std::set<uint32_t> Colors() const {
-    std::set<uint32_t> s;
-    for (int y = 0; y < view.height; ++y) {
-      for (int x = 0; x < view.width; ++x) s.insert(At(x, y));
-    }
-    return s;
   }
 };
 
@@ -88,7 +51,7 @@ class TextDraw : public PlatformTest {
 };
 
 TEST_F(TextDraw, OpaqueFillsExactlyTheCellWithTwoColours) {
-  Canvas c(160, 40);
+  TextCanvas c(160, 40);
   Use(c.dc, MakeFont("Arial", 14));
   SetTextColor(c.dc, RGB(255, 0, 0));
   SetBkColor(c.dc, RGB(0, 0, 255));
@@ -111,12 +74,12 @@ TEST_F(TextDraw, OpaqueFillsExactlyTheCellWithTwoColours) {
 }
 
 TEST_F(TextDraw, TransparentLeavesEveryBackgroundPixel) {
-  Canvas c(160, 40);
+  TextCanvas c(160, 40);
   // A pattern under the text, so that any write other than a text pixel shows.
   for (int y = 0; y < 40; ++y) {
     for (int x = 0; x < 160; ++x) c.view.PutRaw(x, y, static_cast<uint32_t>(x * 7 + y * 1000));
   }
-  Canvas before(160, 40);
+  TextCanvas before(160, 40);
   before.bytes = c.bytes;
   Use(c.dc, MakeFont("Arial", 16));
   SetBkMode(c.dc, TRANSPARENT);
@@ -136,7 +99,7 @@ TEST_F(TextDraw, TransparentLeavesEveryBackgroundPixel) {
 }
 
 TEST_F(TextDraw, ClipRegionAndTargetEdgesBoundTheText) {
-  Canvas c(100, 30);
+  TextCanvas c(100, 30);
   Use(c.dc, MakeFont("Arial", 20));
   SetBkColor(c.dc, RGB(255, 255, 255));
   HRGN region = CreateRectRgn(10, 5, 40, 18);
@@ -165,7 +128,7 @@ TEST_F(TextDraw, ClipRegionAndTargetEdgesBoundTheText) {
 }
 
 TEST_F(TextDraw, SixteenAndEightBitTargetsGetTheirOwnPixelValues) {
-  Canvas c16(120, 30, plat::PixelFormat::Rgb565());
+  TextCanvas c16(120, 30, plat::PixelFormat::Rgb565());
   Use(c16.dc, MakeFont("Arial", 14));
   SetTextColor(c16.dc, RGB(255, 255, 0));
   SetBkColor(c16.dc, RGB(0, 0, 0));
@@ -173,7 +136,7 @@ TEST_F(TextDraw, SixteenAndEightBitTargetsGetTheirOwnPixelValues) {
   EXPECT_EQ(c16.Colors(), (std::set<uint32_t>{0x1234, 0xFFE0, 0x0000}));
 
   // 8-bit: the nearest entry of the target's palette (entry i is (i, 255 - i, i / 2)).
-  Canvas c8(120, 30, plat::PixelFormat::Indexed8());
+  TextCanvas c8(120, 30, plat::PixelFormat::Indexed8());
   Use(c8.dc, MakeFont("Arial", 14));
   SetTextColor(c8.dc, RGB(200, 55, 100));
   SetBkColor(c8.dc, RGB(10, 245, 5));
@@ -182,7 +145,7 @@ TEST_F(TextDraw, SixteenAndEightBitTargetsGetTheirOwnPixelValues) {
 }
 
 TEST_F(TextDraw, SmoothedQualityBlendsHardEdgedDoesNot) {
-  Canvas hard(100, 30), smooth(100, 30);
+  TextCanvas hard(100, 30), smooth(100, 30);
   Use(hard.dc, MakeFont("Arial", 18, NONANTIALIASED_QUALITY));
   Use(smooth.dc, MakeFont("Arial", 18, ANTIALIASED_QUALITY));
   for (Canvas* c : {&hard, &smooth}) {
@@ -196,7 +159,7 @@ TEST_F(TextDraw, SmoothedQualityBlendsHardEdgedDoesNot) {
 }
 
 TEST_F(TextDraw, AlignmentMovesTheReferencePoint) {
-  Canvas c(200, 60);
+  TextCanvas c(200, 60);
   Use(c.dc, MakeFont("Arial", 16));
   TEXTMETRICA tm;
   ASSERT_TRUE(GetTextMetricsA(c.dc, &tm));
@@ -212,7 +175,7 @@ TEST_F(TextDraw, AlignmentMovesTheReferencePoint) {
 
 // DrawTextA with a rectangle that fits "alpha beta" but not "alpha beta gamma".
 TEST_F(TextDraw, DrawTextWrapsWordsAndMeasures) {
-  Canvas c(200, 100);
+  TextCanvas c(200, 100);
   Use(c.dc, MakeFont("Arial", 14));
   SIZE twoWords, three, longest;
   ASSERT_TRUE(GetTextExtentPoint32A(c.dc, "alpha beta", 10, &twoWords));
@@ -254,7 +217,7 @@ TEST_F(TextDraw, DrawTextWrapsWordsAndMeasures) {
 }
 
 TEST_F(TextDraw, DrawTextAlignsAndClips) {
-  Canvas c(200, 60);
+  TextCanvas c(200, 60);
   Use(c.dc, MakeFont("Arial", 14));
   SetBkColor(c.dc, RGB(0, 0, 0));
   SIZE size;
@@ -307,7 +270,7 @@ TEST_F(TextDraw, DrawTextAlignsAndClips) {
 
 // The rendering of a line of Arial 14, hard-edged, against the stored reference.
 TEST_F(TextDraw, RenderingMatchesTheStoredReference) {
-  Canvas c(240, 18);
+  TextCanvas c(240, 18);
   Use(c.dc, MakeFont("Arial", 14));
   plat::gdi::FontFace* face = plat::gdi::FaceOf(plat::gdi::LookupDC(c.dc));
   ASSERT_NE(face, nullptr);

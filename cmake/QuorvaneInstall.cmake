@@ -18,6 +18,7 @@ install(FILES ${QV_PUBLIC_HEADERS} ${PROJECT_BINARY_DIR}/qv/include/qvversion.h
   DESTINATION ${QV_INSTALL_INCLUDEDIR} COMPONENT dev)
 
 set_target_properties(qv PROPERTIES EXPORT_NAME engine)
+set_target_properties(qvmain PROPERTIES EXPORT_NAME main)
 set(QV_INSTALLED_TARGETS qv qvmain)
 if(WIN32)
   set(QV_SYSTEM windows)

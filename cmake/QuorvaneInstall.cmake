@@ -28,6 +28,14 @@ else()
   if(EMSCRIPTEN)
     set(QV_SYSTEM web)
     set(QV_PC_REQUIRES "freetype2")
+    # What every program on the installed platform links with in the browser: Asyncify, so that
+    # a WinMain loop that never returns yields to the page; nothing below 64 KB, as in a Windows
+    # process (the services tell a resource number from a string by its address).
+    foreach(option -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sGLOBAL_BASE=65536
+                   -sALLOW_MEMORY_GROWTH=1)
+      set_property(TARGET qvplatform APPEND PROPERTY INTERFACE_LINK_OPTIONS
+        "$<INSTALL_INTERFACE:${option}>")
+    endforeach()
   else()
     set(QV_SYSTEM linux)
     set(QV_PC_REQUIRES "sdl2 freetype2 x11")

@@ -3,7 +3,8 @@
 # dev) into build-examples/prefix, builds tests/consumer and examples/ against that prefix with
 # find_package(Quorvane), builds the consumer once more with pkg-config, and runs both consumers
 # headless. Then the same for 32-bit Windows with mingw-w64 into build-examples/prefix-windows
-# (built, not run). Installs what it needs on Debian 12.
+# (built, not run), and for the browser when build-web/ holds the page's build. Installs what it
+# needs on Debian 12.
 # Usage: scripts/examples.sh [--linux-only]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -85,3 +86,16 @@ for project in consumer examples; do
   cmake --build "$out/$project-windows" -j"$(nproc)" >/dev/null
 done
 file "$out"/examples-windows/*.exe "$out/consumer-windows/consumer.exe" | sed "s|$out/||"
+
+# The browser: when the page has been built (scripts/web.sh, as CI's web test does), the engine
+# of that build installed into build-examples/prefix-web and the examples built as pages.
+web="$root/build-web"
+[ -f "$web/.cmake/CMakeCache.txt" ] || exit 0
+echo "== Browser: the engine installed into $out/prefix-web"
+export NODE_PATH=/usr/share/nodejs EM_CACHE="$web/.emcache" EM_FROZEN_CACHE=0
+install_engine "$web/.cmake" "$out/prefix-web" qv qvmain
+emcmake cmake -S "$root/examples" -B "$out/examples-web" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$out/prefix-web" -DCMAKE_FIND_ROOT_PATH="$out/prefix-web" \
+  -Dfreetype_DIR="$web/.deps/freetype/install/lib/cmake/freetype" >/dev/null
+cmake --build "$out/examples-web" -j"$(nproc)" >/dev/null
+ls "$out/examples-web"/*.html | sed "s|$out/||"

@@ -11,6 +11,8 @@ for what in "$@"; do
     web) packages+=(emscripten dpkg-dev xz-utils python3) ;;
     web-test) packages+=(emscripten dpkg-dev xz-utils python3 chromium) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    docs) packages+=(doxygen) ;;
+    package) packages+=(dpkg-dev lintian zip imagemagick gzip) ;;
   esac
 done
 

@@ -81,16 +81,16 @@ class BitmapFont {
                            int alignment);
 
   // ---- Fields, in this order -----------------------------------------------------------------
-  Glyph glyphs[256];  ///< 0 to 127 filled by Build
-  COLORREF textColor;
-  COLORREF backgroundColor;  ///< The atlas's background.
-  DWORD colorKey;            ///< raw pixel value of the atlas
-  int fontHeight;
-  int fontWeight;        ///< GDI weight (400 normal, 700 bold).
-  const char* faceName;  ///< the caller's text, not copied
-  SurfaceMemory atlasMemory;
-  Surface* atlas;  ///< owned
-  Screen* screen;  ///< not owned
+  Glyph glyphs[256];          ///< 0 to 127 filled by Build
+  COLORREF textColor;         ///< The glyphs' colour.
+  COLORREF backgroundColor;   ///< The atlas's background.
+  DWORD colorKey;             ///< raw pixel value of the atlas
+  int fontHeight;             ///< GDI height of the font in pixels.
+  int fontWeight;             ///< GDI weight (400 normal, 700 bold).
+  const char* faceName;       ///< the caller's text, not copied
+  SurfaceMemory atlasMemory;  ///< Where the atlas surface is created.
+  Surface* atlas;             ///< owned
+  Screen* screen;             ///< not owned
 
  private:
   HRESULT DrawRun(int x, int y, const char* text, Surface* target, const RECT* clip, int maxCount,

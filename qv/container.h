@@ -23,15 +23,15 @@
 struct LibraryEntry {
   BYTE offset[4];  ///< little-endian, from the start of the file
   char name[13];   ///< NUL-padded; a 13-character name has no terminating zero
-  BYTE unused[3];
+  BYTE unused[3];  ///< zero
 };
 
 /// One archive entry, decoded.
 struct ArchiveEntry {
   DWORD offset;  ///< from the start of the file
-  DWORD size;
-  BYTE type;  ///< The entry's type byte.
-  LONG key;   ///< The key FindEntry looks for.
+  DWORD size;    ///< bytes
+  BYTE type;     ///< The entry's type byte.
+  LONG key;      ///< The key FindEntry looks for.
 };
 
 /// Read access to an archive or a library of files packed into one file.
@@ -79,11 +79,11 @@ class FileContainer {
   LibraryEntry* libraryEntries;  ///< owned, libraryCount records as read, or null
   std::FILE* libraryFile;        ///< the library, opened binary; null when not open
   std::FILE* tempFile;           ///< "QV.TMP" while an extraction writes it, else null
-  LONG libraryCount;
-  char* path;          ///< owned copy of the archive's path, or null
-  std::FILE* archive;  ///< the archive stream, opened "rb", or null
-  DWORD form;          ///< the archive type from the header; 1 for a library
-  DWORD archiveCount;
+  LONG libraryCount;             ///< records in libraryEntries
+  char* path;                    ///< owned copy of the archive's path, or null
+  std::FILE* archive;            ///< the archive stream, opened "rb", or null
+  DWORD form;                    ///< the archive type from the header; 1 for a library
+  DWORD archiveCount;            ///< records in archiveEntries
   LONG fileSize;                 ///< size of the open container file in bytes
   ArchiveEntry* archiveEntries;  ///< owned, archiveCount records, or null
 

@@ -172,28 +172,40 @@ class InputDevices {
   void BuildShiftTable();
 
   // ---- Fields, in this order -----------------------------------------------------------------
-  LPDIRECTINPUT directInput;                       ///< The DirectInput object.
-  LPDIRECTINPUTDEVICE keyboard;                    ///< The keyboard device.
-  LPDIRECTINPUTDEVICE mouse;                       ///< The mouse device.
-  LPDIRECTINPUTDEVICE2 joystick;                   ///< The joystick device, or null.
-  int mouseActive;                                 ///< Nonzero while Update reads the mouse.
-  int keyboardActive;                              ///< Nonzero while Update reads the keyboard.
-  int joystickActive;                              ///< Nonzero while Update reads the joystick.
-  DWORD joystickSubtype;                           ///< The joystick's DirectInput device subtype.
-  float mouseSensitivity;                          ///< Mouse movement scale.
-  float joystickSensitivity;                       ///< Joystick movement scale.
-  int mouseMinX, mouseMinY, mouseMaxX, mouseMaxY;  ///< The mouse position's limits.
-  int joystickMinX, joystickMinY, joystickMaxX, joystickMaxY;  ///< The joystick position's limits.
-  int mouseX, mouseY;                  ///< The mouse position within the limits.
-  int mouseFreeX, mouseFreeY;          ///< The unlimited mouse position.
-  int mouseDeltaX, mouseDeltaY;        ///< The mouse movement of the last Update.
-  int joystickX, joystickY;            ///< The joystick position within the limits.
-  int joystickFreeX, joystickFreeY;    ///< The unlimited joystick position.
-  int joystickDeltaX, joystickDeltaY;  ///< The joystick movement of the last Update.
-  BYTE keyStates[KeyCodeCount];        ///< KeyState of every key code.
-  BYTE rawKeyboard[256];               ///< The keyboard state of the last read, by scan code.
-  BYTE previousKeyboard[256];          ///< The keyboard state of the read before.
-  DWORD pressTimes[KeyCodeCount];      ///< timeGetTime when each key code last went down.
+  LPDIRECTINPUT directInput;       ///< The DirectInput object.
+  LPDIRECTINPUTDEVICE keyboard;    ///< The keyboard device.
+  LPDIRECTINPUTDEVICE mouse;       ///< The mouse device.
+  LPDIRECTINPUTDEVICE2 joystick;   ///< The joystick device, or null.
+  int mouseActive;                 ///< Nonzero while Update reads the mouse.
+  int keyboardActive;              ///< Nonzero while Update reads the keyboard.
+  int joystickActive;              ///< Nonzero while Update reads the joystick.
+  DWORD joystickSubtype;           ///< The joystick's DirectInput device subtype.
+  float mouseSensitivity;          ///< Mouse movement scale.
+  float joystickSensitivity;       ///< Joystick movement scale.
+  int mouseMinX;                   ///< The mouse position's limits.
+  int mouseMinY;                   ///< The mouse position's limits.
+  int mouseMaxX;                   ///< The mouse position's limits.
+  int mouseMaxY;                   ///< The mouse position's limits.
+  int joystickMinX;                ///< The joystick position's limits.
+  int joystickMinY;                ///< The joystick position's limits.
+  int joystickMaxX;                ///< The joystick position's limits.
+  int joystickMaxY;                ///< The joystick position's limits.
+  int mouseX;                      ///< The mouse position within the limits.
+  int mouseY;                      ///< The mouse position within the limits.
+  int mouseFreeX;                  ///< The unlimited mouse position.
+  int mouseFreeY;                  ///< The unlimited mouse position.
+  int mouseDeltaX;                 ///< The mouse movement of the last Update.
+  int mouseDeltaY;                 ///< The mouse movement of the last Update.
+  int joystickX;                   ///< The joystick position within the limits.
+  int joystickY;                   ///< The joystick position within the limits.
+  int joystickFreeX;               ///< The unlimited joystick position.
+  int joystickFreeY;               ///< The unlimited joystick position.
+  int joystickDeltaX;              ///< The joystick movement of the last Update.
+  int joystickDeltaY;              ///< The joystick movement of the last Update.
+  BYTE keyStates[KeyCodeCount];    ///< KeyState of every key code.
+  BYTE rawKeyboard[256];           ///< The keyboard state of the last read, by scan code.
+  BYTE previousKeyboard[256];      ///< The keyboard state of the read before.
+  DWORD pressTimes[KeyCodeCount];  ///< timeGetTime when each key code last went down.
   POINT
   pressPositions[KeyCodeCount];   ///< The free mouse position when each key code last went down.
   BYTE lastNewScanCode;           ///< The scan code GetNewScanCode last returned.

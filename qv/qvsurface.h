@@ -160,6 +160,7 @@ class Surface {
   /// dest + (src - dest) * a / 256, a from the alpha map; without one: BlitKeyedClipped, E_FAIL.
   HRESULT BlitAlphaMap(Surface* dest, int x, int y, RECT source);
   HRESULT BlitHalfBlend(Surface* dest, int x, int y, RECT source);  ///< dest / 2 + src / 2
+  /// As BlitHalfBlend, skipping source pixels equal to colorKey.
   HRESULT BlitHalfBlendKeyed(Surface* dest, int x, int y, RECT source);
   /// src + (dest - src) * weight / 256, weight limited to 256 (0 copies, 256 keeps dest).
   HRESULT BlitAlpha(Surface* dest, int x, int y, RECT source, DWORD weight);
@@ -170,6 +171,7 @@ class Surface {
   /// As BlitShade, only under source pixels other than colorKey.
   HRESULT BlitShadeKeyed(Surface* dest, int x, int y, RECT source, DWORD factor);
   HRESULT BlitHalfShade(Surface* dest, int x, int y, RECT source);  ///< dest / 2
+  /// As BlitHalfShade, only under source pixels other than colorKey.
   HRESULT BlitHalfShadeKeyed(Surface* dest, int x, int y, RECT source);
   /// src * factor / 256 written over dest (256 copies, 0 is black); channels saturate.
   HRESULT BlitFade(Surface* dest, int x, int y, RECT source, DWORD factor);
@@ -184,6 +186,7 @@ class Surface {
   DWORD GetPixel(int x, int y);
   void DrawHLine(int x1, int x2, int y, DWORD color);  ///< both ends included
   void DrawVLine(int y1, int y2, int x, DWORD color);  ///< both ends included
+  /// A line from (x1, y1) to (x2, y2), both ends included.
   void DrawLine(int x1, int y1, int x2, int y2, DWORD color);
   /// A line with its edge pixels blended into what lies under them.
   void DrawLineAntialiased(int x1, int y1, int x2, int y2, DWORD color);
@@ -222,20 +225,20 @@ class Surface {
   HRESULT BlitResizeKeyed(Surface* dest, int x, int y, RECT source, int newWidth, int newHeight);
 
   // ---- Fields, in this order -----------------------------------------------------------------
-  int width;             ///< Width in pixels.
-  int height;            ///< Height in pixels.
-  const char* fileName;  ///< the caller's text, not copied
-  HDC dc;                ///< held between GetDC and ReleaseDC
-  DWORD colorKey;        ///< raw pixel value in the surface's own format
-  RECT sourceRect;
+  int width;                     ///< Width in pixels.
+  int height;                    ///< Height in pixels.
+  const char* fileName;          ///< the caller's text, not copied
+  HDC dc;                        ///< held between GetDC and ReleaseDC
+  DWORD colorKey;                ///< raw pixel value in the surface's own format
+  RECT sourceRect;               ///< The part of this surface Blit draws.
   RECT destRect;                 ///< Where Blit draws on the target.
   HFONT font;                    ///< owned
   DDSURFACEDESC2 desc;           ///< creation description; after Lock, lpSurface and lPitch
   LPDIRECTDRAWSURFACE4 surface;  ///< owned
   Screen* screen;                ///< not owned
-  RECT clipRect;
-  PixelFormatInfo pixelFormat;  ///< The surface's channel layout.
-  BYTE* alphaMap;               ///< owned, width * height bytes row by row, or null
+  RECT clipRect;                 ///< Drawing onto this surface stays inside it.
+  PixelFormatInfo pixelFormat;   ///< The surface's channel layout.
+  BYTE* alphaMap;                ///< owned, width * height bytes row by row, or null
 
  private:
   /// The draw operations' answer to a lost surface: restore, and hand the error back.

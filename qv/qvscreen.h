@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <cstring>
+
 #include "qvsurface.h"
 
 // One display mode reported by DirectDraw. The list ends with an all-zero entry.
@@ -136,5 +138,28 @@ class Screen {
 HRESULT WINAPI ModeListCallback(LPDDSURFACEDESC2 mode, LPVOID context);
 BOOL WINAPI DeviceListCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context,
                                HMONITOR monitor);
+
+// The common pixel inline, here where the Screen is complete (qvsurface.h includes this file
+// after Surface): on a 15- or 16-bit screen with the lock described, the clip test, the bounds
+// of the locked memory and one store, as PutPixelAnyFormat does them.
+inline void Surface::PutPixel(int x, int y, DWORD color) {
+  const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
+  BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
+  if (!screen || (screen->bitsPerPixel != 16 && screen->bitsPerPixel != 15) || !pixels ||
+      (desc.dwFlags & described) != described) {
+    PutPixelAnyFormat(x, y, color);
+    return;
+  }
+  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
+  // Unsigned, a negative coordinate lies beyond any width.
+  const unsigned long long column = static_cast<unsigned long long>(static_cast<long long>(x));
+  if (column >= desc.dwWidth ||
+      static_cast<unsigned long long>(static_cast<long long>(y)) >= desc.dwHeight)
+    return;
+  const long long pitch = desc.lPitch;
+  if ((column + 1) * 2 > static_cast<unsigned long long>(pitch < 0 ? -pitch : pitch)) return;
+  const WORD value = static_cast<WORD>(color);
+  std::memcpy(pixels + y * pitch + x * 2LL, &value, 2);
+}
 
 #endif

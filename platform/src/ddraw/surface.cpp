@@ -211,10 +211,18 @@ void SurfaceObject::FillRestorePattern() {
   }
 }
 
+namespace {
+// The runs when walking them pays: for long runs, and for a key range, which the select of a
+// single key value doesn't cover.
+const KeyedRuns* Walk(const KeyedRuns& runs, const Key& key) {
+  return runs.WorthWalking() || key.low != key.high ? &runs : nullptr;
+}
+}  // namespace
+
 const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   if (!key.enabled) return nullptr;
   const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
-  if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return &runs_;
+  if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return Walk(runs_, key);
   if (lastKeyedUse_ != uniqueness_) {
     lastKeyedUse_ = uniqueness_;
     return nullptr;
@@ -223,7 +231,7 @@ const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   runsValid_ = true;
   runsUniqueness_ = uniqueness_;
   runsKey_ = key;
-  return &runs_;
+  return Walk(runs_, key);
 }
 
 void SurfaceObject::DeferFill(const RECT& area, uint32_t raw) {

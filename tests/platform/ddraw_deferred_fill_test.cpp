@@ -26,17 +26,16 @@ class DeferredFill : public DDrawTest {
     IDirectDrawSurface4* front = Chain(1, &back, DDSCAPS_SYSTEMMEMORY);
     IDirectDrawSurface4* a = Make(64, 48);
     IDirectDrawSurface4* b = Make(64, 48);
-    IDirectDrawSurface4* sprite = Make(16, 8);
+    IDirectDrawSurface4* sprite = Make(64, 48);
     std::vector<uint32_t> reads;
     if (!front || !a || !b || !sprite) return reads;
     std::mt19937 random(seed);
-    std::vector<uint32_t> pixels(16 * 8);
+    std::vector<uint32_t> pixels(64 * 48);
     for (uint32_t& p : pixels) p = random() % 3 == 0 ? 0xF81F : random() & 0xFFFF;
     Write(sprite, pixels);
     DDCOLORKEY key = {0xF81F, 0xF81F};
     sprite->SetColorKey(DDCKEY_SRCBLT, &key);
     for (uint32_t& p : pixels) p = random() & 0xFFFF;
-    Write(b, std::vector<uint32_t>(64 * 48, 0x1234));
 
     IDirectDrawSurface4* const targets[] = {back, a, b};
     auto pick = [&] { return targets[random() % 3]; };
@@ -55,7 +54,7 @@ class DeferredFill : public DDrawTest {
       // A place on the grid where a copy of r fits.
       const LONG x = 16 * (random() % (5 - (r.right - r.left) / 16));
       const LONG y = 12 * (random() % (5 - (r.bottom - r.top) / 12));
-      switch (random() % 10) {
+      switch (random() % 9) {
         case 0:
         case 1: {
           const bool whole = random() % 2;
@@ -70,20 +69,20 @@ class DeferredFill : public DDrawTest {
           else
             to->BltFast(x, y, from, &r, DDBLTFAST_WAIT);
           break;
-        case 3:
-          if (random() % 2) {  // scaled
-            to->Blt(random() % 2 ? nullptr : &r, from, nullptr, DDBLT_WAIT, nullptr);
-          } else {
-            RECT at = {x, y, x + r.right - r.left, y + r.bottom - r.top};
-            to->Blt(&at, from, &r, DDBLT_WAIT, nullptr);
-          }
+        case 3: {  // scaled or not, to the whole surface, to r or to a place on the grid
+          RECT at = {x, y, x + r.right - r.left, y + r.bottom - r.top};
+          RECT* const places[] = {nullptr, &at, &r};
+          to->Blt(places[random() % 3], from, random() % 2 ? &r : nullptr, DDBLT_WAIT, nullptr);
           break;
-        case 4:
-          to->BltFast(16 * (random() % 4), 12 * (random() % 4), sprite, nullptr,
-                      DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+        }
+        case 4:  // keyed, all of the sprite or a part
+          if (random() % 2)
+            to->BltFast(0, 0, sprite, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+          else
+            to->BltFast(x, y, sprite, &r, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
           break;
         case 5:
-          to->Blt(&r, from, nullptr, DDBLT_WAIT | DDBLT_KEYSRC * (random() % 2), nullptr);
+          Write(to, pixels);
           break;
         case 6: {
           HDC dc = nullptr;
@@ -99,14 +98,11 @@ class DeferredFill : public DDrawTest {
           reads.insert(reads.end(), seen.begin(), seen.end());
           break;
         }
-        case 8:
+        default:
           front->Flip(nullptr, DDFLIP_WAIT);
           reads.push_back(qvhost::FrameHashes().empty()
                               ? 0
                               : static_cast<uint32_t>(qvhost::FrameHashes().back()));
-          break;
-        default:
-          Write(to, pixels);
           break;
       }
     }

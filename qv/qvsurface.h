@@ -179,7 +179,8 @@ class Surface {
   // ---- Pixels, lines and shapes (qv/blit/primitives.cpp) -------------------------------------
   /// The caller locks the surface around these. Pixels are in the Screen's format (its
   /// bitsPerPixel); everything outside clipRect or the locked memory is dropped.
-  void PutPixel(int x, int y, DWORD color);
+  /// Inline for 15- and 16-bit screens (qvscreen.h); the other formats go to PutPixelAnyFormat.
+  inline void PutPixel(int x, int y, DWORD color);
   /// Each channel becomes d + (color - d) * weight / 256; palette formats store the colour.
   void PutPixelAlpha(int x, int y, DWORD color, DWORD weight);
   /// The raw pixel (0xRRGGBB for 24 bits); 0 outside the locked memory.
@@ -198,6 +199,10 @@ class Surface {
   void DrawCircle(int cx, int cy, int radius, DWORD color);
   /// Rows cy - radius to cy + radius - 1.
   void FillCircle(int cx, int cy, int radius, DWORD color);
+
+  // PutPixel in every format, with every check: the path the inline one takes for the formats
+  // it doesn't store itself, and its reference.
+  void PutPixelAnyFormat(int x, int y, DWORD color);
 
   // ---- Clipped, mirrored and scaled blits (qv/blit/clipped.cpp) ------------------------------
   /// Copies of `source` of this surface to (x, y) on `dest` by the display device, clipped
@@ -260,5 +265,8 @@ class Surface {
 /// that order; the position moves right or down by what was cut on the left or top. A blit
 /// placed wholly outside leaves `source` empty or inverted.
 void ClipSourceToRect(int& x, int& y, RECT& source, const RECT& clip);
+
+// The Screen, whose pixel depth the inline PutPixel reads, and PutPixel itself.
+#include "qvscreen.h"
 
 #endif

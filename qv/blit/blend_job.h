@@ -41,8 +41,12 @@ enum class Isa { Portable, Sse2, Avx2, Avx512 };
 
 // Whether this build and this processor can run loops built for `isa`.
 bool IsaAvailable(Isa isa);
-// The widest available one; what the blitters use.
+// The widest available one, or the one the environment variable QV_SIMD names (portable, sse2,
+// avx2 or avx512) for tests, bug reports and measurements; what the blitters use.
 Isa BestIsa();
+// The set a QV_SIMD value asks for when it names one this machine runs; otherwise the widest
+// available one and, for a value that is there, a one-line `complaint` to show.
+Isa ChooseIsa(const char* setting, const char** complaint);
 
 // Runs the job with the loops built for `isa` (which must be available), or a narrower set
 // for rows shorter than its vectors. The source and the destination must not overlap.

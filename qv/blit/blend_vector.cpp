@@ -2,6 +2,8 @@
 // x86-64 processor, and AVX2 and AVX-512 (BW) where the processor has them, chosen at run
 // time. A build without SSE2 (32-bit Windows) has only the portable loops.
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "blit/blend_job.h"
@@ -87,11 +89,38 @@ bool IsaAvailable(Isa isa) {
   return false;
 }
 
+Isa ChooseIsa(const char* setting, const char** complaint) {
+  *complaint = nullptr;
+  const Isa widest = IsaAvailable(Isa::Avx512) ? Isa::Avx512
+                     : IsaAvailable(Isa::Avx2) ? Isa::Avx2
+                     : IsaAvailable(Isa::Sse2) ? Isa::Sse2
+                                               : Isa::Portable;
+  if (setting == nullptr || *setting == '\0') return widest;
+  const struct {
+    const char* name;
+    Isa isa;
+  } names[] = {{"portable", Isa::Portable},
+               {"sse2", Isa::Sse2},
+               {"avx2", Isa::Avx2},
+               {"avx512", Isa::Avx512}};
+  for (const auto& n : names) {
+    if (std::strcmp(setting, n.name) != 0) continue;
+    if (IsaAvailable(n.isa)) return n.isa;
+    *complaint = "not run by this build or processor; the widest available set is used";
+    return widest;
+  }
+  *complaint = "not one of portable, sse2, avx2, avx512; the widest available set is used";
+  return widest;
+}
+
 Isa BestIsa() {
-  static const Isa best = IsaAvailable(Isa::Avx512) ? Isa::Avx512
-                          : IsaAvailable(Isa::Avx2) ? Isa::Avx2
-                          : IsaAvailable(Isa::Sse2) ? Isa::Sse2
-                                                    : Isa::Portable;
+  static const Isa best = [] {
+    const char* complaint = nullptr;
+    const char* setting = std::getenv("QV_SIMD");
+    const Isa isa = ChooseIsa(setting, &complaint);
+    if (complaint) std::fprintf(stderr, "QV_SIMD=%s: %s\n", setting, complaint);
+    return isa;
+  }();
   return best;
 }
 

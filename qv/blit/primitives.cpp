@@ -258,7 +258,7 @@ void CircleSteps(const Target& target, int64_t radius, std::initializer_list<Ste
 
 // One pixel, resolved without building the whole target: the clip rectangle first (most
 // pixels that miss, miss it), then the locked memory, as TargetOf bounds it.
-void Surface::PutPixel(int x, int y, DWORD color) {
+void Surface::PutPixelAnyFormat(int x, int y, DWORD color) {
   if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
   // A lock describes the pitch, width and height; anything else takes the general path.
   const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;

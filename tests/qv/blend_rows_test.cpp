@@ -81,6 +81,24 @@ std::string IsaName(const ::testing::TestParamInfo<Isa>& info) {
   return names[static_cast<int>(info.param)];
 }
 
+// QV_SIMD names a set; an unknown or unavailable one gives the widest with a complaint.
+TEST(ChooseIsa, FollowsTheSettingWithinWhatTheMachineRuns) {
+  const char* complaint = nullptr;
+  const Isa widest = qvblit::ChooseIsa(nullptr, &complaint);
+  EXPECT_EQ(complaint, nullptr);
+  EXPECT_TRUE(qvblit::IsaAvailable(widest));
+  EXPECT_EQ(qvblit::ChooseIsa("portable", &complaint), Isa::Portable);
+  EXPECT_EQ(complaint, nullptr);
+  EXPECT_EQ(qvblit::ChooseIsa("avx3", &complaint), widest);
+  EXPECT_NE(complaint, nullptr);
+  const char* const names[] = {"portable", "sse2", "avx2", "avx512"};
+  for (Isa isa : {Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
+    const Isa chosen = qvblit::ChooseIsa(names[static_cast<int>(isa)], &complaint);
+    EXPECT_EQ(chosen, qvblit::IsaAvailable(isa) ? isa : widest);
+    EXPECT_EQ(complaint == nullptr, qvblit::IsaAvailable(isa));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, BlendRows,
                          ::testing::Values(Isa::Portable, Isa::Sse2, Isa::Avx2, Isa::Avx512),
                          IsaName);

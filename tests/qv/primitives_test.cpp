@@ -165,6 +165,32 @@ TEST_F(PrimitivesTest, LinesAndPixelsMatchTheWalkModel) {
   }
 }
 
+// The inline PutPixel against PutPixelAnyFormat, its reference: random points around random
+// clip rectangles (some reaching outside the surface) and locks that describe less memory.
+TEST_F(PrimitivesTest, InlinePixelsMatchTheGeneralPath) {
+  std::mt19937 random(8);
+  for (int depth : {8, 15, 16, 32}) {
+    auto fast = Canvas(37, 21, depth), general = Canvas(37, 21, depth);
+    for (int n = 0; n < 300; ++n) {
+      const RECT clip = {LONG(random() % 50) - 6, LONG(random() % 30) - 4, LONG(random() % 50),
+                         LONG(random() % 30)};
+      const int x = int(random() % 50) - 6, y = int(random() % 30) - 4;
+      const DWORD color = random(), width = 20 + random() % 20, height = 10 + random() % 15;
+      for (Surface* s : {fast.get(), general.get()}) {
+        s->clipRect = clip;
+        ASSERT_EQ(s->Lock(), DD_OK);
+        if (n % 3 == 0) s->desc.dwWidth = width, s->desc.dwHeight = height;
+        if (n % 7 == 0) s->desc.dwFlags &= ~DDSD_WIDTH;
+      }
+      fast->PutPixel(x, y, color);
+      general->PutPixelAnyFormat(x, y, color);
+      fast->Unlock();
+      general->Unlock();
+      ASSERT_EQ(Read(*fast), Read(*general)) << depth << ": " << x << "," << y;
+    }
+  }
+}
+
 TEST_F(PrimitivesTest, CirclesAndRoundedRectangles) {
   auto s = Canvas(200, 200, 16);
   EXPECT_EQ(Drawn(*s, [&] { s->DrawCircle(50, 60, 0, 1); }), (Points{{50, 60}}));

@@ -220,6 +220,7 @@ void Copy(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RE
 void BuildRuns(const PixelBuffer& src, const Key& key, KeyedRuns* out) {
   out->rowStart.assign(1, 0);
   out->runs.clear();
+  out->opaquePixels = 0;
   const int bpp = static_cast<int>(src.format.BytesPerPixel());
   for (int y = 0; y < src.height; ++y) {
     const uint8_t* row = src.At(0, y);
@@ -230,6 +231,7 @@ void BuildRuns(const PixelBuffer& src, const Key& key, KeyedRuns* out) {
       while (x < src.width && !key.Matches(LoadPixel(row + x * bpp, bpp))) ++x;
       if (x > start) {
         out->runs.push_back({static_cast<uint16_t>(start), static_cast<uint16_t>(x - start)});
+        out->opaquePixels += static_cast<uint64_t>(x - start);
       }
     }
     out->rowStart.push_back(static_cast<uint32_t>(out->runs.size()));

@@ -33,6 +33,12 @@ struct KeyedRuns {
   };
   std::vector<uint32_t> rowStart;  // height + 1 indexes into `runs`
   std::vector<Run> runs;
+  uint64_t opaquePixels = 0;
+
+  // Whether copying run by run beats a select of every pixel by a compare mask: a walk over
+  // runs of a few pixels, whose lengths the processor can't predict, costs more than the
+  // select, which takes the same time whatever the key pixels' pattern.
+  bool WorthWalking() const { return opaquePixels >= 16 * static_cast<uint64_t>(runs.size()); }
 };
 
 // Finds the runs of pixels of `src` that the key does not remove.

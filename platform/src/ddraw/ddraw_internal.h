@@ -219,6 +219,15 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   DWORD runsUniqueness_ = 0;
   Key runsKey_;
   DWORD lastKeyedUse_ = 0;
+  // A colour fill of one rectangle not carried out yet: dropped when an opaque copy covers the
+  // rectangle before anything reads the pixels (a frame's clear under its full-screen
+  // background), carried out by Settle before anything else reaches them.
+  void DeferFill(const RECT& area, uint32_t raw);
+  void DropFillUnder(const RECT& covered);
+  void Settle();
+  bool fillPending_ = false;
+  RECT pendingArea_ = {0, 0, 0, 0};
+  uint32_t pendingRaw_ = 0;
   // Flipping chain: the front buffer lists its back buffers; each back buffer points to it.
   std::vector<SurfaceObject*> backs_;
   SurfaceObject* front_ = nullptr;

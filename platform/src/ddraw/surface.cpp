@@ -211,10 +211,18 @@ void SurfaceObject::FillRestorePattern() {
   }
 }
 
+namespace {
+// The runs when walking them pays: for long runs, and for a key range, which the select of a
+// single key value doesn't cover.
+const KeyedRuns* Walk(const KeyedRuns& runs, const Key& key) {
+  return runs.WorthWalking() || key.low != key.high ? &runs : nullptr;
+}
+}  // namespace
+
 const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   if (!key.enabled) return nullptr;
   const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
-  if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return &runs_;
+  if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return Walk(runs_, key);
   if (lastKeyedUse_ != uniqueness_) {
     lastKeyedUse_ = uniqueness_;
     return nullptr;
@@ -223,11 +231,33 @@ const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   runsValid_ = true;
   runsUniqueness_ = uniqueness_;
   runsKey_ = key;
-  return &runs_;
+  return Walk(runs_, key);
+}
+
+void SurfaceObject::DeferFill(const RECT& area, uint32_t raw) {
+  Settle();
+  fillPending_ = true;
+  pendingArea_ = area;
+  pendingRaw_ = raw;
+}
+
+void SurfaceObject::DropFillUnder(const RECT& covered) {
+  const RECT& a = pendingArea_;
+  if (covered.left <= a.left && covered.top <= a.top && covered.right >= a.right &&
+      covered.bottom >= a.bottom) {
+    fillPending_ = false;
+  }
+}
+
+void SurfaceObject::Settle() {
+  if (!fillPending_) return;
+  fillPending_ = false;
+  Fill(Pixels(), pendingArea_, pendingRaw_);
 }
 
 void SurfaceObject::PresentIfVisible() {
   if (!IsPrimary() || front_) return;
+  Settle();
   HWND window = nullptr;
   if (clipper_) window = clipper_->WindowHandle();
   if (!window && owner_) window = owner_->Window();
@@ -617,6 +647,28 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
                              fill ? 0 : src->height_, clipper_, IsPrimary(), &request);
   if (result != DD_OK) return result;
 
+  // A fill of one rectangle of a surface nobody sees waits for what comes next.
+  if (fill && request.clips.size() == 1 && !IsPrimary()) {
+    const RECT area = Intersect(request.dst, request.clips[0]);
+    if (!Empty(area)) {
+      DeferFill(area, request.fillValue);
+      Changed();
+      return DD_OK;
+    }
+  }
+  if (!fill) {
+    src->Settle();
+    const bool scaled =
+        request.src.right - request.src.left != request.dst.right - request.dst.left ||
+        request.src.bottom - request.src.top != request.dst.bottom - request.dst.top;
+    const bool opaque = !request.srcKey.enabled && !request.dstKey.enabled && !scaled &&
+                        !request.mirrorLeftRight && !request.mirrorUpDown;
+    if (opaque && fillPending_) {
+      for (const RECT& clip : request.clips) DropFillUnder(Intersect(request.dst, clip));
+    }
+  }
+  Settle();
+
   const PixelBuffer dst = Pixels();
   RECT source = request.src;
   std::vector<uint8_t> storage;
@@ -661,6 +713,14 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
   if (trans & DDBLTFAST_SRCCOLORKEY) srcKey = src->srcKey_;
   if (trans & DDBLTFAST_DESTCOLORKEY) dstKey = dstKey_;
 
+  // An opaque copy over the whole of a pending fill leaves nothing of it to see.
+  src->Settle();
+  if (fillPending_ && !srcKey.enabled && !dstKey.enabled) {
+    DropFillUnder(RECT{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + w),
+                       static_cast<LONG>(y + h)});
+  }
+  Settle();
+
   const PixelBuffer dst = Pixels();
   std::vector<uint8_t> storage;
   const PixelBuffer from = OverlapSafeSource(dst, src->Pixels(), &s, &storage);
@@ -701,6 +761,8 @@ HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
   }
   if (lost) return DDERR_SURFACELOST;
   if (busy) return DDERR_SURFACEBUSY;
+  Settle();
+  for (SurfaceObject* b : backs_) b->Settle();
 
   if ((flags & DDFLIP_WAIT) && !(flags & DDFLIP_NOVSYNC)) {
     DWORD intervals = (flags & DDFLIP_INTERVAL4) >> 24;
@@ -772,6 +834,7 @@ HRESULT SurfaceObject::Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HAN
     if (Empty(*rect) || !Inside(*rect, width_, height_)) return DDERR_INVALIDPARAMS;
     r = *rect;
   }
+  Settle();
   FillDesc(desc);
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = Pixels().At(r.left, r.top);
@@ -796,6 +859,7 @@ HRESULT SurfaceObject::GetDC(HDC* out) {
   if (lost_) return DDERR_SURFACELOST;
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
+  Settle();
   HDC dc = gdi::CreateDCForPixels(Buffer());
   if (!dc) return DDERR_CANTCREATEDC;
   dc_ = dc;
@@ -837,10 +901,12 @@ HRESULT SurfaceObject::Restore() {
     }
   }
   lost_ = false;
+  fillPending_ = false;  // the pattern covers everything
   FillRestorePattern();
   Changed();
   for (SurfaceObject* b : backs_) {
     b->lost_ = false;
+    b->fillPending_ = false;
     b->FillRestorePattern();
     b->Changed();
   }

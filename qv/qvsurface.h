@@ -200,8 +200,8 @@ class Surface {
   /// Rows cy - radius to cy + radius - 1.
   void FillCircle(int cx, int cy, int radius, DWORD color);
 
-  // PutPixel in every format, with every check: the path the inline one takes for the formats
-  // it doesn't store itself, and its reference.
+  /// PutPixel in every format, with every check: the path the inline one takes for the formats
+  /// it doesn't store itself, and its reference.
   void PutPixelAnyFormat(int x, int y, DWORD color);
 
   // ---- Clipped, mirrored and scaled blits (qv/blit/clipped.cpp) ------------------------------

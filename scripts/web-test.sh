@@ -6,10 +6,12 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh" web-test
-served="$root/build-web"
+served="$root/build-web/site"
+args=(--site "$served")
 if [ "${1:-}" = "--bench" ]; then
   "$root/scripts/web.sh" --build-only --bench
-  served="$root/build-web/.cmake/bench"
+  served="$root/build-web/build/cmake/bench"
+  args=()
 else
   "$root/scripts/web.sh" --build-only
 fi
@@ -23,4 +25,4 @@ for _ in $(seq 50); do
   python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/')" 2>/dev/null && break
   sleep 0.1
 done
-python3 "$root/tests/web/web_test.py" "http://127.0.0.1:$port/" "$@"
+python3 "$root/tests/web/web_test.py" "http://127.0.0.1:$port/" "${args[@]}" "$@"

@@ -155,6 +155,9 @@ class WebBackend : public Backend {
     pending_.push_back({PageEvent::kKey, kEscape, 0, false});
   }
 
+  // A finger dragged on the page's picture: the mouse's motion, in game pixels.
+  void MoveFromPage(int dx, int dy) { pending_.push_back({PageEvent::kMotion, dx, dy, false}); }
+
  protected:
   void ShowFrame(const PixelBuffer& frame) override {
     web::FrameToRgba(frame, &rgba_);
@@ -271,4 +274,9 @@ std::unique_ptr<Backend> CreateWebBackend(bool paceFlips) {
 // Called by the page's Quit control.
 extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_quit() {
   if (plat::theWebBackend) plat::theWebBackend->PressEscape();
+}
+
+// Called by the page for a touch drag.
+extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_move(int dx, int dy) {
+  if (plat::theWebBackend) plat::theWebBackend->MoveFromPage(dx, dy);
 }

@@ -3,8 +3,9 @@
 # (index.html, its CSS and JavaScript, the manifest and service worker, quorvane.js, .wasm and
 # .data, the licence notices), goes to build-web/site/; the build's own files (CMake's build,
 # FreeType, Emscripten's cache) stay in build-web/build/. Installs what it needs on Debian 12.
-# Usage: scripts/web.sh [--build-only] [--bench] [PORT]   (PORT 8080 by default; --bench also
-# builds the timed page of scripts/web-test.sh --bench into build-web/build/cmake/bench/)
+# Usage: scripts/web.sh [--build-only] [--bench] [--checks] [PORT]   (PORT 8080 by default;
+# --bench also builds the timed page of scripts/web-test.sh --bench into
+# build-web/build/cmake/bench/, --checks the SIMD checks that scripts/web-test.sh runs in node)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-web"
@@ -17,6 +18,7 @@ for arg in "$@"; do
   case "$arg" in
     --build-only) build_only=1 ;;
     --bench) targets+=(quorvane_web_bench) ;;
+    --checks) targets+=(quorvane_simd_check) ;;
     *) port="$arg" ;;
   esac
 done

@@ -3,7 +3,7 @@ a missing level shown with Retry, the wall on the first frame, 60 Hz pacing, a h
 survived with the pictures reloaded, Escape and the Quit control, a touch drag, phone layouts,
 full screen with the pointer captured, a one-brick level cleared without input (the picture
 dimmed), and the page started offline after one visit.
-Usage: web_test.py URL --site DIR [--screenshots DIR] | web_test.py URL --bench N"""
+Usage: web_test.py URL --site DIR [--screenshots DIR] | web_test.py URL --bench N --native JSON"""
 import argparse
 import base64
 import functools
@@ -260,14 +260,17 @@ def offline(browser, site):
     check(open_page(browser, url), "with the server gone, the page starts again")
 
 
-def bench(browser, base, frames):
+def bench(browser, base, frames, native):
     # The timed page (bench.js), on a wall that never breaks: metal, with one plain brick out
     # of the ball's reach.
     browser.call("Page.navigate", url=f"{base}?level=metal-wall&frames={frames}")
     result = browser.wait_for("window.qv && qv.bench", 60 + frames / 100)
     check(result is not None, f"{frames} frames timed without pacing")
     if result:
-        print("      " + json.dumps(result))
+        print("      web:    " + json.dumps(result))
+        print("      native: " + json.dumps(native))
+        per_frame = lambda r: r["drawMsPerFrame"] + r["presentMsPerFrame"]
+        print(f"web/native frame ratio: {per_frame(result) / per_frame(native):.2f}")
 
 
 def main():
@@ -275,13 +278,14 @@ def main():
     parser.add_argument("url")
     parser.add_argument("--bench", type=int, default=0)
     parser.add_argument("--site", help="the served folder")
+    parser.add_argument("--native", help="the same frames' figures natively, as JSON")
     parser.add_argument("--screenshots", help="where to keep the layouts' screenshots")
     args = parser.parse_args()
     base = args.url.rstrip("/") + "/"
     browser = Browser()
     try:
         if args.bench:
-            bench(browser, base, args.bench)
+            bench(browser, base, args.bench, json.loads(args.native))
         else:
             site_folder(args.site)
             # Before the service worker is installed, which a working start does.

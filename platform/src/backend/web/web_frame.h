@@ -9,7 +9,8 @@
 
 namespace plat::web {
 
-// Converts the frame into `rgba` (resized to width * height * 4 bytes), opaque.
+// Converts the frame into `rgba` (resized to width * height * 4 bytes), opaque; 5-6-5 frames
+// eight pixels at a time.
 void FrameToRgba(const PixelBuffer& frame, std::vector<uint8_t>* rgba);
 
 }  // namespace plat::web

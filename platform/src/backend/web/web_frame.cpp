@@ -12,17 +12,20 @@ typedef uint16_t Pixels8 __attribute__((vector_size(16)));
 typedef uint32_t Words8 __attribute__((vector_size(32)));
 
 // The channels of 5-6-5 pixels widened to 8 bits, each channel's top bits repeated below it so
-// that 0xFFFF is white, as RGBA words (little-endian: red in the lowest byte).
+// that 0xFFFF is white, stored as RGBA words (little-endian: red in the lowest byte). The wide
+// words are stored here rather than returned: a 32-byte vector is no value to pass around.
 template <class P, class W>
-inline W Rgb565ToRgba(P p) {
+inline void StoreRgba(P p, uint8_t* out) {
   const P r = p >> 11, g = (p >> 5) & 63, b = p & 31;
   const P red = (r << 3) | (r >> 2), green = (g << 2) | (g >> 4), blue = (b << 3) | (b >> 2);
+  W words;
   if constexpr (sizeof(P) == 2) {
-    return 0xFF000000u | (W(blue) << 16) | (W(green) << 8) | red;
+    words = 0xFF000000u | (W(blue) << 16) | (W(green) << 8) | red;
   } else {
-    return (W{} + 0xFF000000u) | (__builtin_convertvector(blue, W) << 16) |
-           (__builtin_convertvector(green, W) << 8) | __builtin_convertvector(red, W);
+    words = (W{} + 0xFF000000u) | (__builtin_convertvector(blue, W) << 16) |
+            (__builtin_convertvector(green, W) << 8) | __builtin_convertvector(red, W);
   }
+  std::memcpy(out, &words, sizeof words);
 }
 
 }  // namespace
@@ -38,14 +41,12 @@ void FrameToRgba(const PixelBuffer& frame, std::vector<uint8_t>* rgba) {
       for (; x + 8 <= frame.width; x += 8, out += 32) {
         Pixels8 p;
         std::memcpy(&p, row + 2 * x, sizeof p);
-        const Words8 words = Rgb565ToRgba<Pixels8, Words8>(p);
-        std::memcpy(out, &words, sizeof words);
+        StoreRgba<Pixels8, Words8>(p, out);
       }
       for (; x < frame.width; ++x, out += 4) {
         uint16_t p;
         std::memcpy(&p, row + 2 * x, 2);
-        const uint32_t word = Rgb565ToRgba<uint16_t, uint32_t>(p);
-        std::memcpy(out, &word, 4);
+        StoreRgba<uint16_t, uint32_t>(p, out);
       }
     }
     return;

@@ -217,8 +217,8 @@
 
   // ---- Mouse ----------------------------------------------------------------------------------
 
+  // (A touch makes no mouse events here: the stage's touchstart prevents them.)
   canvas.addEventListener('mousedown', () => {
-    if (usingTouch && touchFirst) return;  // the mouse events a touch device makes of a tap
     usingTouch = false;
     if (qv.pointerWanted && playing()) canvas.requestPointerLock();
   });
@@ -266,12 +266,18 @@
 
   // Full screen and the pointer's capture in the same click: both need the click's gesture.
   // The capture is asked first: asking for full screen uses up the click's activation.
+  // Phones without full screen for a page's element (an iPhone's Safari) keep the button away.
+  const enterFullscreen = stage.requestFullscreen || stage.webkitRequestFullscreen;
+  if (!enterFullscreen) $('fullscreen').hidden = true;
   $('fullscreen').addEventListener('click', () => {
     if (qv.pointerWanted && playing() && !usingTouch) canvas.requestPointerLock();
-    stage.requestFullscreen().catch(() => {});
+    Promise.resolve(enterFullscreen.call(stage)).catch(() => {});
   });
   document.addEventListener('fullscreenchange', showHint);
-  $('leave').addEventListener('click', () => document.exitFullscreen().catch(() => {}));
+  $('leave').addEventListener('click', () => {
+    const leave = document.exitFullscreen || document.webkitExitFullscreen;
+    Promise.resolve(leave.call(document)).catch(() => {});
+  });
   const quit = () => {
     if (playing() && Module._qv_web_quit) Module._qv_web_quit();
   };

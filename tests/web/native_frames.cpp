@@ -1,6 +1,7 @@
 // The native twin of the timed page (bench.js, bench_main.cpp): the same game on the same level,
 // flips unpaced on the headless display, each frame stamped as it is handed over and then
-// turned into the canvas's RGBA bytes by the page's own conversion. Prints the figures as JSON.
+// turned into the canvas's RGBA rows by the page's own converter (the rows that changed).
+// Prints the figures as JSON.
 // Usage: web_frames_native GAME_FOLDER LEVEL_FILE [FRAMES]   (FRAMES 600 by default)
 #include <unistd.h>
 #include <windows.h>
@@ -25,7 +26,7 @@ int wanted = 600;
 int seen = 0;
 double drawMs = 0, presentMs = 0;
 Clock::time_point shownAt;
-std::vector<uint8_t> rgba;
+plat::web::FrameConverter converter;
 fs::path folder;
 
 double Ms(Clock::time_point from, Clock::time_point to) {
@@ -36,7 +37,7 @@ void StampFrame(const plat::PixelBuffer& frame) {
   const Clock::time_point handedAt = Clock::now();
   const bool timing = ++seen > kWarmUp;
   if (timing) drawMs += Ms(shownAt, handedAt);
-  plat::web::FrameToRgba(frame, &rgba);
+  converter.Convert(frame);
   shownAt = Clock::now();
   if (timing) presentMs += Ms(handedAt, shownAt);
   if (seen == kWarmUp + wanted) {

@@ -260,17 +260,22 @@ def offline(browser, site):
     check(open_page(browser, url), "with the server gone, the page starts again")
 
 
-def bench(browser, base, frames, native):
+def bench(browser, base, frames, natives):
     # The timed page (bench.js), on a wall that never breaks: metal, with one plain brick out
-    # of the ball's reach.
-    browser.call("Page.navigate", url=f"{base}?level=metal-wall&frames={frames}")
-    result = browser.wait_for("window.qv && qv.bench", 60 + frames / 100)
-    check(result is not None, f"{frames} frames timed without pacing")
-    if result:
-        print("      web:    " + json.dumps(result))
+    # of the ball's reach. Three runs, as natively; the fastest of each side is compared.
+    per_frame = lambda r: r["drawMsPerFrame"] + r["presentMsPerFrame"]
+    runs = []
+    for _ in range(3):
+        browser.call("Page.navigate", url=f"{base}?level=metal-wall&frames={frames}")
+        result = browser.wait_for("window.qv && qv.bench", 60 + frames / 100)
+        check(result is not None, f"{frames} frames timed without pacing")
+        if result:
+            runs.append(result)
+    if runs:
+        web, native = min(runs, key=per_frame), min(natives, key=per_frame)
+        print("      web:    " + json.dumps(web))
         print("      native: " + json.dumps(native))
-        per_frame = lambda r: r["drawMsPerFrame"] + r["presentMsPerFrame"]
-        print(f"web/native frame ratio: {per_frame(result) / per_frame(native):.2f}")
+        print(f"web/native frame ratio: {per_frame(web) / per_frame(native):.2f}")
 
 
 def main():
@@ -278,7 +283,7 @@ def main():
     parser.add_argument("url")
     parser.add_argument("--bench", type=int, default=0)
     parser.add_argument("--site", help="the served folder")
-    parser.add_argument("--native", help="the same frames' figures natively, as JSON")
+    parser.add_argument("--native", help="the same frames' figures natively: a JSON list of runs")
     parser.add_argument("--screenshots", help="where to keep the layouts' screenshots")
     args = parser.parse_args()
     base = args.url.rstrip("/") + "/"

@@ -159,9 +159,14 @@ class WebBackend : public Backend {
   void MoveFromPage(int dx, int dy) { pending_.push_back({PageEvent::kMotion, dx, dy, false}); }
 
  protected:
+  // Only the rows the frame changes reach the canvas.
   void ShowFrame(const PixelBuffer& frame) override {
-    web::FrameToRgba(frame, &rgba_);
-    web::ShowFrame(rgba_.data(), frame.width, frame.height);
+    const std::vector<web::RowRun>* runs = &converter_.Convert(frame);
+    if (web::ShowRows(converter_.Rgba(), frame.width, frame.height, *runs)) {
+      converter_.Reset();
+      runs = &converter_.Convert(frame);
+      web::ShowRows(converter_.Rgba(), frame.width, frame.height, *runs);
+    }
   }
 
  private:
@@ -256,7 +261,7 @@ class WebBackend : public Backend {
   bool focused_ = true;  // a page starts with the focus it was opened with
   bool active_ = true;
 
-  std::vector<uint8_t> rgba_;
+  web::FrameConverter converter_;
 
   const bool paceFlips_;
   FrameSchedule schedule_;

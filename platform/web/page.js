@@ -81,14 +81,20 @@
   const loaded = {}, expected = {};
   function showProgress() {
     if (qv.failure) return;
-    let got = 0, total = 0;
+    let got = 0, total = 0, known = true;
     for (const name in expected) {
       got += loaded[name];
-      total += expected[name] || 0;
+      total += expected[name];
+      known = known && expected[name] > 0;
     }
-    if (total > 0) $('progress').value = Math.min(got / total, 1);
-    $('message').textContent =
-        `Loading\u2026 ${(got / 1048576).toFixed(1)} of ${(total / 1048576).toFixed(1)} MB`;
+    const mb = (bytes) => (bytes / 1048576).toFixed(1);
+    if (known && total > 0) {
+      $('progress').value = Math.min(got / total, 1);
+      $('message').textContent = `Loading\u2026 ${mb(got)} of ${mb(total)} MB`;
+    } else {
+      $('progress').removeAttribute('value');  // a bar that moves without a measure
+      $('message').textContent = `Loading\u2026 ${mb(got)} MB`;
+    }
   }
 
   async function download(name) {
@@ -103,7 +109,9 @@
     if (!response.ok) {
       throw new Error(`${name} could not be downloaded (${response.status} ${response.statusText}).`);
     }
-    expected[name] = Number(response.headers.get('Content-Length')) || 0;
+    // A compressed download's length counts the compressed bytes: its size is then unknown.
+    const compressed = response.headers.get('Content-Encoding');
+    expected[name] = compressed ? 0 : Number(response.headers.get('Content-Length')) || 0;
     const parts = [];
     const reader = response.body.getReader();
     for (;;) {
@@ -193,6 +201,12 @@
       Module.callMain([]);
     },
     onExit(code) {
+      // A game that ends before its first frame could not start: it said why in a message box.
+      if (qv.frames === 0 && code !== 1 && !quitAsked) {
+        fail(`The game could not start (exit code ${code}).`);
+        qv.exitCode = code;
+        return;
+      }
       qv.exitCode = code;
       showEnd(code === 1 ? 'Wall cleared: well played!' : code === 0 ? 'You quit the game.'
                                                          : `The game ended (code ${code}).`);
@@ -278,8 +292,11 @@
     const leave = document.exitFullscreen || document.webkitExitFullscreen;
     Promise.resolve(leave.call(document)).catch(() => {});
   });
+  let quitAsked = false;
   const quit = () => {
-    if (playing() && Module._qv_web_quit) Module._qv_web_quit();
+    if (!playing() || !Module._qv_web_quit) return;
+    quitAsked = true;
+    Module._qv_web_quit();
   };
   $('quit').addEventListener('click', quit);
   $('fullscreen-quit').addEventListener('click', quit);

@@ -1,6 +1,7 @@
 // The vector builds of the blending row loops (blend_vector.inc): SSE2, the floor of every
 // x86-64 processor, and AVX2 and AVX-512 (BW) where the processor has them, chosen at run
-// time. A build without SSE2 (32-bit Windows) has only the portable loops.
+// time; WebAssembly SIMD (-msimd128) takes SSE2's place in the browser. A build without either
+// (32-bit Windows) has only the portable loops.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,9 @@
 #if defined(__x86_64__) && !defined(_WIN32) && !defined(__clang__)
 #define QV_BLEND_WIDE 1
 #endif
+#elif defined(__wasm_simd128__)
+// The browser page's WebAssembly SIMD: the 16-byte build, in the place of its x86 twin.
+#define QV_BLEND_VECTORS 1
 #endif
 
 // One build of the loops in its own namespace, for vectors of `bytes` bytes.

@@ -125,7 +125,12 @@ class Browser:
         """Polls a JavaScript expression until it is truthy; its value, or None at the timeout."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            value = self.evaluate(expression)
+            try:
+                value = self.evaluate(expression)
+            except RuntimeError as error:  # a page navigating away meanwhile
+                if "navigated" not in str(error) and "context" not in str(error):
+                    raise
+                value = None
             if value:
                 return value
             time.sleep(0.1)

@@ -155,10 +155,18 @@ class WebBackend : public Backend {
     pending_.push_back({PageEvent::kKey, kEscape, 0, false});
   }
 
+  // A finger dragged on the page's picture: the mouse's motion, in game pixels.
+  void MoveFromPage(int dx, int dy) { pending_.push_back({PageEvent::kMotion, dx, dy, false}); }
+
  protected:
+  // Only the rows the frame changes reach the canvas.
   void ShowFrame(const PixelBuffer& frame) override {
-    web::FrameToRgba(frame, &rgba_);
-    web::ShowFrame(rgba_.data(), frame.width, frame.height);
+    const std::vector<web::RowRun>* runs = &converter_.Convert(frame);
+    if (web::ShowRows(converter_.Rgba(), frame.width, frame.height, *runs)) {
+      converter_.Reset();
+      runs = &converter_.Convert(frame);
+      web::ShowRows(converter_.Rgba(), frame.width, frame.height, *runs);
+    }
   }
 
  private:
@@ -253,7 +261,7 @@ class WebBackend : public Backend {
   bool focused_ = true;  // a page starts with the focus it was opened with
   bool active_ = true;
 
-  std::vector<uint8_t> rgba_;
+  web::FrameConverter converter_;
 
   const bool paceFlips_;
   FrameSchedule schedule_;
@@ -271,4 +279,9 @@ std::unique_ptr<Backend> CreateWebBackend(bool paceFlips) {
 // Called by the page's Quit control.
 extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_quit() {
   if (plat::theWebBackend) plat::theWebBackend->PressEscape();
+}
+
+// Called by the page for a touch drag.
+extern "C" EMSCRIPTEN_KEEPALIVE void qv_web_move(int dx, int dy) {
+  if (plat::theWebBackend) plat::theWebBackend->MoveFromPage(dx, dy);
 }

@@ -7,18 +7,33 @@
 // which clang-format would take for C++.
 // clang-format off
 
-EM_JS(void, qv_show_frame, (const uint8_t* rgba, int width, int height), {
+EM_JS(int, qv_show_rows, (const uint8_t* rgba, int width, int height, const int* runs, int count), {
   const canvas = Module['canvas'];
-  if (!canvas) return;
-  if (canvas.width != width || canvas.height != height) {
+  if (!canvas) return 0;
+  let whole = false;
+  if (canvas.width != width || canvas.height != height || !Module.qvContext) {
     canvas.width = width;
     canvas.height = height;
-    Module.qvContext = null;
+    Module.qvContext = canvas.getContext('2d', {alpha: false});
+    // A canvas that loses its picture (a phone reclaiming memory) is given the whole frame.
+    if (!Module.qvWatched) {
+      Module.qvWatched = true;
+      canvas.addEventListener('contextrestored', () => { Module.qvContext = null; });
+    }
+    whole = true;
   }
-  if (!Module.qvContext) Module.qvContext = canvas.getContext('2d', {alpha: false});
-  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-  Module.qvContext.putImageData(new ImageData(pixels, width, height), 0, 0);
-  if (Module['qv'] && Module['qv'].frameShown) Module['qv'].frameShown();
+  if (whole) {
+    count = 0;
+  } else if (count > 0) {
+    const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    const image = new ImageData(pixels, width, height);
+    for (let i = 0; i < count; ++i) {
+      const top = HEAP32[(runs >> 2) + 2 * i], rows = HEAP32[(runs >> 2) + 2 * i + 1];
+      Module.qvContext.putImageData(image, 0, 0, 0, top, width, rows);
+    }
+  }
+  if (Module['qv'] && Module['qv'].frameShown && !whole) Module['qv'].frameShown();
+  return whole ? 1 : 0;
 });
 
 EM_JS(void, qv_want_pointer, (int wanted), {
@@ -41,7 +56,11 @@ EM_JS(int, qv_ask_player, (const char* text, const char* caption, int canDecline
 
 namespace plat::web {
 
-void ShowFrame(const uint8_t* rgba, int width, int height) { qv_show_frame(rgba, width, height); }
+bool ShowRows(const uint8_t* rgba, int width, int height, const std::vector<RowRun>& runs) {
+  static_assert(sizeof(RowRun) == 2 * sizeof(int), "rows are read by the page as pairs of ints");
+  return qv_show_rows(rgba, width, height, reinterpret_cast<const int*>(runs.data()),
+                      static_cast<int>(runs.size())) != 0;
+}
 
 void WantPointer(bool wanted) { qv_want_pointer(wanted); }
 

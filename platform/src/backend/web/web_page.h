@@ -4,11 +4,16 @@
 #define QV_PLATFORM_BACKEND_WEB_WEB_PAGE_H
 
 #include <cstdint>
+#include <vector>
+
+#include "backend/web/web_frame.h"
 
 namespace plat::web {
 
-// Draws RGBA pixels to the canvas, sized to the frame.
-void ShowFrame(const uint8_t* rgba, int width, int height);
+// Draws the runs of rows of an RGBA frame to the canvas. Answers true, drawing nothing, when the
+// canvas needs the whole frame first (new, resized, or its picture lost): the caller sends it
+// again with every row.
+bool ShowRows(const uint8_t* rgba, int width, int height, const std::vector<RowRun>& runs);
 // Whether a click on the canvas should capture the pointer (the program reads the mouse).
 void WantPointer(bool wanted);
 // The screen's size in CSS pixels.

@@ -131,7 +131,9 @@ TEST_F(ProgramTest, FailedDisplayIsReportedAndEndsWithZero) {
   EXPECT_EQ(qvhost::MessageBoxes()[0].text,
             "DirectDraw Error DDERR_GENERIC\nFILE: qvscreen\nLINE: 217");
 
-  // A display that refuses the game's mode is named, in a box and to the debugger.
+  // A display that refuses the game's mode is named, in a box and to the debugger. (A second
+  // program in this process: the first one's objects go first, as the process's end would.)
+  ReleaseGame();
   qvhost::Reset();
   qvhost::UseHeadless();
   qvhost::UseManualClock();

@@ -46,6 +46,20 @@ void MixRowsPlain(const uint32_t* a, const uint32_t* b, uint32_t w, uint32_t* ou
   for (int i = 0; i < n; ++i) out[i] = Mix(a[i], b[i], w);
 }
 
+void Rgb565RowPlain(const uint16_t* in, uint32_t* out, int n) {
+  static const Rgb565Tables tables;
+  for (int x = 0; x < n; ++x) out[x] = tables.low[in[x] & 0xFF] | tables.high[in[x] >> 8];
+}
+
+// Output pixel x of a scaled row: source pixel index[x], mixed with the next by weight[x].
+void ScaleRowPlain(const uint32_t* in, const int32_t* index, const int32_t* weight, uint32_t* out,
+                   int n) {
+  for (int x = 0; x < n; ++x) {
+    out[x] = weight[x] ? Mix(in[index[x]], in[index[x] + 1], static_cast<uint32_t>(weight[x]))
+                       : in[index[x]];
+  }
+}
+
 #if QV_PICTURE_SSE2
 // The same sums in 16-bit lanes: a * (256 - w) + b * w never exceeds 255 * 256.
 void MixRowsSse2(const uint32_t* a, const uint32_t* b, uint32_t w, uint32_t* out, int n) {
@@ -64,6 +78,26 @@ void MixRowsSse2(const uint32_t* a, const uint32_t* b, uint32_t w, uint32_t* out
                      _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8)));
   }
   MixRowsPlain(a + i, b + i, w, out + i, n - i);
+}
+
+// Each channel widened by repeating its top bits below it, as the tables do, eight pixels at a
+// time: blue and green make each pixel's low half, red its high half.
+void Rgb565RowSse2(const uint16_t* in, uint32_t* out, int n) {
+  const __m128i five = _mm_set1_epi16(31), six = _mm_set1_epi16(63);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+    __m128i r = _mm_srli_epi16(p, 11);
+    __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), six);
+    __m128i b = _mm_and_si128(p, five);
+    r = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+    g = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+    b = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+    __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(gb, r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi16(gb, r));
+  }
+  Rgb565RowPlain(in + x, out + x, n - x);
 }
 #endif
 
@@ -87,20 +121,57 @@ void MixRowsAvx2(const uint32_t* a, const uint32_t* b, uint32_t w, uint32_t* out
   }
   MixRowsSse2(a + i, b + i, w, out + i, n - i);
 }
+
+// Eight output pixels at a time: both source pixels gathered, then mixed as in MixRowsAvx2 with
+// each pixel's own weight spread over its four channels.
+void ScaleRowAvx2(const uint32_t* in, const int32_t* index, const int32_t* weight, uint32_t* out,
+                  int n) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i full = _mm256_set1_epi32(256 | (256 << 16));
+  const int* source = reinterpret_cast<const int*>(in);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(index + x));
+    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weight + x));
+    __m256i a = _mm256_i32gather_epi32(source, at, 4);
+    __m256i b = _mm256_i32gather_epi32(source + 1, at, 4);
+    w = _mm256_or_si256(w, _mm256_slli_epi32(w, 16));  // the weight in both 16-bit halves
+    __m256i v = _mm256_sub_epi16(full, w);
+    __m256i lo = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi32(v, v)),
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), _mm256_unpacklo_epi32(w, w)));
+    __m256i hi = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi32(v, v)),
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), _mm256_unpackhi_epi32(w, w)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
+                        _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8)));
+  }
+  ScaleRowPlain(in, index + x, weight + x, out + x, n - x);
+}
 #pragma GCC pop_options
 #endif
 
-using MixRows = void (*)(const uint32_t*, const uint32_t*, uint32_t, uint32_t*, int);
+// The loops, in the widest build the processor runs.
+struct Kernels {
+  void (*rgb565Row)(const uint16_t*, uint32_t*, int);
+  void (*scaleRow)(const uint32_t*, const int32_t*, const int32_t*, uint32_t*, int);
+  void (*mixRows)(const uint32_t*, const uint32_t*, uint32_t, uint32_t*, int);
+};
 
-MixRows ChooseMixRows() {
+Kernels ChooseKernels() {
 #if QV_PICTURE_AVX2
-  if (__builtin_cpu_supports("avx2")) return MixRowsAvx2;
+  if (__builtin_cpu_supports("avx2")) return {Rgb565RowSse2, ScaleRowAvx2, MixRowsAvx2};
 #endif
 #if QV_PICTURE_SSE2
-  return MixRowsSse2;
+  return {Rgb565RowSse2, ScaleRowPlain, MixRowsSse2};
 #else
-  return MixRowsPlain;
+  return {Rgb565RowPlain, ScaleRowPlain, MixRowsPlain};
 #endif
+}
+
+const Kernels& Loops() {
+  static const Kernels kernels = ChooseKernels();
+  return kernels;
 }
 
 // Output pixel d's centre, in source pixels, and from it the tap: the source pixel whose centre
@@ -168,12 +239,9 @@ std::vector<Tap> PlanAxis(int sourceSize, int outputSize, Filter filter) {
 }
 
 void RowToXrgb(const PixelBuffer& frame, int y, uint32_t* out) {
-  if (frame.format == PixelFormat::Rgb565()) {
-    static const Rgb565Tables tables;
-    const uint8_t* row = frame.Row(y);
-    for (int x = 0; x < frame.width; ++x) {
-      out[x] = tables.low[row[2 * x]] | tables.high[row[2 * x + 1]];
-    }
+  if (frame.format == PixelFormat::Rgb565() &&
+      (reinterpret_cast<uintptr_t>(frame.Row(y)) & 1) == 0) {
+    Loops().rgb565Row(reinterpret_cast<const uint16_t*>(frame.Row(y)), out, frame.width);
     return;
   }
   PixelBuffer line = frame;
@@ -193,10 +261,7 @@ const uint32_t* PictureScaler::ScaledRow(const PixelBuffer& frame, int y) {
   RowToXrgb(frame, y, sourceRow_.data());
   const uint32_t* in = sourceRow_.data();
   if (columnsBlend_) {
-    for (int x = 0; x < areaWidth_; ++x) {
-      const Tap& t = columns_[x];
-      out[x] = t.weight ? Mix(in[t.index], in[t.index + 1], t.weight) : in[t.index];
-    }
+    Loops().scaleRow(in, columnIndex_.data(), columnWeight_.data(), out, areaWidth_);
   } else {
     for (int x = 0; x < areaWidth_; ++x) out[x] = in[columns_[x].index];
   }
@@ -217,12 +282,19 @@ void PictureScaler::Draw(const PixelBuffer& frame, Filter filter, uint32_t* outp
     rows_ = PlanAxis(frame.height, area.h, filter);
     columnsBlend_ =
         std::any_of(columns_.begin(), columns_.end(), [](const Tap& t) { return t.weight != 0; });
-    sourceRow_.resize(static_cast<size_t>(frame.width));
+    columnIndex_.resize(columns_.size());
+    columnWeight_.resize(columns_.size());
+    for (size_t x = 0; x < columns_.size(); ++x) {
+      columnIndex_[x] = columns_[x].index;
+      columnWeight_[x] = static_cast<int32_t>(columns_[x].weight);
+    }
+    // One pixel more: the vector loops read the pixel after the last, with a weight of 0.
+    sourceRow_.resize(static_cast<size_t>(frame.width) + 1);
     for (auto& row : cached_) row.resize(static_cast<size_t>(area.w));
   }
   // The frame's pixels change from one frame to the next.
   cachedY_[0] = cachedY_[1] = -1;
-  static const MixRows mixRows = ChooseMixRows();
+  const auto mixRows = Loops().mixRows;
   for (int y = 0; y < area.h; ++y) {
     uint32_t* out = output + static_cast<ptrdiff_t>(area.y + y) * pitch + area.x;
     const Tap& t = rows_[y];

@@ -41,7 +41,8 @@ std::vector<Tap> PlanAxis(int sourceSize, int outputSize, Filter filter);
 
 // Draws `frame` scaled into `area` of an output of 0x00RRGGBB pixels, `pitch` pixels from one
 // row to the next (`area` must lie inside it). The plans and two scaled rows are kept from one
-// frame to the next; the rows' vertical blend uses the widest vectors the processor has.
+// frame to the next; conversion and blending use the widest vectors the processor has (SSE2,
+// AVX2), chosen at run time.
 class PictureScaler {
  public:
   void Draw(const PixelBuffer& frame, Filter filter, uint32_t* output, int pitch, Area area);
@@ -52,7 +53,8 @@ class PictureScaler {
   int frameWidth_ = 0, frameHeight_ = 0, areaWidth_ = 0, areaHeight_ = 0;
   Filter filter_ = Filter::Sharp;
   std::vector<Tap> columns_, rows_;
-  bool columnsBlend_ = false;  // some column takes two source pixels
+  bool columnsBlend_ = false;                        // some column takes two source pixels
+  std::vector<int32_t> columnIndex_, columnWeight_;  // the columns' taps, as the loops read them
   std::vector<uint32_t> sourceRow_;
   std::vector<uint32_t> cached_[2];
   int cachedY_[2] = {-1, -1};

@@ -268,11 +268,14 @@ const uint32_t* PictureScaler::ScaledRow(const PixelBuffer& frame, int y) {
   return out;
 }
 
-void PictureScaler::Draw(const PixelBuffer& frame, Filter filter, uint32_t* output, int pitch,
-                         Area area) {
-  if (area.w <= 0 || area.h <= 0 || frame.width <= 0 || frame.height <= 0) return;
+const std::vector<PictureScaler::Rows>& PictureScaler::Draw(const PixelBuffer& frame, Filter filter,
+                                                            uint32_t* output, int pitch, Area area,
+                                                            bool everything) {
+  drawn_.clear();
+  if (area.w <= 0 || area.h <= 0 || frame.width <= 0 || frame.height <= 0) return drawn_;
   if (frame.width != frameWidth_ || frame.height != frameHeight_ || area.w != areaWidth_ ||
       area.h != areaHeight_ || filter != filter_) {
+    everything = true;
     frameWidth_ = frame.width;
     frameHeight_ = frame.height;
     areaWidth_ = area.w;
@@ -292,12 +295,27 @@ void PictureScaler::Draw(const PixelBuffer& frame, Filter filter, uint32_t* outp
     sourceRow_.resize(static_cast<size_t>(frame.width) + 1);
     for (auto& row : cached_) row.resize(static_cast<size_t>(area.w));
   }
-  // The frame's pixels change from one frame to the next.
+  // Which source rows changed; the frame is kept for the next comparison.
+  const size_t rowBytes = static_cast<size_t>(frame.width) * frame.format.BytesPerPixel();
+  if (frame.palette || lastFrame_.size() != rowBytes * frame.height) everything = true;
+  lastFrame_.resize(rowBytes * frame.height);
+  changed_.resize(static_cast<size_t>(frame.height));
+  for (int y = 0; y < frame.height; ++y) {
+    uint8_t* kept = &lastFrame_[rowBytes * y];
+    changed_[y] = everything || std::memcmp(kept, frame.Row(y), rowBytes) != 0;
+    if (changed_[y]) std::memcpy(kept, frame.Row(y), rowBytes);
+  }
   cachedY_[0] = cachedY_[1] = -1;
   const auto mixRows = Loops().mixRows;
   for (int y = 0; y < area.h; ++y) {
-    uint32_t* out = output + static_cast<ptrdiff_t>(area.y + y) * pitch + area.x;
     const Tap& t = rows_[y];
+    if (!changed_[t.index] && !(t.weight && changed_[t.index + 1])) continue;
+    if (!drawn_.empty() && drawn_.back().first + drawn_.back().count == area.y + y) {
+      ++drawn_.back().count;
+    } else {
+      drawn_.push_back({area.y + y, 1});
+    }
+    uint32_t* out = output + static_cast<ptrdiff_t>(area.y + y) * pitch + area.x;
     const uint32_t* a = ScaledRow(frame, t.index);
     if (t.weight == 0) {
       std::memcpy(out, a, static_cast<size_t>(area.w) * 4);
@@ -305,6 +323,7 @@ void PictureScaler::Draw(const PixelBuffer& frame, Filter filter, uint32_t* outp
       mixRows(a, ScaledRow(frame, t.index + 1), t.weight, out, area.w);
     }
   }
+  return drawn_;
 }
 
 void DrawPictureReference(const PixelBuffer& frame, Filter filter, uint32_t* output, int pitch,

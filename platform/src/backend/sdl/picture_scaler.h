@@ -40,12 +40,23 @@ struct Tap {
 std::vector<Tap> PlanAxis(int sourceSize, int outputSize, Filter filter);
 
 // Draws `frame` scaled into `area` of an output of 0x00RRGGBB pixels, `pitch` pixels from one
-// row to the next (`area` must lie inside it). The plans and two scaled rows are kept from one
-// frame to the next; conversion and blending use the widest vectors the processor has (SSE2,
+// row to the next (`area` must lie inside it). Only the rows whose source rows changed since the
+// last frame are drawn, unless told to draw everything: a game's frame mostly repeats the last
+// one, and the window system then only needs the rows drawn. The plans are kept from one frame
+// to the next; conversion and blending use the widest vectors the processor has (SSE2,
 // AVX2), chosen at run time.
 class PictureScaler {
  public:
-  void Draw(const PixelBuffer& frame, Filter filter, uint32_t* output, int pitch, Area area);
+  // Runs of output rows, counted from the output's top.
+  struct Rows {
+    int first, count;
+  };
+  // Draws the picture's rows that differ from the last frame drawn; every row when `everything`
+  // is set (new output pixels, or ones changed by others), for 8-bit frames (whose palette may
+  // have changed) and when the frame's size, the area or the filter changed. Returns the rows
+  // drawn.
+  const std::vector<Rows>& Draw(const PixelBuffer& frame, Filter filter, uint32_t* output,
+                                int pitch, Area area, bool everything = true);
 
  private:
   const uint32_t* ScaledRow(const PixelBuffer& frame, int y);
@@ -59,6 +70,9 @@ class PictureScaler {
   std::vector<uint32_t> cached_[2];
   int cachedY_[2] = {-1, -1};
   int nextSlot_ = 0;
+  std::vector<uint8_t> lastFrame_;  // the last frame's bytes, row after row
+  std::vector<uint8_t> changed_;    // per source row: it differs from the last frame's
+  std::vector<Rows> drawn_;
 };
 
 // The same picture pixel by pixel, plainly: the reference the scaler is checked against.

@@ -271,6 +271,7 @@ class SdlBackend : public Backend {
   // Full screen on the desktop, or a window of the mode's (or the client area's) size.
   void ApplyWindowMode() {
     if (!window_) return;
+    windowTouched_ = true;
     if (FullScreenShown()) {
       // Shown first: a hidden window only notes the wish for full screen, which a desktop
       // without a window manager never carries out.
@@ -298,9 +299,10 @@ class SdlBackend : public Backend {
     UpdateRelativeMouse();
   }
 
-  // Without a graphics card: converted and scaled in one pass into the window's own pixels.
-  // The bars beside the picture are painted black only when the window's pixels are new or
-  // the picture moved; the picture itself covers the same place in every frame.
+  // Without a graphics card: converted and scaled in one pass into the window's own pixels,
+  // which keep what they show from one frame to the next. The bars beside the picture are
+  // painted black only when the pixels are new, the window changed or the picture moved; of
+  // the picture only the rows that changed are drawn and sent to the window system.
   void ShowOnProcessor(const PixelBuffer& frame) {
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface) {
@@ -323,21 +325,37 @@ class SdlBackend : public Backend {
     }
     const sdl::Area area =
         sdl::PictureArea(frame.width, frame.height, target->w, target->h, settings_.scaling);
-    if (surface != paintedSurface_ || target->w != paintedWidth_ || target->h != paintedHeight_ ||
-        area.x != paintedArea_.x || area.y != paintedArea_.y || area.w != paintedArea_.w ||
-        area.h != paintedArea_.h) {
+    const bool everything = windowTouched_ || target != surface || surface != paintedSurface_ ||
+                            surface->pixels != paintedPixels_ || target->w != paintedWidth_ ||
+                            target->h != paintedHeight_ || area.x != paintedArea_.x ||
+                            area.y != paintedArea_.y || area.w != paintedArea_.w ||
+                            area.h != paintedArea_.h;
+    windowTouched_ = false;
+    if (everything) {
       SDL_FillRect(target, nullptr, 0);
       paintedSurface_ = surface;
+      paintedPixels_ = surface->pixels;
       paintedWidth_ = target->w;
       paintedHeight_ = target->h;
       paintedArea_ = area;
     }
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
-    scaler_.Draw(frame, settings_.filter, static_cast<uint32_t*>(target->pixels), target->pitch / 4,
-                 area);
+    const auto& drawn =
+        scaler_.Draw(frame, settings_.filter, static_cast<uint32_t*>(target->pixels),
+                     target->pitch / 4, area, everything);
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     if (target != surface) SDL_BlitSurface(target, nullptr, surface, nullptr);
-    SDL_UpdateWindowSurface(window_);
+    if (everything) {
+      SDL_UpdateWindowSurface(window_);
+      return;
+    }
+    changedRects_.clear();
+    for (const auto& rows : drawn)
+      changedRects_.push_back({area.x, rows.first, area.w, rows.count});
+    if (!changedRects_.empty()) {
+      SDL_UpdateWindowSurfaceRects(window_, changedRects_.data(),
+                                   static_cast<int>(changedRects_.size()));
+    }
   }
 
   // With a graphics card: the frame uploaded as it is, where the card takes its layout, and
@@ -438,6 +456,7 @@ class SdlBackend : public Backend {
     SDL_SetWindowPosition(window_, bounds.x, bounds.y);
     SDL_SetWindowSize(window_, bounds.w, bounds.h);
     coveredByHand_ = true;
+    windowTouched_ = true;
   }
 
   // The program wants the mouse to itself unless it shows a pointer in a window.
@@ -488,6 +507,8 @@ class SdlBackend : public Backend {
         break;
       case SDL_WINDOWEVENT:
         if (e.window.windowID != windowId_) break;
+        // Shown, exposed, moved, resized: the next frame is drawn and sent whole.
+        windowTouched_ = true;
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
             events::CloseRequested();
@@ -601,6 +622,9 @@ class SdlBackend : public Backend {
   SDL_Surface* staging_ = nullptr;  // for window pixels of another layout
   bool surfaceFailed_ = false;
   SDL_Surface* paintedSurface_ = nullptr;  // the window pixels whose bars are painted
+  void* paintedPixels_ = nullptr;
+  bool windowTouched_ = true;  // a window event came since the last frame
+  std::vector<SDL_Rect> changedRects_;
   int paintedWidth_ = 0;
   int paintedHeight_ = 0;
   sdl::Area paintedArea_;

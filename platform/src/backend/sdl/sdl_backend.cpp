@@ -252,9 +252,13 @@ class SdlBackend : public Backend {
       std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
       return false;
     }
-    // Without a renderer the frames go into the window's own pixels, which must then be plain
-    // memory of the window system's, not an OpenGL texture of SDL's.
-    if (!renderer_) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Without a renderer the frames go into the window's own pixels, which on X11 must then be
+    // the X server's shared memory, not an OpenGL texture of SDL's. (Other window systems
+    // without pixels of their own keep SDL's texture.)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!renderer_ && driver && SDL_strcmp(driver, "x11") == 0) {
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     windowId_ = SDL_GetWindowID(window_);
     return true;
   }

@@ -1,9 +1,9 @@
 // The SDL2 backend: the program's window on the player's desktop. A full-screen mode of the
 // emulated display is shown desktop-fullscreen, scaled as the player's settings say (see
 // core/settings.h), and never changes the monitor's real mode; Alt+Enter puts it in a window
-// and back, and F12 saves the frame as a screenshot. In a window the
-// pointer is held while playing and let go by Ctrl+Alt (see ReleasePointer). Waited flips follow
-// the emulated display's own 60 Hz, whatever the monitor's rate.
+// and back, and F12 saves the frame as a screenshot. In a window the pointer is held while
+// playing and let go by Ctrl+Alt (see ReleasePointer). Waited flips follow the emulated
+// display's own 60 Hz, whatever the monitor's rate.
 #include <SDL.h>
 
 #include <cstdio>

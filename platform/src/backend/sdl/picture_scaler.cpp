@@ -250,14 +250,17 @@ void RowToXrgb(const PixelBuffer& frame, int y, uint32_t* out) {
   ConvertToXrgb(line, out);
 }
 
-const uint32_t* PictureScaler::ScaledRow(const PixelBuffer& frame, int y) {
+const uint32_t* PictureScaler::ScaledRow(const PixelBuffer& frame, int y, uint32_t* into) {
   for (int slot = 0; slot < 2; ++slot) {
-    if (cachedY_[slot] == y) return cached_[slot].data();
+    if (cachedY_[slot] != y) continue;
+    nextSlot_ = slot ^ 1;  // the one used least lately goes next
+    return cachedRow_[slot];
   }
   const int slot = nextSlot_;
   nextSlot_ ^= 1;
+  uint32_t* out = into ? into : cached_[slot].data();
   cachedY_[slot] = y;
-  uint32_t* out = cached_[slot].data();
+  cachedRow_[slot] = out;
   RowToXrgb(frame, y, sourceRow_.data());
   const uint32_t* in = sourceRow_.data();
   if (columnsBlend_) {
@@ -295,31 +298,39 @@ const std::vector<PictureScaler::Rows>& PictureScaler::Draw(const PixelBuffer& f
     sourceRow_.resize(static_cast<size_t>(frame.width) + 1);
     for (auto& row : cached_) row.resize(static_cast<size_t>(area.w));
   }
-  // Which source rows changed; the frame is kept for the next comparison.
+  // Which source rows changed is asked row by row as the output needs them, just before they
+  // are converted: each row is read from memory once. The frame is kept for the next frame.
   const size_t rowBytes = static_cast<size_t>(frame.width) * frame.format.BytesPerPixel();
   if (frame.palette || lastFrame_.size() != rowBytes * frame.height) everything = true;
   lastFrame_.resize(rowBytes * frame.height);
-  changed_.resize(static_cast<size_t>(frame.height));
-  for (int y = 0; y < frame.height; ++y) {
-    uint8_t* kept = &lastFrame_[rowBytes * y];
-    changed_[y] = everything || std::memcmp(kept, frame.Row(y), rowBytes) != 0;
-    if (changed_[y]) std::memcpy(kept, frame.Row(y), rowBytes);
-  }
+  changed_.assign(static_cast<size_t>(frame.height), kUnknown);
+  auto changed = [&](int y) {
+    if (changed_[y] == kUnknown) {
+      uint8_t* kept = &lastFrame_[rowBytes * y];
+      const bool differs = everything || std::memcmp(kept, frame.Row(y), rowBytes) != 0;
+      if (differs) std::memcpy(kept, frame.Row(y), rowBytes);
+      changed_[y] = differs ? kChanged : kSame;
+    }
+    return changed_[y] == kChanged;
+  };
   cachedY_[0] = cachedY_[1] = -1;
   const auto mixRows = Loops().mixRows;
   for (int y = 0; y < area.h; ++y) {
     const Tap& t = rows_[y];
-    if (!changed_[t.index] && !(t.weight && changed_[t.index + 1])) continue;
+    const bool first = changed(t.index);
+    if (!(t.weight && changed(t.index + 1)) && !first) continue;
     if (!drawn_.empty() && drawn_.back().first + drawn_.back().count == area.y + y) {
       ++drawn_.back().count;
     } else {
       drawn_.push_back({area.y + y, 1});
     }
     uint32_t* out = output + static_cast<ptrdiff_t>(area.y + y) * pitch + area.x;
-    const uint32_t* a = ScaledRow(frame, t.index);
     if (t.weight == 0) {
-      std::memcpy(out, a, static_cast<size_t>(area.w) * 4);
+      // Scaled straight into the output, unless an output row above already holds it.
+      const uint32_t* a = ScaledRow(frame, t.index, out);
+      if (a != out) std::memcpy(out, a, static_cast<size_t>(area.w) * 4);
     } else {
+      const uint32_t* a = ScaledRow(frame, t.index);
       mixRows(a, ScaledRow(frame, t.index + 1), t.weight, out, area.w);
     }
   }

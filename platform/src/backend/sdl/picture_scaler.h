@@ -59,7 +59,9 @@ class PictureScaler {
                                 int pitch, Area area, bool everything = true);
 
  private:
-  const uint32_t* ScaledRow(const PixelBuffer& frame, int y);
+  // Source row y scaled across, from the two kept last (in an output row drawn earlier in this
+  // frame, or a buffer of the scaler's), else made now, into `into` when given.
+  const uint32_t* ScaledRow(const PixelBuffer& frame, int y, uint32_t* into = nullptr);
 
   int frameWidth_ = 0, frameHeight_ = 0, areaWidth_ = 0, areaHeight_ = 0;
   Filter filter_ = Filter::Sharp;
@@ -69,9 +71,11 @@ class PictureScaler {
   std::vector<uint32_t> sourceRow_;
   std::vector<uint32_t> cached_[2];
   int cachedY_[2] = {-1, -1};
+  const uint32_t* cachedRow_[2] = {nullptr, nullptr};
   int nextSlot_ = 0;
   std::vector<uint8_t> lastFrame_;  // the last frame's bytes, row after row
-  std::vector<uint8_t> changed_;    // per source row: it differs from the last frame's
+  enum RowState : uint8_t { kUnknown, kSame, kChanged };
+  std::vector<uint8_t> changed_;  // per source row: whether it differs from the last frame's
   std::vector<Rows> drawn_;
 };
 

@@ -3,7 +3,7 @@
 # Usage: scripts/setup.sh [play|test|windows|web|web-test|fuzz]...
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation)
+packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev fonts-liberation)
 for what in "$@"; do
   case "$what" in
     test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libsdl2-gfx-dev xvfb xdotool x11-apps x11-utils imagemagick) ;;

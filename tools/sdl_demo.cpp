@@ -4,7 +4,8 @@
 // mean flip period and the mouse's motion in DirectInput counts.
 //
 //   sdl_demo [FRAMES]     stop by itself after FRAMES flips (0, the default: run until Escape)
-//   sdl_demo --pacing     measure the waited flips' period and CPU time, steady and after stalls
+//   sdl_demo --pacing     measure the waited flips' period and CPU time: steady, after stalls,
+//                         and beside busy threads that load every core twice over
 //
 // Under a private X server: xvfb-run -a build-test/tools/sdl_demo --pacing
 #include <ddraw.h>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -83,9 +85,20 @@ double CpuMs() {
 }
 
 // 300 waited flips, with one stall of `stallMs` halfway (none for 0): the mean period and its
-// spread, the longest period, and the CPU time per flip. After a short stall the flips catch up
-// with the display, so the mean stays at 16.667 ms; after a long one the display starts again.
-void MeasurePacing(LPDIRECTDRAWSURFACE4 front, LPDIRECTDRAWSURFACE4 back, int stallMs) {
+// spread, the longest period, and the CPU time per flip. After a stall of up to 250 ms the flips
+// catch up with the display, so the mean stays at 16.667 ms; after a longer one the display
+// starts again. With `loaded`, threads that never sleep compete for every core meanwhile.
+void MeasurePacing(LPDIRECTDRAWSURFACE4 front, LPDIRECTDRAWSURFACE4 back, int stallMs,
+                   bool loaded = false) {
+  std::atomic<bool> busy{loaded};
+  std::vector<std::thread> load;
+  const unsigned cores = std::thread::hardware_concurrency();
+  for (unsigned i = 0; loaded && i < 2 * (cores ? cores : 1); ++i) {
+    load.emplace_back([&busy] {
+      volatile unsigned spin = 0;
+      while (busy.load(std::memory_order_relaxed)) spin = spin + 1;
+    });
+  }
   using Clock = std::chrono::steady_clock;
   const int kFlips = 300;
   std::vector<double> periods;
@@ -106,15 +119,19 @@ void MeasurePacing(LPDIRECTDRAWSURFACE4 front, LPDIRECTDRAWSURFACE4 back, int st
     last = now;
   }
   double cpu = CpuMs() - cpuStart;
+  busy = false;
+  for (std::thread& t : load) t.join();
   double mean = 0, longest = 0, variance = 0;
   for (double p : periods) mean += p / kFlips;
   for (double p : periods) {
     variance += (p - mean) * (p - mean) / kFlips;
     if (p > longest) longest = p;
   }
-  std::printf(
-      "stall %3d ms: mean period %.3f ms, spread %.3f ms, longest %.1f ms, CPU %.3f ms/flip\n",
-      stallMs, mean, std::sqrt(variance), longest, cpu / kFlips);
+  // Under load the process's CPU time is mostly the busy threads': not shown.
+  std::printf("%s stall %3d ms: mean period %.3f ms, spread %.3f ms, longest %.1f ms",
+              loaded ? "loaded" : "quiet ", stallMs, mean, std::sqrt(variance), longest);
+  if (!loaded) std::printf(", CPU %.3f ms/flip", cpu / kFlips);
+  std::printf("\n");
 }
 
 }  // namespace
@@ -186,8 +203,10 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   if (pacing) {
-    // Steady, after a stall of three periods (caught up), and of twelve (started again).
-    for (int stallMs : {0, 50, 200}) MeasurePacing(front, back, stallMs);
+    // Steady, after stalls of three and twelve periods (caught up) and of 400 ms (started
+    // again); then steady on a loaded machine.
+    for (int stallMs : {0, 50, 200, 400}) MeasurePacing(front, back, stallMs);
+    MeasurePacing(front, back, 0, true);
     gRunning = false;
   }
 

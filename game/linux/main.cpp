@@ -1,17 +1,11 @@
-// The game's process entry on Linux: its own options, then WinMain as on Windows.
-#include "options.h"
+// The game's process entry on Linux: the player's options and settings file (which may end the
+// process at once: --help, --version, a bad option), then WinMain as on Windows.
+#include <startup_options.h>
+
 #include "winmain_entry.h"
 
 int main(int argc, char** argv) {
-  switch (ParseOptions(argc, argv)) {
-    case GameAction::PrintVersion:
-      PrintVersion(stdout);
-      return 0;
-    case GameAction::PrintHelp:
-      PrintHelp(stdout);
-      return 0;
-    case GameAction::Play:
-      break;
-  }
+  const int ended = plat::ApplyStartupOptions(argc, argv);
+  if (ended >= 0) return ended;
   return qvmain::RunWinMain(argc, argv);
 }

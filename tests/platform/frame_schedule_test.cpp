@@ -46,12 +46,18 @@ TEST_F(FrameScheduleTest, ShortStallsAreCaughtUpAndLongOnesStartTheTicksAgain) {
   EXPECT_EQ(qvhost::Now(), 1083u);
   schedule.WaitOnPlatformClock();
   EXPECT_EQ(qvhost::Now(), 1084u);
-  // More than four periods late: one period from now.
-  qvhost::AdvanceClock(100);
+  // 200 ms late, as a loaded machine may stall: the twelve missed refreshes are caught up too.
+  qvhost::AdvanceClock(200);
+  for (int i = 0; i < 12; ++i) schedule.WaitOnPlatformClock();
+  EXPECT_EQ(qvhost::Now(), 1284u);
   schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1201u);
+  EXPECT_EQ(qvhost::Now(), 1300u);
+  // More than 250 ms late: one period from now.
+  qvhost::AdvanceClock(300);
   schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1218u);
+  EXPECT_EQ(qvhost::Now(), 1617u);
+  schedule.WaitOnPlatformClock();
+  EXPECT_EQ(qvhost::Now(), 1634u);
 }
 
 TEST_F(FrameScheduleTest, TheTicksGoOnAcrossTheClocksWrap) {

@@ -2,7 +2,9 @@
 // display; the smoke tests start their own Xvfb (and are skipped where it is not installed) and
 // run the demo program or a small program of their own under it, without a window manager.
 #include <SDL.h>
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <random>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -25,6 +28,7 @@
 #include "backend/sdl/sdl_keys.h"
 #include "core/backend.h"
 #include "core/keymap.h"
+#include "core/pixels.h"
 #include "host.h"
 
 namespace {
@@ -185,13 +189,54 @@ class Child {
   std::string output_;
 };
 
-std::string DemoPath() {
+// A program of the build, found from the test program's own place.
+std::string BuiltPath(const std::string& relative) {
   char self[PATH_MAX] = {};
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) return "";
   std::string dir(self, static_cast<size_t>(n));
   dir = dir.substr(0, dir.rfind('/'));
-  return dir.substr(0, dir.rfind('/')) + "/tools/sdl_demo";
+  return dir.substr(0, dir.rfind('/')) + "/" + relative;
+}
+std::string DemoPath() { return BuiltPath("tools/sdl_demo"); }
+
+// A fresh folder under /tmp, removed with everything in it at the end of the test.
+struct TempFolder {
+  TempFolder() {
+    char name[] = "/tmp/qv-sdl-XXXXXX";
+    path = mkdtemp(name) ? name : "";
+  }
+  ~TempFolder() {
+    if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+  }
+  std::string path;
+};
+
+// The first file in a folder, or empty.
+std::string FirstFileIn(const std::string& folder) {
+  std::string found;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] != '.' && found.empty()) found = folder + "/" + entry->d_name;
+    }
+    closedir(dir);
+  }
+  return found;
+}
+
+// An 8-bit RGB PNG's pixels as 0x00RRGGBB; empty when it cannot be read.
+std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) {
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint32_t> pixels;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+  image.format = PNG_FORMAT_BGRA;
+  pixels.resize(static_cast<size_t>(image.width) * image.height);
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  for (uint32_t& p : pixels) p &= 0xFFFFFF;
+  *width = static_cast<int>(image.width);
+  *height = static_cast<int>(image.height);
+  return pixels;
 }
 
 #define SKIP_WITHOUT_X_TOOLS()                                                      \
@@ -384,6 +429,103 @@ TEST(SdlSmokeTest, MouseCountsReachDirectInputUnscaledOnALargeDesktop) {
   demo.Signal(SIGTERM);
   ASSERT_TRUE(demo.EndsWithZero());
   EXPECT_NE(demo.Output().find("mouse 70 40"), std::string::npos) << demo.Output();
+}
+
+// The player's options end the program before it opens any window: here there is no display
+// at all, and a bad option still gets its own exit code and names itself. --window shows the
+// game in a window of its own size on a larger screen.
+TEST(SdlSmokeTest, TheGamesOptionsComeBeforeAnyWindowAndWindowShowsAWindow) {
+  const std::string game = BuiltPath("game/quorvane");
+  if (!Exists(game)) GTEST_SKIP() << "the game is not built: " << game;
+  TempFolder config;
+  const std::string run = "cd '" QV_SOURCE_DIR
+                          "/assets' && env -u DISPLAY -u WAYLAND_DISPLAY "
+                          "XDG_CONFIG_HOME='" +
+                          config.path + "' '" + game + "' ";
+  std::string out = Capture(run + "--filter=blurry 2>&1; echo \"exit $?\"");
+  EXPECT_NE(out.find("--filter"), std::string::npos) << out;
+  EXPECT_NE(out.find("exit 2"), std::string::npos) << out;
+  EXPECT_NE(Capture(run + "--version").find("0.3.0"), std::string::npos);
+
+  SKIP_WITHOUT_X_TOOLS();
+  Xvfb x;
+  ASSERT_TRUE(x.Start("1280x720x24"));
+  Child quorvane;
+  ASSERT_TRUE(quorvane.Fork([&] {
+    setenv("XDG_CONFIG_HOME", config.path.c_str(), 1);
+    if (chdir(QV_SOURCE_DIR "/assets") != 0) _exit(3);
+    execl(game.c_str(), game.c_str(), "--window", static_cast<char*>(nullptr));
+  }));
+  auto geometry = [] {
+    return Capture(
+        "xwininfo -root -tree | sed -n 's/.*\"Quorvane\".*  \\([0-9]*x[0-9]*\\)[-+].*/\\1/p'"
+        " | head -1");
+  };
+  EXPECT_TRUE(Eventually([&] { return geometry() == "800x600"; })) << geometry();
+  quorvane.Signal(SIGTERM);
+  EXPECT_TRUE(quorvane.EndsWithZero());
+}
+
+// F12 saves the frame the program presents, unscaled, as a PNG in the pictures folder that
+// xdg-user-dirs names.
+TEST(SdlSmokeTest, F12SavesThePresentedFrameAsAPng) {
+  SKIP_WITHOUT_X_TOOLS();
+  const int kW = 320, kH = 200;
+  std::vector<uint16_t> pixels(kW * kH);
+  std::mt19937 random(12);
+  for (uint16_t& p : pixels) p = static_cast<uint16_t>(random());
+  plat::PixelBuffer frame;
+  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
+  frame.width = kW;
+  frame.height = kH;
+  frame.pitch = kW * 2;
+  frame.format = plat::PixelFormat::Rgb565();
+
+  TempFolder home;
+  ASSERT_EQ(mkdir((home.path + "/.config").c_str(), 0755), 0);
+  std::FILE* dirs = std::fopen((home.path + "/.config/user-dirs.dirs").c_str(), "w");
+  ASSERT_NE(dirs, nullptr);
+  std::fputs("XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", dirs);
+  std::fclose(dirs);
+  Xvfb x;
+  ASSERT_TRUE(x.Start("640x480x24"));
+  Child program;
+  ASSERT_TRUE(program.Fork([&] {
+    setenv("HOME", home.path.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
+    if (!sdl) _exit(3);
+    plat::SetBackend(std::move(sdl));
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "SdlShotTest";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, "SdlShotTest", "shot", WS_POPUP, 0, 0, kW, kH, nullptr,
+                                  nullptr, nullptr, nullptr);
+    if (!window) _exit(4);
+    ShowWindow(window, SW_SHOW);
+    for (;;) {
+      plat::CurrentBackend().PumpEvents();
+      plat::CurrentBackend().Present(frame);
+      usleep(20000);
+    }
+  }));
+  const std::string folder = home.path + "/Bilder/Quorvane";
+  int tries = 0, w = 0, h = 0;
+  std::vector<uint32_t> saved;
+  // F12 again every half second until a whole PNG is there (the first key may come before the
+  // window has the focus, and a file appears before its last bytes are written).
+  EXPECT_TRUE(Eventually([&] {
+    if (tries++ % 10 == 0 && std::system("xdotool key F12") != 0) ADD_FAILURE();
+    return !(saved = ReadPng(FirstFileIn(folder), &w, &h)).empty();
+  })) << "no screenshot in "
+      << folder;
+  program.Signal(SIGKILL);
+  std::vector<uint32_t> expected(kW * kH);
+  plat::ConvertToXrgb(frame, expected.data());
+  EXPECT_EQ(w, kW);
+  EXPECT_EQ(h, kH);
+  EXPECT_TRUE(saved == expected);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The SDL2 backend: the program's window on the player's desktop. A full-screen mode of the
-// emulated display is shown desktop-fullscreen, scaled with its aspect ratio kept, and never
-// changes the monitor's real mode; Alt+Enter puts it in a window and back. In a window the
-// pointer is held while playing and let go by Ctrl+Alt (see ReleasePointer). Waited flips follow
-// the emulated display's own 60 Hz, whatever the monitor's rate.
+// emulated display is shown desktop-fullscreen, scaled as the player's settings say (see
+// core/settings.h), and never changes the monitor's real mode; Alt+Enter puts it in a window
+// and back, and F12 saves the frame as a screenshot. In a window the pointer is held while
+// playing and let go by Ctrl+Alt (see ReleasePointer). Waited flips follow the emulated
+// display's own 60 Hz, whatever the monitor's rate.
 #include <SDL.h>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "backend/sdl/picture_scaler.h"
+#include "backend/sdl/screenshot.h"
 #include "backend/sdl/sdl_display_clock.h"
 #include "backend/sdl/sdl_frame.h"
 #include "backend/sdl/sdl_keys.h"
@@ -20,6 +23,7 @@
 #include "core/input_state.h"
 #include "core/keymap.h"
 #include "core/leak_check.h"
+#include "core/settings.h"
 #include "core/signals.h"
 
 namespace plat {
@@ -43,7 +47,6 @@ class SdlBackend : public Backend {
   const BackendTraits& Traits() const override { return kSdlTraits; }
   SdlBackend() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
     // Relative motion reaches DirectInput in the mouse's own counts, not divided by the scale
     // from the emulated mode to the desktop: the paddle's speed must not depend on the monitor.
     SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
@@ -60,6 +63,8 @@ class SdlBackend : public Backend {
   ~SdlBackend() override {
     if (joystick_) SDL_JoystickClose(joystick_);
     if (texture_) SDL_DestroyTexture(texture_);
+    if (sharpened_) SDL_DestroyTexture(sharpened_);
+    if (staging_) SDL_FreeSurface(staging_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
     // The backend is SDL's one user in the process: all of SDL goes, its D-Bus link included.
@@ -82,6 +87,11 @@ class SdlBackend : public Backend {
     if (visible) {
       SDL_ShowWindow(window_);
       SDL_RaiseWindow(window_);
+      // A windowed program the player wants full screen goes there once shown.
+      if (FullScreenShown() && !programFullScreen_ && !coveredByHand_ &&
+          !(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN)) {
+        ApplyWindowMode();
+      }
       if (FullScreenShown()) CoverDisplayIfUncovered();
     } else {
       SDL_HideWindow(window_);
@@ -115,34 +125,15 @@ class SdlBackend : public Backend {
 
   void ShowFrame(const PixelBuffer& frame) override {
     if (!EnsureWindow(frame.width, frame.height)) return;
-    // SDL's software renderer scales quickly only between equal 32-bit formats; other pairs
-    // take its slow per-pixel path, which costs far more than converting the frame first.
-    Uint32 format = softwareRenderer_ && !(frame.format == PixelFormat::Xrgb8888())
-                        ? 0
-                        : DirectTextureFormat(frame.format);
-    // 8-bit frames go through their palette; other layouts through 0x00RRGGBB.
-    const bool convert = !format;
-    if (convert) format = SDL_PIXELFORMAT_RGB888;
-    if (!texture_ || textureFormat_ != format || textureWidth_ != frame.width ||
-        textureHeight_ != frame.height) {
-      if (texture_) SDL_DestroyTexture(texture_);
-      texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, frame.width,
-                                   frame.height);
-      if (!texture_) {
-        std::fprintf(stderr, "SDL texture: %s\n", SDL_GetError());
-        return;
-      }
-      textureFormat_ = format;
-      textureWidth_ = frame.width;
-      textureHeight_ = frame.height;
+    if (screenshotWanted_) {
+      screenshotWanted_ = false;
+      sdl::SaveScreenshot(frame);
     }
-    if (convert) {
-      ConvertIntoTexture(frame);
+    if (renderer_) {
+      ShowOnGpu(frame);
     } else {
-      SDL_UpdateTexture(texture_, nullptr, frame.bits, frame.pitch);
+      ShowOnProcessor(frame);
     }
-    DrawScaled(frame.width, frame.height);
-    SDL_RenderPresent(renderer_);
   }
 
   void WaitForVerticalBlank() override { displayClock_.WaitForRefresh(); }
@@ -255,34 +246,36 @@ class SdlBackend : public Backend {
       LeakCheckPause pause;
       window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-      if (window_) {
-        renderer_ = sdl::CreateCheapRenderer(window_);
-        SDL_RendererInfo info;
-        softwareRenderer_ = renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
-                            (info.flags & SDL_RENDERER_SOFTWARE);
-      }
+      if (window_) renderer_ = sdl::CreateGpuRenderer(window_);
     }
     if (!window_) {
       std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
       return false;
     }
-    if (!renderer_) {
-      std::fprintf(stderr, "SDL renderer: %s\n", SDL_GetError());
-      SDL_DestroyWindow(window_);
-      window_ = nullptr;
-      return false;
+    // Without a renderer the frames go into the window's own pixels, which on X11 must then be
+    // the X server's shared memory, not an OpenGL texture of SDL's. (Other window systems
+    // without pixels of their own keep SDL's texture.)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!renderer_ && driver && SDL_strcmp(driver, "x11") == 0) {
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     windowId_ = SDL_GetWindowID(window_);
     return true;
   }
 
-  // Full screen while the program has a full-screen mode, unless the player toggled it with
-  // Alt+Enter; the same toggle puts a windowed program in full screen.
-  bool FullScreenShown() const { return programFullScreen_ != playerToggled_; }
+  // Full screen while the program has a full-screen mode, or as --window and --fullscreen
+  // chose, unless the player toggled it with Alt+Enter.
+  bool FullScreenShown() const {
+    bool wanted = settings_.startIn == StartIn::AsProgramAsks
+                      ? programFullScreen_
+                      : settings_.startIn == StartIn::FullScreen;
+    return wanted != playerToggled_;
+  }
 
   // Full screen on the desktop, or a window of the mode's (or the client area's) size.
   void ApplyWindowMode() {
     if (!window_) return;
+    windowTouched_ = true;
     if (FullScreenShown()) {
       // Shown first: a hidden window only notes the wish for full screen, which a desktop
       // without a window manager never carries out.
@@ -310,46 +303,132 @@ class SdlBackend : public Backend {
     UpdateRelativeMouse();
   }
 
-  // Converted straight into the texture's memory where its rows lie end to end, as they do for
-  // every renderer here; through a buffer otherwise.
-  void ConvertIntoTexture(const PixelBuffer& frame) {
-    void* memory = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &memory, &pitch) == 0 && pitch == frame.width * 4) {
-      sdl::FrameToXrgb(frame, static_cast<uint32_t*>(memory));
-      SDL_UnlockTexture(texture_);
+  // Without a graphics card: converted and scaled in one pass into the window's own pixels,
+  // which keep what they show from one frame to the next. The bars beside the picture are
+  // painted black only when the pixels are new, the window changed or the picture moved; of
+  // the picture only the rows that changed are drawn and sent to the window system.
+  void ShowOnProcessor(const PixelBuffer& frame) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) {
+      if (!surfaceFailed_) std::fprintf(stderr, "SDL window surface: %s\n", SDL_GetError());
+      surfaceFailed_ = true;
       return;
     }
-    if (memory) SDL_UnlockTexture(texture_);
-    converted_.resize(static_cast<size_t>(frame.width) * frame.height);
-    sdl::FrameToXrgb(frame, converted_.data());
-    SDL_UpdateTexture(texture_, nullptr, converted_.data(), frame.width * 4);
+    // A window system whose pixels are not 0x00RRGGBB gets them through a surface of that
+    // layout and SDL's conversion.
+    SDL_Surface* target = surface;
+    if (surface->format->format != SDL_PIXELFORMAT_RGB888 &&
+        surface->format->format != SDL_PIXELFORMAT_ARGB8888) {
+      if (!staging_ || staging_->w != surface->w || staging_->h != surface->h) {
+        if (staging_) SDL_FreeSurface(staging_);
+        staging_ =
+            SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888);
+        if (!staging_) return;
+      }
+      target = staging_;
+    }
+    const sdl::Area area =
+        sdl::PictureArea(frame.width, frame.height, target->w, target->h, settings_.scaling);
+    const bool everything = windowTouched_ || target != surface || surface != paintedSurface_ ||
+                            surface->pixels != paintedPixels_ || target->w != paintedWidth_ ||
+                            target->h != paintedHeight_ || area.x != paintedArea_.x ||
+                            area.y != paintedArea_.y || area.w != paintedArea_.w ||
+                            area.h != paintedArea_.h;
+    windowTouched_ = false;
+    if (everything) {
+      SDL_FillRect(target, nullptr, 0);
+      paintedSurface_ = surface;
+      paintedPixels_ = surface->pixels;
+      paintedWidth_ = target->w;
+      paintedHeight_ = target->h;
+      paintedArea_ = area;
+    }
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
+    const auto& drawn =
+        scaler_.Draw(frame, settings_.filter, static_cast<uint32_t*>(target->pixels),
+                     target->pitch / 4, area, everything);
+    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+    if (target != surface) SDL_BlitSurface(target, nullptr, surface, nullptr);
+    if (everything) {
+      SDL_UpdateWindowSurface(window_);
+      return;
+    }
+    changedRects_.clear();
+    for (const auto& rows : drawn)
+      changedRects_.push_back({area.x, rows.first, area.w, rows.count});
+    if (!changedRects_.empty()) {
+      SDL_UpdateWindowSurfaceRects(window_, changedRects_.data(),
+                                   static_cast<int>(changedRects_.size()));
+    }
   }
 
-  // The frame scaled to the renderer's real output size, whatever size the window reached,
-  // with its aspect ratio kept and black bars beside it. Only the bars are filled: clearing the
-  // whole output first would cost as much as the scaling itself in the software renderer.
-  void DrawScaled(int width, int height) {
+  // With a graphics card: the frame uploaded as it is, where the card takes its layout, and
+  // scaled there. Sharp is nearest up to the whole multiple at or above the picture's size,
+  // then linear down to it: crisp, with the borders between pixels one screen pixel wide.
+  void ShowOnGpu(const PixelBuffer& frame) {
+    Uint32 format = DirectTextureFormat(frame.format);
+    const bool convert = !format;  // 8-bit frames through their palette, others as 0x00RRGGBB
+    if (convert) format = SDL_PIXELFORMAT_RGB888;
+    if (!texture_ || textureFormat_ != format || textureWidth_ != frame.width ||
+        textureHeight_ != frame.height) {
+      if (texture_) SDL_DestroyTexture(texture_);
+      texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, frame.width,
+                                   frame.height);
+      if (!texture_) {
+        std::fprintf(stderr, "SDL texture: %s\n", SDL_GetError());
+        return;
+      }
+      textureFormat_ = format;
+      textureWidth_ = frame.width;
+      textureHeight_ = frame.height;
+    }
+    if (convert) {
+      converted_.resize(static_cast<size_t>(frame.width) * frame.height);
+      sdl::FrameToXrgb(frame, converted_.data());
+      SDL_UpdateTexture(texture_, nullptr, converted_.data(), frame.width * 4);
+    } else {
+      SDL_UpdateTexture(texture_, nullptr, frame.bits, frame.pitch);
+    }
     int outputWidth = 0, outputHeight = 0;
     if (SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0) return;
-    SDL_Rect picture = {0, 0, outputWidth, outputHeight};
-    if (int64_t{outputWidth} * height <= int64_t{outputHeight} * width) {
-      picture.h = static_cast<int>(int64_t{height} * outputWidth / width);
-    } else {
-      picture.w = static_cast<int>(int64_t{width} * outputHeight / height);
-    }
-    picture.x = (outputWidth - picture.w) / 2;
-    picture.y = (outputHeight - picture.h) / 2;
-    const SDL_Rect bars[] = {
-        {0, 0, picture.x, outputHeight},
-        {picture.x + picture.w, 0, outputWidth - picture.x - picture.w, outputHeight},
-        {0, 0, outputWidth, picture.y},
-        {0, picture.y + picture.h, outputWidth, outputHeight - picture.y - picture.h}};
+    const sdl::Area a =
+        sdl::PictureArea(frame.width, frame.height, outputWidth, outputHeight, settings_.scaling);
+    const SDL_Rect picture = {a.x, a.y, a.w, a.h};
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    for (const SDL_Rect& bar : bars) {
-      if (bar.w > 0 && bar.h > 0) SDL_RenderFillRect(renderer_, &bar);
+    SDL_RenderClear(renderer_);
+    const bool whole = a.w % frame.width == 0 && a.h % frame.height == 0;
+    SDL_Texture* shown = texture_;
+    if (settings_.filter == Filter::Sharp && !whole && a.w > frame.width) {
+      const int times = (a.w + frame.width - 1) / frame.width;
+      shown = Sharpened(frame.width * times, frame.height * times);
     }
-    SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
+    const bool nearest =
+        settings_.filter == Filter::Nearest || (settings_.filter == Filter::Sharp && whole);
+    SDL_SetTextureScaleMode(
+        texture_, nearest || shown != texture_ ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    if (shown != texture_) {
+      SDL_SetRenderTarget(renderer_, shown);
+      SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+      SDL_SetRenderTarget(renderer_, nullptr);
+    }
+    SDL_RenderCopy(renderer_, shown, nullptr, &picture);
+    SDL_RenderPresent(renderer_);
+  }
+
+  // The whole-multiple texture sharp scaling passes through (the frame's own when the card
+  // cannot render into textures), linear-filtered.
+  SDL_Texture* Sharpened(int width, int height) {
+    if (sharpened_ && sharpenedWidth_ == width && sharpenedHeight_ == height) return sharpened_;
+    if (sharpened_) SDL_DestroyTexture(sharpened_);
+    sharpened_ = SDL_RenderTargetSupported(renderer_)
+                     ? SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
+                                         SDL_TEXTUREACCESS_TARGET, width, height)
+                     : nullptr;
+    sharpenedWidth_ = width;
+    sharpenedHeight_ = height;
+    if (!sharpened_) return texture_;
+    SDL_SetTextureScaleMode(sharpened_, SDL_ScaleModeLinear);
+    return sharpened_;
   }
 
   SDL_Rect DisplayBounds() {
@@ -381,6 +460,7 @@ class SdlBackend : public Backend {
     SDL_SetWindowPosition(window_, bounds.x, bounds.y);
     SDL_SetWindowSize(window_, bounds.w, bounds.h);
     coveredByHand_ = true;
+    windowTouched_ = true;
   }
 
   // The program wants the mouse to itself unless it shows a pointer in a window.
@@ -431,6 +511,8 @@ class SdlBackend : public Backend {
         break;
       case SDL_WINDOWEVENT:
         if (e.window.windowID != windowId_) break;
+        // Shown, exposed, moved, resized: the next frame is drawn and sent whole.
+        windowTouched_ = true;
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
             events::CloseRequested();
@@ -456,6 +538,11 @@ class SdlBackend : public Backend {
         SDL_Scancode sc = e.key.keysym.scancode;
         bool enter = sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER;
         // Alt+Enter belongs to the window, not the program.
+        if (sc == SDL_SCANCODE_F12) {
+          // So does F12: a screenshot of the next frame shown.
+          if (down && !e.key.repeat) screenshotWanted_ = true;
+          break;
+        }
         if (enter && (e.key.keysym.mod & KMOD_ALT)) {
           if (down && !e.key.repeat) {
             playerToggled_ = !playerToggled_;
@@ -529,8 +616,23 @@ class SdlBackend : public Backend {
   Uint32 textureFormat_ = 0;
   int textureWidth_ = 0;
   int textureHeight_ = 0;
-  bool softwareRenderer_ = false;
+  SDL_Texture* sharpened_ = nullptr;
+  int sharpenedWidth_ = 0;
+  int sharpenedHeight_ = 0;
   std::vector<uint32_t> converted_;
+
+  const PresentSettings settings_ = CurrentPresentSettings();
+  sdl::PictureScaler scaler_;
+  SDL_Surface* staging_ = nullptr;  // for window pixels of another layout
+  bool surfaceFailed_ = false;
+  SDL_Surface* paintedSurface_ = nullptr;  // the window pixels whose bars are painted
+  void* paintedPixels_ = nullptr;
+  bool windowTouched_ = true;  // a window event came since the last frame
+  std::vector<SDL_Rect> changedRects_;
+  int paintedWidth_ = 0;
+  int paintedHeight_ = 0;
+  sdl::Area paintedArea_;
+  bool screenshotWanted_ = false;
 
   bool programFullScreen_ = false;  // the program set a full-screen mode
   bool playerToggled_ = false;      // the player pressed Alt+Enter (an odd number of times)

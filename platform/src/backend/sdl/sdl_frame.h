@@ -1,4 +1,4 @@
-// Frames as the 0x00RRGGBB pixels that SDL's software renderer scales quickly.
+// Frames as 0x00RRGGBB pixels, for renderers without a texture format of their own.
 #ifndef QV_PLATFORM_BACKEND_SDL_SDL_FRAME_H
 #define QV_PLATFORM_BACKEND_SDL_SDL_FRAME_H
 

@@ -26,18 +26,15 @@ bool OpenGlRunsInSoftware(SDL_Renderer* renderer) {
 
 }  // namespace
 
-SDL_Renderer* CreateCheapRenderer(SDL_Window* window) {
+SDL_Renderer* CreateGpuRenderer(SDL_Window* window) {
+  const char* chosen = SDL_getenv("SDL_RENDER_DRIVER");
+  const bool named = chosen && *chosen;
+  if (named && SDL_strcasecmp(chosen, "software") == 0) return nullptr;
   // No vsync: flips are paced to the emulated display's 60 Hz, not the monitor's rate.
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-  const char* chosen = SDL_getenv("SDL_RENDER_DRIVER");
-  if (renderer && !(chosen && *chosen) && OpenGlRunsInSoftware(renderer)) {
+  if (renderer && !named && OpenGlRunsInSoftware(renderer)) {
     SDL_DestroyRenderer(renderer);
     renderer = nullptr;
-  }
-  if (!renderer) {
-    // The software renderer's window surface would otherwise be an OpenGL texture again.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   }
   return renderer;
 }

@@ -510,12 +510,40 @@ void TestGetDC(IDirectDraw4* dd) {
   surface->Release();
 }
 
+// IDirectDraw and IDirectDraw4 of one object count their references separately; the object
+// lives while either is held. Evidence: Wine's ddraw/tests/refcount.c test_iface_refcnt, which
+// passes on Windows ("All interfaces now have refcount 1", "it only affects the AddRefed
+// interface").
+void TestInterfaceReferences() {
+  IDirectDraw* first = nullptr;
+  ok(DirectDrawCreate(nullptr, &first, nullptr) == DD_OK && first, "DirectDrawCreate\n");
+  if (!first) return;
+  IDirectDraw4* dd = nullptr;
+  ok(first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd)) == DD_OK && dd,
+     "QueryInterface(IID_IDirectDraw4)\n");
+  if (!dd) return;
+  ok(Refs(first) == 1 && Refs(dd) == 1, "counts after QueryInterface: %u and %u\n", Refs(first),
+     Refs(dd));
+  dd->AddRef();
+  ok(Refs(first) == 1 && Refs(dd) == 2, "AddRef of IDirectDraw4 gave %u and %u\n", Refs(first),
+     Refs(dd));
+  IDirectDraw* again = nullptr;
+  ok(dd->QueryInterface(IID_IDirectDraw, reinterpret_cast<void**>(&again)) == DD_OK &&
+         again == first && Refs(first) == 2 && Refs(dd) == 2,
+     "QueryInterface(IID_IDirectDraw) gave %u and %u\n", Refs(first), Refs(dd));
+  ok(again->Release() == 1 && first->Release() == 0, "IDirectDraw released\n");
+  // The object lives on through IDirectDraw4 alone.
+  ok(dd->SetCooperativeLevel(window, DDSCL_NORMAL) == DD_OK, "the object went with IDirectDraw\n");
+  ok(dd->Release() == 1 && dd->Release() == 0, "IDirectDraw4 released\n");
+}
+
 }  // namespace
 
 void RunDirectDraw() {
   window = conform::MakeWindow(800, 600);
   ok(window != nullptr, "window\n");
   TestCooperativeLevels();
+  TestInterfaceReferences();
   IDirectDraw4* dd = Create();
   ok(dd != nullptr, "DirectDraw object\n");
   if (!dd) return;

@@ -205,6 +205,7 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   bool lost_ = false;
   bool locked_ = false;
   HDC dc_ = nullptr;
+  PALETTEENTRY dcColors_[256] = {};  // the colour table dc_ draws with
   Key srcKey_;
   Key dstKey_;
   PaletteObject* palette_ = nullptr;

@@ -510,12 +510,141 @@ void TestGetDC(IDirectDraw4* dd) {
   surface->Release();
 }
 
+// IDirectDraw and IDirectDraw4 of one object count their references separately; the object
+// lives while either is held. Evidence: Wine's ddraw/tests/refcount.c test_iface_refcnt, which
+// passes on Windows ("All interfaces now have refcount 1", "it only affects the AddRefed
+// interface").
+void TestInterfaceReferences() {
+  IDirectDraw* first = nullptr;
+  ok(DirectDrawCreate(nullptr, &first, nullptr) == DD_OK && first, "DirectDrawCreate\n");
+  if (!first) return;
+  IDirectDraw4* dd = nullptr;
+  ok(first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&dd)) == DD_OK && dd,
+     "QueryInterface(IID_IDirectDraw4)\n");
+  if (!dd) return;
+  ok(Refs(first) == 1 && Refs(dd) == 1, "counts after QueryInterface: %u and %u\n", Refs(first),
+     Refs(dd));
+  dd->AddRef();
+  ok(Refs(first) == 1 && Refs(dd) == 2, "AddRef of IDirectDraw4 gave %u and %u\n", Refs(first),
+     Refs(dd));
+  IDirectDraw* again = nullptr;
+  ok(dd->QueryInterface(IID_IDirectDraw, reinterpret_cast<void**>(&again)) == DD_OK &&
+         again == first && Refs(first) == 2 && Refs(dd) == 2,
+     "QueryInterface(IID_IDirectDraw) gave %u and %u\n", Refs(first), Refs(dd));
+  ok(again->Release() == 1 && first->Release() == 0, "IDirectDraw released\n");
+  // The object lives on through IDirectDraw4 alone.
+  ok(dd->SetCooperativeLevel(window, DDSCL_NORMAL) == DD_OK, "the object went with IDirectDraw\n");
+  ok(dd->Release() == 1 && dd->Release() == 0, "IDirectDraw4 released\n");
+}
+
+IDirectDrawSurface4* EightBitOffscreen(IDirectDraw4* dd) {
+  DDSURFACEDESC2 d = Desc();
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  d.dwWidth = 64;
+  d.dwHeight = 32;
+  d.ddpfPixelFormat.dwSize = sizeof d.ddpfPixelFormat;
+  d.ddpfPixelFormat.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
+  d.ddpfPixelFormat.dwRGBBitCount = 8;
+  IDirectDrawSurface4* surface = nullptr;
+  return SUCCEEDED(dd->CreateSurface(&d, &surface, nullptr)) ? surface : nullptr;
+}
+
+BYTE IndexAt(IDirectDrawSurface4* surface, int x, int y) {
+  DDSURFACEDESC2 d = Desc();
+  if (FAILED(surface->Lock(nullptr, &d, DDLOCK_WAIT, nullptr))) return 0xEE;
+  BYTE value = static_cast<const BYTE*>(d.lpSurface)[y * d.lPitch + x];
+  surface->Unlock(nullptr);
+  return value;
+}
+
+// GDI on 8-bit surfaces. The DC takes the colour table of the palette attached when GetDC is
+// called (changing the palette reaches the next DC, not the current one); without a palette of
+// its own, in an 8-bit display mode, a surface's DC takes the primary's. SetPixel, fills and
+// text write the table's index of their colour. Evidence: Wine's ddraw/tests/ddraw4.c
+// test_palette_gdi, which passes on Windows. Without any palette outside an 8-bit mode Windows'
+// drivers differ (same test), so that case is not checked.
+void TestGetDCEightBits(IDirectDraw4* dd) {
+  PALETTEENTRY entries[256];
+  std::memset(entries, 0, sizeof entries);
+  entries[1] = PALETTEENTRY{0xC0, 0x10, 0x10, 0};
+  entries[2] = PALETTEENTRY{0x10, 0xC0, 0x10, 0};
+  entries[3] = PALETTEENTRY{0x10, 0x10, 0xC0, 0};
+  entries[4] = PALETTEENTRY{0x13, 0x14, 0x15, 0};
+  IDirectDrawPalette* palette = nullptr;
+  ok(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr) == DD_OK,
+     "CreatePalette\n");
+  IDirectDrawSurface4* surface = EightBitOffscreen(dd);
+  ok(surface != nullptr, "8-bit offscreen surface\n");
+  if (!palette || !surface) return;
+  Fill(surface, 4);
+  HDC dc = nullptr;
+  ok(surface->SetPalette(palette) == DD_OK && surface->GetDC(&dc) == DD_OK && dc,
+     "GetDC of an 8-bit surface with a palette\n");
+  if (!dc) return;
+  ok(GetPixel(dc, 0, 0) == RGB(0x13, 0x14, 0x15), "GetPixel of index 4 gave %06x\n",
+     GetPixel(dc, 0, 0));
+  ok(SetPixel(dc, 1, 1, RGB(0x12, 0xBE, 0x11)) == RGB(0x10, 0xC0, 0x10),
+     "SetPixel of a near colour gave %06x\n", GetPixel(dc, 1, 1));
+  RECT r = {10, 0, 20, 10};
+  HBRUSH blue = CreateSolidBrush(RGB(0x10, 0x10, 0xC0));
+  FillRect(dc, &r, blue);
+  DeleteObject(blue);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0xC0, 0x10, 0x10));
+  TextOutA(dc, 30, 4, "W", 1);
+  // A change to the palette does not reach the DC already given out.
+  PALETTEENTRY grey = {0x80, 0x80, 0x80, 0};
+  palette->SetEntries(0, 4, 1, &grey);
+  ok(GetPixel(dc, 0, 0) == RGB(0x13, 0x14, 0x15), "the open DC took the new entry: %06x\n",
+     GetPixel(dc, 0, 0));
+  ok(surface->ReleaseDC(dc) == DD_OK, "ReleaseDC\n");
+  ok(IndexAt(surface, 1, 1) == 2, "SetPixel wrote index %u\n", IndexAt(surface, 1, 1));
+  ok(IndexAt(surface, 10, 0) == 3 && IndexAt(surface, 19, 9) == 3 && IndexAt(surface, 20, 9) == 4,
+     "FillRect wrote index %u\n", IndexAt(surface, 10, 0));
+  int red = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 30; x < 64; ++x) red += IndexAt(surface, x, y) == 1;
+  ok(red > 5, "no text of index 1 in the surface\n");
+  ok(surface->GetDC(&dc) == DD_OK && GetPixel(dc, 0, 0) == RGB(0x80, 0x80, 0x80),
+     "the next DC did not take the new entry\n");
+  surface->ReleaseDC(dc);
+  surface->Release();
+
+  // In an 8-bit mode a surface without a palette draws with the primary's.
+  ok(dd->SetDisplayMode(640, 480, 8, 0, 0) == DD_OK, "SetDisplayMode 640 x 480 x 8\n");
+  DDSURFACEDESC2 d = Desc();
+  d.dwFlags = DDSD_CAPS;
+  d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  IDirectDrawSurface4* primary = nullptr;
+  ok(dd->CreateSurface(&d, &primary, nullptr) == DD_OK && primary, "8-bit primary\n");
+  surface = EightBitOffscreen(dd);
+  if (primary && surface) {
+    primary->SetPalette(palette);
+    Fill(surface, 2);
+    dc = nullptr;
+    ok(surface->GetDC(&dc) == DD_OK && GetPixel(dc, 0, 0) == RGB(0x10, 0xC0, 0x10),
+       "without its own palette: index 2 is %06x\n", dc ? GetPixel(dc, 0, 0) : 0);
+    if (dc) {
+      SetPixel(dc, 1, 0, RGB(0xC0, 0x10, 0x10));
+      surface->ReleaseDC(dc);
+    }
+    ok(IndexAt(surface, 1, 0) == 1, "SetPixel without its own palette wrote index %u\n",
+       IndexAt(surface, 1, 0));
+  }
+  if (surface) surface->Release();
+  if (primary) primary->Release();
+  ok(palette->Release() == 0, "palette's last reference\n");
+  ok(dd->SetDisplayMode(800, 600, 16, 0, 0) == DD_OK, "back to 16 bits\n");
+}
+
 }  // namespace
 
 void RunDirectDraw() {
   window = conform::MakeWindow(800, 600);
   ok(window != nullptr, "window\n");
   TestCooperativeLevels();
+  TestInterfaceReferences();
   IDirectDraw4* dd = Create();
   ok(dd != nullptr, "DirectDraw object\n");
   if (!dd) return;
@@ -526,6 +655,7 @@ void RunDirectDraw() {
   TestClipper(dd);
   TestPalettes(dd);
   TestGetDC(dd);
+  TestGetDCEightBits(dd);
   ok(dd->RestoreDisplayMode() == DD_OK, "RestoreDisplayMode\n");
   ok(dd->SetCooperativeLevel(window, DDSCL_NORMAL) == DD_OK, "normal\n");
   ok(dd->Release() == 0, "last reference\n");

@@ -398,6 +398,104 @@ void TestFonts() {
   ok(DeleteObject(em) && DeleteObject(cell), "DeleteObject of fonts\n");
 }
 
+// Writes a run-length BMP with a grey colour table (entry i is RGB(i, i, i)).
+bool WriteRleFile(const char* path, int width, int height, int bits, const unsigned char* data,
+                  unsigned size) {
+  const unsigned colors = 1u << bits, offset = 54 + 4 * colors;
+  unsigned char header[54 + 4 * 256];
+  std::memset(header, 0, sizeof header);
+  auto put32 = [&](int at, unsigned value) {
+    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  header[0] = 'B';
+  header[1] = 'M';
+  put32(2, offset + size);
+  put32(10, offset);
+  put32(14, 40);
+  put32(18, width);
+  put32(22, height);
+  header[26] = 1;
+  header[28] = static_cast<unsigned char>(bits);
+  put32(30, bits == 8 ? BI_RLE8 : BI_RLE4);
+  put32(34, size);
+  for (unsigned i = 0; i < colors; ++i) put32(54 + 4 * i, i * 0x010101u);
+  FILE* out = std::fopen(path, "wb");
+  if (!out) return false;
+  bool written =
+      std::fwrite(header, 1, offset, out) == offset && std::fwrite(data, 1, size, out) == size;
+  return std::fclose(out) == 0 && written;
+}
+
+// Loads a run-length file as the game does and draws it on a black canvas of its size.
+bool DrawRleFile(const char* path, Canvas& canvas, int width, int height) {
+  HBITMAP bitmap = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!bitmap) return false;
+  HDC source = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(source, bitmap);
+  bool drawn = BitBlt(canvas.dc, 0, 0, width, height, source, 0, 0, SRCCOPY) != 0;
+  SelectObject(source, old);
+  DeleteDC(source);
+  DeleteObject(bitmap);
+  return drawn;
+}
+
+// Run-length BMP files as Windows reads them: runs past the row's end are cut at the edge,
+// deltas skip pixels without an end of line, absolute runs are padded to 16 bits. The RLE8 and
+// RLE4 streams are Wine's (gdi32/tests/bitmap.c test_SetDIBits_RLE8 and _RLE4, which pass on
+// Windows); the odd-width one is how ImageMagick writes a 15-pixel-wide ball (each row one
+// pixel longer), which Windows draws ignoring the extra pixel.
+void TestRleFiles() {
+  char path[MAX_PATH];
+  DWORD length = GetTempPathA(sizeof path - 16, path);
+  std::strcpy(path + length, "conform-rle.bmp");
+  const DWORD black = 0;
+  auto grey = [](DWORD i) { return i * 0x010101u; };
+
+  const unsigned char rle8[] = {0x03, 0x02, 0x04, 0xf0, 0x00, 0x00,  // 2 2 2 f0 f0 f0 f0, eol
+                                0x00, 0x03, 0x04, 0x05, 0x06, 0x00,  // 4 5 6, pad
+                                0x00, 0x02, 0x01, 0x02, 0x05, 0x80,  // delta 1, 2; five 80
+                                0x00, 0x01};                         // end of bitmap
+  Canvas eight(8, 8, black);
+  ok(WriteRleFile(path, 8, 8, 8, rle8, sizeof rle8) && DrawRleFile(path, eight, 8, 8),
+     "RLE8 file not loaded\n");
+  // Canvas rows are top-down: the file's bottom row is row 7.
+  const DWORD bottom8[7] = {2, 2, 2, 0xf0, 0xf0, 0xf0, 0xf0};
+  int wrong = 0;
+  for (int x = 0; x < 7; ++x) wrong += eight.At(x, 7) != grey(bottom8[x]);
+  for (int x = 0; x < 3; ++x) wrong += eight.At(x, 6) != grey(4 + x);
+  ok(wrong == 0, "RLE8: %d pixels differ in the bottom rows\n", wrong);
+  ok(eight.Count(grey(0x80), 0, 0, 8, 8) == 4 && eight.Count(grey(0x80), 4, 4, 8, 5) == 4,
+     "RLE8: the run after the delta is not at x 4..7 of row 3\n");
+
+  const unsigned char rle4[] = {0x03, 0x52, 0x07, 0x68, 0x00, 0x00,  // 5 2 5 6 8 6 8 6 (8 6)
+                                0x00, 0x03, 0x14, 0x50, 0x00, 0x05,  // 1 4 5, then
+                                0x79, 0xfd, 0xb0, 0x00, 0x00, 0x00,  // 7 9 f d b, pad, eol
+                                0x00, 0x02, 0x01, 0x02, 0x05, 0x87,  // delta 1, 2; 8 7 8 7 8
+                                0x00, 0x01};
+  Canvas four(8, 8, black);
+  ok(WriteRleFile(path, 8, 8, 4, rle4, sizeof rle4) && DrawRleFile(path, four, 8, 8),
+     "RLE4 file not loaded\n");
+  const DWORD rows4[2][8] = {{5, 2, 5, 6, 8, 6, 8, 6}, {1, 4, 5, 7, 9, 15, 13, 11}};
+  wrong = 0;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 8; ++x) wrong += four.At(x, 7 - y) != grey(rows4[y][x]);
+  for (int x = 1; x < 6; ++x) wrong += four.At(x, 3) != grey((x & 1) ? 8 : 7);
+  ok(wrong == 0, "RLE4: %d pixels differ\n", wrong);
+
+  const unsigned char odd[] = {0x02, 0x09, 0x02, 0x07, 0x00, 0x00,  // 9 9 7 (7)
+                               0x01, 0x03, 0x01, 0x05, 0x02, 0x03,  // 3 5 3 (3)
+                               0x00, 0x01};
+  Canvas three(3, 2, black);
+  ok(WriteRleFile(path, 3, 2, 8, odd, sizeof odd) && DrawRleFile(path, three, 3, 2),
+     "an odd-width RLE8 file with one pixel more a row was refused\n");
+  ok(three.At(0, 1) == grey(9) && three.At(1, 1) == grey(9) && three.At(2, 1) == grey(7) &&
+         three.At(0, 0) == grey(3) && three.At(1, 0) == grey(5) && three.At(2, 0) == grey(3),
+     "odd width: rows %06x %06x %06x / %06x %06x %06x\n", three.At(0, 0), three.At(1, 0),
+     three.At(2, 0), three.At(0, 1), three.At(1, 1), three.At(2, 1));
+  DeleteFileA(path);
+}
+
 }  // namespace
 
 void RunGdi() {
@@ -408,4 +506,5 @@ void RunGdi() {
   TestMirroring();
   TestLoadImage();
   TestFonts();
+  TestRleFiles();
 }

@@ -37,7 +37,7 @@ class ComObject : public Interface {
     if (!ppvObj) return names_.nullOut;
     *ppvObj = IsEqualGUID(riid, IID_IUnknown) ? static_cast<Interface*>(this) : Find(riid);
     if (!*ppvObj) return E_NOINTERFACE;
-    ++refs_;
+    RetainInterface(*ppvObj);
     return S_OK;
   }
   STDMETHOD_(ULONG, AddRef)() override {
@@ -64,6 +64,12 @@ class ComObject : public Interface {
   virtual void* Find(REFIID riid) = 0;
   // What happens when the count reaches zero; most objects delete themselves.
   virtual void LastReferenceGone() { delete this; }
+  // The reference QueryInterface takes for the interface it hands out: the object's one count,
+  // unless an interface keeps its own.
+  virtual void RetainInterface(void* iface) {
+    (void)iface;
+    ++refs_;
+  }
 
  private:
   ComNames names_;

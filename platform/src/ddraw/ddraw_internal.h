@@ -205,6 +205,7 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   bool lost_ = false;
   bool locked_ = false;
   HDC dc_ = nullptr;
+  PALETTEENTRY dcColors_[256] = {};  // the colour table dc_ draws with
   Key srcKey_;
   Key dstKey_;
   PaletteObject* palette_ = nullptr;
@@ -277,6 +278,10 @@ class DirectDrawObject : public ComObject<IDirectDraw4> {
 
   // The object as the first interface, IDirectDraw, which forwards to this one.
   IDirectDraw* V1() { return &v1_; }
+  // DirectDrawCreate's object: held once through IDirectDraw, not at all through IDirectDraw4.
+  static DirectDrawObject* Create();
+  // Called when one of the interfaces' counts reaches zero: the object goes with the last.
+  void InterfaceReleased();
   bool Exclusive() const { return TheDisplay().exclusiveOwner == this; }
   HWND Window() const { return window_; }
   bool CooperativeLevelSet() const { return cooperativeSet_; }
@@ -290,6 +295,8 @@ class DirectDrawObject : public ComObject<IDirectDraw4> {
 
  private:
   void* Find(REFIID riid) override;
+  void LastReferenceGone() override { InterfaceReleased(); }
+  void RetainInterface(void* iface) override;
   // Gives the desktop's mode back to the display when this object changed it.
   void GiveBackDisplayMode();
   unsigned serial_;

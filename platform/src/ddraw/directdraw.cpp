@@ -131,6 +131,26 @@ DirectDrawObject::~DirectDrawObject() {
   }
 }
 
+DirectDrawObject* DirectDrawObject::Create() {
+  auto* object = new DirectDrawObject();
+  object->v1_.Retain();
+  object->Drop();  // IDirectDraw4 starts unheld (its count was 1 from construction)
+  return object;
+}
+
+void DirectDrawObject::InterfaceReleased() {
+  if (References() == 0 && v1_.References() == 0) delete this;
+}
+
+// IDirectDraw and IDirectDraw4 count their references separately, as on Windows.
+void DirectDrawObject::RetainInterface(void* iface) {
+  if (iface == V1()) {
+    v1_.Retain();
+  } else {
+    Retain();
+  }
+}
+
 void* DirectDrawObject::Find(REFIID riid) {
   if (IsEqualGUID(riid, IID_IDirectDraw4)) return static_cast<IDirectDraw4*>(this);
   if (IsEqualGUID(riid, IID_IDirectDraw)) return V1();
@@ -528,8 +548,7 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
   if (!lplpDD) return DDERR_INVALIDPARAMS;
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (lpGUID && !flagValue && !IsEqualGUID(*lpGUID, GUID_NULL)) return DDERR_INVALIDDIRECTDRAWGUID;
-  auto* object = new plat::ddraw::DirectDrawObject();
-  *lplpDD = object->V1();
+  *lplpDD = plat::ddraw::DirectDrawObject::Create()->V1();
   return DD_OK;
 }
 

@@ -44,12 +44,15 @@ HRESULT DirectDrawV1::QueryInterface(REFIID riid, LPVOID* ppvObj) {
 
 ULONG DirectDrawV1::AddRef() {
   QV_ENTRY_OR_RETURN("IDirectDraw::AddRef");
-  return o_.AddRef();
+  return ++refs_;
 }
 
 ULONG DirectDrawV1::Release() {
   QV_ENTRY_OR_RETURN("IDirectDraw::Release");
-  return o_.Release();
+  if (refs_ == 0) return 0;
+  const ULONG left = --refs_;
+  if (left == 0) o_.InterfaceReleased();
+  return left;
 }
 
 HRESULT DirectDrawV1::Compact() {

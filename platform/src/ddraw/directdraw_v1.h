@@ -1,7 +1,8 @@
 // IDirectDraw, the first interface of the DirectDraw object: each method opens its own entry
 // line and hands the call to the object's IDirectDraw4 method, converting the older structures
 // where the two differ. A call through it therefore shows as two lines, this one's and
-// IDirectDraw4's.
+// IDirectDraw4's. As on Windows, it keeps its own reference count: the object lives while
+// either interface is held.
 #ifndef QV_PLATFORM_DDRAW_DIRECTDRAW_V1_H
 #define QV_PLATFORM_DDRAW_DIRECTDRAW_V1_H
 
@@ -14,6 +15,9 @@ class DirectDrawObject;
 class DirectDrawV1 final : public IDirectDraw {
  public:
   explicit DirectDrawV1(DirectDrawObject& object) : o_(object) {}
+
+  ULONG References() const { return refs_; }
+  void Retain() { ++refs_; }
 
   STDMETHOD(QueryInterface)(REFIID riid, LPVOID* ppvObj) override;
   STDMETHOD_(ULONG, AddRef)() override;
@@ -44,6 +48,7 @@ class DirectDrawV1 final : public IDirectDraw {
 
  private:
   DirectDrawObject& o_;
+  ULONG refs_ = 0;
 };
 
 }  // namespace plat::ddraw

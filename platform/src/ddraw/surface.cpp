@@ -860,7 +860,14 @@ HRESULT SurfaceObject::GetDC(HDC* out) {
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
   Settle();
-  HDC dc = gdi::CreateDCForPixels(Buffer());
+  // The DC draws with the colour table of this moment, as on Windows: a later change to the
+  // palette reaches the next DC, not this one.
+  PixelBuffer pixels = Buffer();
+  if (pixels.palette) {
+    std::memcpy(dcColors_, pixels.palette, sizeof dcColors_);
+    pixels.palette = dcColors_;
+  }
+  HDC dc = gdi::CreateDCForPixels(pixels);
   if (!dc) return DDERR_CANTCREATEDC;
   dc_ = dc;
   *out = dc;

@@ -32,57 +32,54 @@ bool ValidMasks(uint32_t r, uint32_t g, uint32_t b, uint32_t bits) {
 }
 
 // Run-length data, bottom row first. Fills `rows` (8-bit indexes, `stride` bytes a row,
-// bottom row at index 0). Runs that leave their row or the image, and data that ends before
-// the last row, are refused.
-bool DecodeRle(const uint8_t* data, size_t size, bool rle4, int32_t width, int32_t height,
+// bottom row at index 0). Decodes as Windows draws such data: pixels a run puts past the
+// right edge are dropped (encoders such as ImageMagick write odd-width rows one pixel longer),
+// a delta stops at the right edge, and the picture ends at the end-of-bitmap mark, at an
+// end-of-line or delta that leaves the top row, or where the data runs out. Pixels no run
+// reaches keep index 0.
+void DecodeRle(const uint8_t* data, size_t size, bool rle4, int32_t width, int32_t height,
                uint8_t* rows, size_t stride) {
   size_t pos = 0;
   int32_t x = 0, y = 0;
-  auto put = [&](uint8_t index) {
-    rows[static_cast<size_t>(y) * stride + static_cast<size_t>(x)] = index;
-    ++x;
+  // Writes `count` pixels from x on, the i-th from `index(i)`, keeping those inside the row.
+  auto put = [&](int32_t count, auto index) {
+    int32_t inside = count < width - x ? count : width - x;
+    uint8_t* row = rows + static_cast<size_t>(y) * stride;
+    for (int32_t i = 0; i < inside; ++i) row[x + i] = index(i);
+    x += inside;
   };
-  while (true) {
-    if (pos >= size) return y >= height;  // a stream may end after its last row's end-of-line
-    if (size - pos < 2) return false;
-    uint8_t count = data[pos], value = data[pos + 1];
+  while (size - pos >= 2) {
+    const uint8_t count = data[pos], value = data[pos + 1];
     pos += 2;
-    if (count > 0) {
-      if (y >= height || count > width - x) return false;
-      for (int i = 0; i < count; ++i) {
-        put(rle4 ? static_cast<uint8_t>((i & 1) ? (value & 0x0F) : (value >> 4)) : value);
-      }
+    if (count > 0) {  // encoded run: one index, or two alternating nibbles
+      put(count, [&](int32_t i) {
+        return rle4 ? static_cast<uint8_t>((i & 1) ? (value & 0x0F) : (value >> 4)) : value;
+      });
       continue;
     }
-    switch (value) {
-      case 0:  // end of line
-        x = 0;
-        ++y;
-        if (y > height) return false;
-        break;
-      case 1:  // end of bitmap
-        return true;
-      case 2: {  // delta: move right and up
-        if (size - pos < 2) return false;
-        int32_t dx = data[pos], dy = data[pos + 1];
-        pos += 2;
-        if (dx > width - x || dy > height - y) return false;
-        x += dx;
-        y += dy;
-        if (y == height && x > 0) return false;
-        break;
-      }
-      default: {  // absolute: `value` literal indexes, padded to a 16-bit boundary
-        size_t bytes = rle4 ? (value + 1u) / 2 : value;
-        size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
-        if (y >= height || value > width - x || size - pos < padded) return false;
-        for (int i = 0; i < value; ++i) {
-          uint8_t b = data[pos + (rle4 ? i / 2 : i)];
-          put(rle4 ? static_cast<uint8_t>((i & 1) ? (b & 0x0F) : (b >> 4)) : b);
-        }
-        pos += padded;
-        break;
-      }
+    if (value == 0) {  // end of line
+      x = 0;
+      if (++y >= height) return;
+    } else if (value == 1) {  // end of bitmap
+      return;
+    } else if (value == 2) {  // delta: move right and up
+      if (size - pos < 2) return;
+      const int32_t dx = data[pos], dy = data[pos + 1];
+      pos += 2;
+      x = dx < width - x ? x + dx : width;
+      y += dy;
+      if (y >= height) return;
+    } else {  // absolute: `value` literal indexes, padded to a 16-bit boundary
+      const size_t bytes = rle4 ? (value + 1u) / 2 : value;
+      if (size - pos < bytes) return;
+      const uint8_t* literal = data + pos;
+      put(value, [&](int32_t i) {
+        if (!rle4) return literal[i];
+        const uint8_t b = literal[i / 2];
+        return static_cast<uint8_t>((i & 1) ? (b & 0x0F) : (b >> 4));
+      });
+      pos += bytes + (bytes & 1);
+      if (pos > size) return;
     }
   }
 }
@@ -185,9 +182,7 @@ std::unique_ptr<Bitmap> DecodeDib(const DibHeader& h, const PALETTEENTRY* palett
   const size_t stride = static_cast<size_t>(DibStride(static_cast<uint64_t>(h.width), 8));
 
   if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
-    if (!DecodeRle(data, size, h.compression == BI_RLE4, h.width, h.height, rows, stride)) {
-      return nullptr;
-    }
+    DecodeRle(data, size, h.compression == BI_RLE4, h.width, h.height, rows, stride);
     return bitmap;
   }
 
@@ -237,11 +232,10 @@ std::unique_ptr<Bitmap> ReadBmp(const uint8_t* data, size_t size) {
   ReadColorTable(h, data + tableStart, palette);
 
   size_t available = size - static_cast<size_t>(pixelStart);
-  if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
-    if (h.sizeImage) {
-      if (h.sizeImage > available) return nullptr;
-      available = h.sizeImage;
-    }
+  // Run-length data ends at its declared size, or at the end of the file if that comes first.
+  if ((h.compression == BI_RLE8 || h.compression == BI_RLE4) && h.sizeImage &&
+      h.sizeImage < available) {
+    available = h.sizeImage;
   }
   return DecodeDib(h, palette, data + pixelStart, available);
 }

@@ -4,6 +4,7 @@
 
 #include "core/input_state.h"
 #include "core/last_error.h"
+#include "core/settings.h"
 
 namespace plat {
 
@@ -18,6 +19,7 @@ void ResetServices() {
   kernel::ResetFiles();
   kernel::ResetTimerPeriods();
   ResetInput();
+  SetPresentSettings(PresentSettings());  // the player's options of an earlier start
   SetError(ERROR_SUCCESS);
 }
 

@@ -408,6 +408,12 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, D
   changedMode_ = true;
   CurrentBackend().DisplayModeChanged(d.width, d.height, d.bitsPerPixel, Exclusive());
   if (oldW != d.width || oldH != d.height || oldBpp != d.bitsPerPixel) LoseVideoMemory();
+  // The exclusive window covers the new screen, as on Windows (Wine's ddraw4.c,
+  // test_coop_level_mode_set: GetWindowRect gives (0, 0, width, height) after the change).
+  if (Exclusive() && d.exclusiveWindow) {
+    SetWindowPos(d.exclusiveWindow, nullptr, 0, 0, d.width, d.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   return DD_OK;
 }
 

@@ -76,15 +76,30 @@ cp "$build/game/quorvane.exe" "$game/"
   for row in 6 7 8 9 10 11; do echo "0000000000000000"; done
 } | sed 's/$/\r/' >"$game/level1.txt"
 echo "== quorvane.exe on a one-brick level"
-set +e
+# The game is started by cmd's "start /wait", which reports the exit code the program gave
+# ExitProcess. Wine itself, on a loaded machine, sometimes dies on its way out of a process that
+# leaves an exclusive DirectDraw object and DirectInput devices to the end (SIGKILL, SIGSEGV or a
+# glibc heap check, with no Wine error output); the same happens to a ten-line program that does
+# only that, so it is not the game's fault. The Windows exit code survives it. A fault of the
+# program itself still fails here: an unhandled exception gives its code (0xC0000005 ...) and
+# Wine's "Unhandled" report, and a hang runs into the timeout.
+printf '@start /wait quorvane.exe\r\n@echo exit code %%errorlevel%%\r\n' >"$game/run.bat"
 wine_log="$build/wine-game.log"
-(cd "$game" && timeout 60 wine quorvane.exe >/dev/null 2>"$wine_log")
-code=$?
-set -e
-if [ "$code" -eq 1 ]; then
+# Rarely Wine takes cmd down with it and no exit code comes back at all, with no error output
+# either; that run alone is tried once more.
+for attempt in 1 2; do
+  set +e
+  out="$(cd "$game" && timeout 60 wine cmd /c run.bat 2>"$wine_log" | tr -d '\r')"
+  set -e
+  code="$(printf '%s\n' "$out" | sed -n 's/^exit code \(-\{0,1\}[0-9]*\)$/\1/p' | tail -n 1)"
+  if [ -n "$code" ] || [ -s "$wine_log" ]; then break; fi
+  echo "quorvane.exe: Wine gave no exit code and no error output (attempt $attempt)"
+done
+if [ "$code" = "1" ] && ! grep -q "Unhandled" "$wine_log"; then
   echo "quorvane.exe cleared the level: exit code 1"
 else
-  echo "quorvane.exe ended with exit code $code (1 expected); Wine's error output ($wine_log):"
+  echo "quorvane.exe ended with exit code ${code:-unknown} (1 expected); Wine's error output" \
+    "($wine_log):"
   tail -n 50 "$wine_log"
   failed=1
 fi

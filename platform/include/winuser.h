@@ -107,6 +107,10 @@ typedef struct tagCREATESTRUCTA {
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
 
+// GetSystemMetrics
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
 // GetWindowLong
 #define GWL_WNDPROC (-4)
 #define GWL_HINSTANCE (-6)
@@ -234,6 +238,7 @@ typedef struct tagCURSORINFO {
 #define DT_SINGLELINE 0x00000020
 #define DT_EXPANDTABS 0x00000040
 #define DT_NOCLIP 0x00000100
+#define DT_EXTERNALLEADING 0x00000200
 #define DT_CALCRECT 0x00000400
 #define DT_NOPREFIX 0x00000800
 
@@ -343,6 +348,8 @@ BOOL WINAPI UpdateWindow(HWND hWnd);
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
 HMENU WINAPI GetMenu(HWND hWnd);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+// The screen's size in pixels (the current display mode); other indices answer 0.
+int WINAPI GetSystemMetrics(int nIndex);
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
 BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint);

@@ -428,6 +428,16 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, D
   changedMode_ = true;
   CurrentBackend().DisplayModeChanged(d.width, d.height, d.bitsPerPixel, Exclusive());
   if (oldW != d.width || oldH != d.height || oldBpp != d.bitsPerPixel) LoseVideoMemory();
+  // The exclusive window covers the new screen, as on Windows (Wine's ddraw4.c,
+  // test_coop_level_mode_set: GetWindowRect gives (0, 0, width, height) after the change). A
+  // window whose frame already reaches around the screen keeps its size: the program sized its
+  // client area to the mode, and the windowed presentation shows that client area.
+  RECT r;
+  if (Exclusive() && d.exclusiveWindow && GetWindowRect(d.exclusiveWindow, &r) &&
+      (r.left > 0 || r.top > 0 || r.right < d.width || r.bottom < d.height)) {
+    SetWindowPos(d.exclusiveWindow, nullptr, 0, 0, d.width, d.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   return DD_OK;
 }
 

@@ -404,6 +404,7 @@ const GlyphImage& FontFace::Glyph(uint8_t code) {
   GlyphImage& g = glyphs_[code];
   if (g.loaded) return g;
   g.loaded = true;
+  if (fixedAdvances) g.advance = fixedAdvances[code];
   if (!ft) return g;
 
   // A character the face lacks is drawn as its .notdef glyph (index 0).
@@ -419,12 +420,17 @@ const GlyphImage& FontFace::Glyph(uint8_t code) {
     advance += 64;
   }
   g.advance = static_cast<int>((advance + 32) >> 6);
+  int shift = 0;
+  if (fixedAdvances) {
+    shift = (fixedAdvances[code] - g.advance) / 2;
+    g.advance = fixedAdvances[code];
+  }
   if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return g;
 
   const FT_Bitmap& bm = slot->bitmap;
   if (bm.width == 0 || bm.rows == 0 || !bm.buffer) return g;
   if (bm.pixel_mode != FT_PIXEL_MODE_MONO && bm.pixel_mode != FT_PIXEL_MODE_GRAY) return g;
-  g.left = slot->bitmap_left;
+  g.left = slot->bitmap_left + shift;
   g.top = slot->bitmap_top;
   g.width = static_cast<int>(bm.width);
   g.rows = static_cast<int>(bm.rows);
@@ -463,13 +469,15 @@ std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log) {
   const FaceStyle style = StyleFor(log, match);
 
   static auto* cache = new FaceCache();
-  const std::string key = FaceKey(log, match, size, style);
+  const bool system = IsSystemFontRequest(log);
+  const std::string key = FaceKey(log, match, size, style) + (system ? "/system" : "");
   auto it = cache->find(key);
   if (it != cache->end()) return it->second;
   std::shared_ptr<FontFace> face = OpenScaledFace(match, size, style);
   if (!face) return nullptr;
   FillTextMetrics(log, match, fm, size, style, &face->metrics);
   PlaceLines(fm, size.ppem, face.get());
+  if (system) MakeSystemFontFace(face.get());
   DropUnusedFaces(cache);
   (*cache)[key] = face;
   return face;

@@ -45,6 +45,10 @@ struct FontFace {
   bool syntheticItalic = false;
   int pixelsPerEm = 0;
 
+  // Pixel widths of the 256 codes when the face stands in for a raster font (each glyph is
+  // then centred in its width); null when the outline's own advances count.
+  const uint8_t* fixedAdvances = nullptr;
+
   TEXTMETRICA metrics = {};
   int underlineOffset = 1;  // rows below the baseline
   int underlineThickness = 1;
@@ -78,6 +82,11 @@ std::shared_ptr<FontFace> AcquireFace(const LOGFONTA& log);
 // The LOGFONTA of a device context's default font, like Windows' "System" font: a bold sans
 // face in a 16-pixel cell.
 const LOGFONTA& DefaultLogFont();
+
+// Whether a LOGFONTA asks for Windows' System raster font, and that font's cell, metrics and
+// character widths given to a face that draws its shapes.
+bool IsSystemFontRequest(const LOGFONTA& log);
+void MakeSystemFontFace(FontFace* face);
 
 // The face selected into a device context (its own font, or the default one), made on first
 // use. Null when no font can be loaded.

@@ -98,19 +98,32 @@ extern "C" int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lp
                      plat::trace::Dec(cchText), plat::trace::Rect(lprc), plat::trace::Hex(format));
   plat::gdi::DC* dc = plat::gdi::LookupDC(hdc);
   if (!dc || !lprc) return 0;
-  if (cchText == -1) {
-    if (!lpchText) return 0;
-    cchText = static_cast<int>(strnlen(lpchText, plat::gdi::kMaxTextCount + 1));
-  }
-  if (cchText < 0 || cchText > plat::gdi::kMaxTextCount || (!lpchText && cchText > 0)) return 0;
+  // A count of zero measures and draws nothing and leaves the rectangle alone.
+  if (cchText == 0) return 0;
+  if (cchText < -1 || cchText > plat::gdi::kMaxTextCount || (!lpchText && cchText > 0)) return 0;
   FontFace* face = plat::gdi::FaceOf(dc);
   if (!face) return 0;
+  const TEXTMETRICA& tm = face->metrics;
+  const int64_t lineHeight =
+      tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+  if (cchText == -1) {
+    cchText = lpchText ? static_cast<int>(strnlen(lpchText, plat::gdi::kMaxTextCount + 1)) : 0;
+    if (cchText > plat::gdi::kMaxTextCount) return 0;
+    if (cchText == 0) {
+      // An empty string (or none) up to its terminator is one empty line: it is measured as
+      // having no width, and as a line high only when single-line.
+      if (format & DT_CALCRECT) {
+        lprc->right = lprc->left;
+        lprc->bottom = ClampLong(lprc->top + ((format & DT_SINGLELINE) ? lineHeight : 0));
+      }
+      return static_cast<int>(lineHeight);
+    }
+  }
 
   size_t underlined = kNone;
   std::string text = (format & DT_NOPREFIX)
                          ? std::string(lpchText ? lpchText : "", static_cast<size_t>(cchText))
                          : StripPrefixes(lpchText, static_cast<size_t>(cchText), &underlined);
-  const TEXTMETRICA& tm = face->metrics;
   Layout layout{face, (format & DT_EXPANDTABS) != 0, std::max<int64_t>(1, 8 * tm.tmAveCharWidth)};
   const int64_t rectWidth = static_cast<int64_t>(lprc->right) - lprc->left;
 
@@ -138,7 +151,6 @@ extern "C" int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lp
     }
   }
 
-  const int64_t lineHeight = tm.tmHeight;
   const int64_t total = lineHeight * static_cast<int64_t>(lines.size());
   if (format & DT_CALCRECT) {
     int64_t widest = 0;

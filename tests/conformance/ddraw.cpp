@@ -636,27 +636,26 @@ void TestGetDCEightBits(IDirectDraw4* dd) {
   if (primary) primary->Release();
   ok(palette->Release() == 0, "palette's last reference\n");
   ok(dd->SetDisplayMode(800, 600, 16, 0, 0) == DD_OK, "back to 16 bits\n");
-  // In exclusive full screen the program's window covers the screen of each mode it sets, and the
-  // screen's metrics follow the mode (Wine's ddraw4.c, test_coop_level_mode_set: the window rect
-  // after SetDisplayMode is (0, 0, mode width, mode height), and so is the screen size).
-  void TestWindowFollowsMode(IDirectDraw4 * dd) {
-    SetWindowPos(window, nullptr, 30, 40, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
-    const int kModes[][2] = {{640, 480}, {800, 600}};
-    for (const auto& mode : kModes) {
-      ok(dd->SetDisplayMode(mode[0], mode[1], 16, 0, 0) == DD_OK, "SetDisplayMode %d x %d\n",
-         mode[0], mode[1]);
-      RECT w = {}, c = {};
-      GetWindowRect(window, &w);
-      GetClientRect(window, &c);
-      ok(w.left == 0 && w.top == 0 && w.right == mode[0] && w.bottom == mode[1] &&
-             c.right == mode[0] && c.bottom == mode[1],
-         "%d x %d: window (%d,%d)-(%d,%d), client %d x %d\n", mode[0], mode[1], w.left, w.top,
-         w.right, w.bottom, c.right, c.bottom);
-      ok(GetSystemMetrics(SM_CXSCREEN) == mode[0] && GetSystemMetrics(SM_CYSCREEN) == mode[1],
-         "%d x %d: screen %d x %d\n", mode[0], mode[1], GetSystemMetrics(SM_CXSCREEN),
-         GetSystemMetrics(SM_CYSCREEN));
-    }
+}
+
+void TestWindowFollowsMode(IDirectDraw4* dd) {
+  SetWindowPos(window, nullptr, 30, 40, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int kModes[][2] = {{640, 480}, {800, 600}};
+  for (const auto& mode : kModes) {
+    ok(dd->SetDisplayMode(mode[0], mode[1], 16, 0, 0) == DD_OK, "SetDisplayMode %d x %d\n", mode[0],
+       mode[1]);
+    RECT w = {}, c = {};
+    GetWindowRect(window, &w);
+    GetClientRect(window, &c);
+    ok(w.left == 0 && w.top == 0 && w.right == mode[0] && w.bottom == mode[1] &&
+           c.right == mode[0] && c.bottom == mode[1],
+       "%d x %d: window (%d,%d)-(%d,%d), client %d x %d\n", mode[0], mode[1], w.left, w.top,
+       w.right, w.bottom, c.right, c.bottom);
+    ok(GetSystemMetrics(SM_CXSCREEN) == mode[0] && GetSystemMetrics(SM_CYSCREEN) == mode[1],
+       "%d x %d: screen %d x %d\n", mode[0], mode[1], GetSystemMetrics(SM_CXSCREEN),
+       GetSystemMetrics(SM_CYSCREEN));
   }
+}
 
 }  // namespace
 

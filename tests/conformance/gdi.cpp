@@ -494,89 +494,91 @@ void TestRleFiles() {
      "odd width: rows %06x %06x %06x / %06x %06x %06x\n", three.At(0, 0), three.At(1, 0),
      three.At(2, 0), three.At(0, 1), three.At(1, 1), three.At(2, 1));
   DeleteFileA(path);
-  // A new device context draws in the System font: Windows' 16-pixel bold raster font with fixed
-  // character widths. The game's frame counter is drawn in it.
-  void TestSystemFont() {
-    Canvas canvas(120, 40, 0xFFFFFF);
-    TEXTMETRICA tm;
-    // The cell, from Wine's font.c:813 (test_bitmap_font_metrics, "System" at 96 dpi, Latin 1).
-    ok(GetTextMetricsA(canvas.dc, &tm) && tm.tmHeight == 16 && tm.tmAscent == 13 &&
-           tm.tmDescent == 3 && tm.tmAveCharWidth == 7 && tm.tmWeight == FW_BOLD,
-       "System: height %d ascent %d descent %d average %d weight %d\n", tm.tmHeight, tm.tmAscent,
-       tm.tmDescent, tm.tmAveCharWidth, tm.tmWeight);
-    // Wine draws a new DC's text in a face of its own with 2 pixels of internal leading, a 15-pixel
-    // widest character and narrower characters; font.c:813 gives Windows' 3 pixels and 14. The
-    // widths are those of the raster System font (Wine's vgasys.fon, whose cell font.c:813 checks).
-    todo_wine("Wine's default font is not the raster System font") {
-      ok(tm.tmInternalLeading == 3 && tm.tmExternalLeading == 0 && tm.tmMaxCharWidth == 14,
-         "System: leading %d/%d, widest character %d\n", tm.tmInternalLeading, tm.tmExternalLeading,
-         tm.tmMaxCharWidth);
-    }
-    const struct {
-      const char* text;
-      LONG width;
-    } kWidths[] = {{"0123456789", 80}, {"FPS = 60", 58}, {"W", 14}, {"il", 8}, {"@m", 26}};
-    bool widths = true;
-    for (const auto& w : kWidths) {
-      SIZE size = {};
-      GetTextExtentPoint32A(canvas.dc, w.text, static_cast<int>(std::strlen(w.text)), &size);
-      widths &= size.cx == w.width && size.cy == 16;
-    }
-    todo_wine("Wine's default font is not the raster System font") {
-      ok(widths, "System: character widths differ\n");
-    }
+}
 
-    // The frame counter's text stays in its 58 x 16 cell.
-    SetBkMode(canvas.dc, TRANSPARENT);
-    SetTextColor(canvas.dc, RGB(255, 0, 0));
-    ok(TextOutA(canvas.dc, 10, 20, "FPS = 60", 8), "TextOutA in the System font\n");
-    const int inside = canvas.Count(0xFF0000, 10, 20, 68, 36);
-    ok(inside > 40 && inside == canvas.Count(0xFF0000, 0, 0, 120, 40),
-       "System: %d red pixels in the cell, %d in all\n", inside,
-       canvas.Count(0xFF0000, 0, 0, 120, 40));
+// A new device context draws in the System font: Windows' 16-pixel bold raster font with fixed
+// character widths. The game's frame counter is drawn in it.
+void TestSystemFont() {
+  Canvas canvas(120, 40, 0xFFFFFF);
+  TEXTMETRICA tm;
+  // The cell, from Wine's font.c:813 (test_bitmap_font_metrics, "System" at 96 dpi, Latin 1).
+  ok(GetTextMetricsA(canvas.dc, &tm) && tm.tmHeight == 16 && tm.tmAscent == 13 &&
+         tm.tmDescent == 3 && tm.tmAveCharWidth == 7 && tm.tmWeight == FW_BOLD,
+     "System: height %d ascent %d descent %d average %d weight %d\n", tm.tmHeight, tm.tmAscent,
+     tm.tmDescent, tm.tmAveCharWidth, tm.tmWeight);
+  // Wine draws a new DC's text in a face of its own with 2 pixels of internal leading, a 15-pixel
+  // widest character and narrower characters; font.c:813 gives Windows' 3 pixels and 14. The
+  // widths are those of the raster System font (Wine's vgasys.fon, whose cell font.c:813 checks).
+  todo_wine("Wine's default font is not the raster System font") {
+    ok(tm.tmInternalLeading == 3 && tm.tmExternalLeading == 0 && tm.tmMaxCharWidth == 14,
+       "System: leading %d/%d, widest character %d\n", tm.tmInternalLeading, tm.tmExternalLeading,
+       tm.tmMaxCharWidth);
+  }
+  const struct {
+    const char* text;
+    LONG width;
+  } kWidths[] = {{"0123456789", 80}, {"FPS = 60", 58}, {"W", 14}, {"il", 8}, {"@m", 26}};
+  bool widths = true;
+  for (const auto& w : kWidths) {
+    SIZE size = {};
+    GetTextExtentPoint32A(canvas.dc, w.text, static_cast<int>(std::strlen(w.text)), &size);
+    widths &= size.cx == w.width && size.cy == 16;
+  }
+  todo_wine("Wine's default font is not the raster System font") {
+    ok(widths, "System: character widths differ\n");
   }
 
-  // DrawTextA on empty text, line breaks and tabs, in the System font. The empty cases follow
-  // Wine's user32 text.c (test_DrawTextCalcRect, as Windows XP and later answer); tab stops are
-  // eight average characters apart, as Microsoft's DrawText documentation says of DT_EXPANDTABS.
-  void TestDrawTextEdges() {
-    Canvas canvas(120, 40, 0xFFFFFF);
-    RECT r;
-    // A count of zero: nothing measured, the rectangle untouched (text.c:124, 274).
-    SetRect(&r, 10, 10, 100, 100);
-    ok(DrawTextA(canvas.dc, "text", 0, &r, DT_CALCRECT) == 0 && r.right == 100 && r.bottom == 100,
-       "count 0: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
-    ok(DrawTextA(canvas.dc, nullptr, 10, &r, 0) == 0, "no text with a count\n");
-    // An empty string up to its terminator, or none: one empty line, a line high only when
-    // single-line (text.c:138, 157, 203, 262).
-    SetRect(&r, 10, 10, 100, 100);
-    ok(DrawTextA(canvas.dc, "", -1, &r, DT_CALCRECT) == 16 && r.right == 10 && r.bottom == 10,
-       "empty: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
-    SetRect(&r, 10, 10, 100, 100);
-    ok(DrawTextA(canvas.dc, nullptr, -1, &r, DT_CALCRECT) == 16 && r.right == 10 && r.bottom == 10,
-       "none: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
-    SetRect(&r, 10, 10, 100, 100);
-    ok(DrawTextA(canvas.dc, "", -1, &r, DT_CALCRECT | DT_SINGLELINE) == 16 && r.right == 10 &&
-           r.bottom == 26,
-       "empty single line: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
-    SetRect(&r, 10, 10, 100, 100);
-    ok(DrawTextA(canvas.dc, "", -1, &r, 0) == 16 && canvas.Count(0xFFFFFF, 0, 0, 120, 40) == 4800,
-       "empty text drawn\n");
+  // The frame counter's text stays in its 58 x 16 cell.
+  SetBkMode(canvas.dc, TRANSPARENT);
+  SetTextColor(canvas.dc, RGB(255, 0, 0));
+  ok(TextOutA(canvas.dc, 10, 20, "FPS = 60", 8), "TextOutA in the System font\n");
+  const int inside = canvas.Count(0xFF0000, 10, 20, 68, 36);
+  ok(inside > 40 && inside == canvas.Count(0xFF0000, 0, 0, 120, 40),
+     "System: %d red pixels in the cell, %d in all\n", inside,
+     canvas.Count(0xFF0000, 0, 0, 120, 40));
+}
 
-    // "\r\n", a lone "\r" and a lone "\n" each end a line; the widest line sets the width.
-    SIZE three = {}, b = {};
-    GetTextExtentPoint32A(canvas.dc, "three", 5, &three);
-    GetTextExtentPoint32A(canvas.dc, "b", 1, &b);
-    SetRect(&r, 0, 0, 0, 0);
-    ok(DrawTextA(canvas.dc, "one\r\ntwo\nthree\rfour", -1, &r, DT_CALCRECT) == 64 &&
-           r.right == three.cx && r.bottom == 64,
-       "line breaks: %d x %d\n", r.right, r.bottom);
-    // The tab stop is eight average characters (8 x 7 = 56 pixels) from the left.
-    SetRect(&r, 0, 0, 0, 0);
-    ok(DrawTextA(canvas.dc, "a\tb", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS) == 16 &&
-           r.right == 56 + b.cx,
-       "tab: width %d\n", r.right);
-  }
+// DrawTextA on empty text, line breaks and tabs, in the System font. The empty cases follow Wine's
+// user32 text.c (test_DrawTextCalcRect, as Windows XP and later answer); tab stops are eight
+// average characters apart, as Microsoft's DrawText documentation says of DT_EXPANDTABS.
+void TestDrawTextEdges() {
+  Canvas canvas(120, 40, 0xFFFFFF);
+  RECT r;
+  // A count of zero: nothing measured, the rectangle untouched (text.c:124, 274).
+  SetRect(&r, 10, 10, 100, 100);
+  ok(DrawTextA(canvas.dc, "text", 0, &r, DT_CALCRECT) == 0 && r.right == 100 && r.bottom == 100,
+     "count 0: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
+  ok(DrawTextA(canvas.dc, nullptr, 10, &r, 0) == 0, "no text with a count\n");
+  // An empty string up to its terminator, or none: one empty line, a line high only when
+  // single-line (text.c:138, 157, 203, 262).
+  SetRect(&r, 10, 10, 100, 100);
+  ok(DrawTextA(canvas.dc, "", -1, &r, DT_CALCRECT) == 16 && r.right == 10 && r.bottom == 10,
+     "empty: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
+  SetRect(&r, 10, 10, 100, 100);
+  ok(DrawTextA(canvas.dc, nullptr, -1, &r, DT_CALCRECT) == 16 && r.right == 10 && r.bottom == 10,
+     "none: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
+  SetRect(&r, 10, 10, 100, 100);
+  ok(DrawTextA(canvas.dc, "", -1, &r, DT_CALCRECT | DT_SINGLELINE) == 16 && r.right == 10 &&
+         r.bottom == 26,
+     "empty single line: rectangle (%d,%d)-(%d,%d)\n", r.left, r.top, r.right, r.bottom);
+  SetRect(&r, 10, 10, 100, 100);
+  ok(DrawTextA(canvas.dc, "", -1, &r, 0) == 16 && canvas.Count(0xFFFFFF, 0, 0, 120, 40) == 4800,
+     "empty text drawn\n");
+
+  // "\r\n", a lone "\r" and a lone "\n" each end a line; the widest line sets the width.
+  SIZE three = {}, b = {};
+  GetTextExtentPoint32A(canvas.dc, "three", 5, &three);
+  GetTextExtentPoint32A(canvas.dc, "b", 1, &b);
+  SetRect(&r, 0, 0, 0, 0);
+  ok(DrawTextA(canvas.dc, "one\r\ntwo\nthree\rfour", -1, &r, DT_CALCRECT) == 64 &&
+         r.right == three.cx && r.bottom == 64,
+     "line breaks: %d x %d\n", r.right, r.bottom);
+  // The tab stop is eight average characters (8 x 7 = 56 pixels) from the left.
+  SetRect(&r, 0, 0, 0, 0);
+  ok(DrawTextA(canvas.dc, "a\tb", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS) == 16 &&
+         r.right == 56 + b.cx,
+     "tab: width %d\n", r.right);
+}
 
 }  // namespace
 

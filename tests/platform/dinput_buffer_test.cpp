@@ -92,12 +92,15 @@ TEST_F(DInputBufferTest, PressAndReleaseBetweenReadsAreBothQueuedInOrder) {
   EXPECT_TRUE(Read(keyboard).empty());
 }
 
-TEST_F(DInputBufferTest, OverflowDropsTheOldestSilentlyOnTheSystemDevices) {
-  LPDIRECTINPUTDEVICE keyboard = Buffered(GUID_SysKeyboard, c_dfDIKeyboard, 2);
-  ASSERT_TRUE(keyboard);
+TEST_F(DInputBufferTest, AFullBufferDropsTheOldestSilentlyOnTheSystemDevices) {
+  // A buffer holds one record less than its size.
+  LPDIRECTINPUTDEVICE keyboard = Buffered(GUID_SysKeyboard, c_dfDIKeyboard, 3);
+  LPDIRECTINPUTDEVICE mouse = Buffered(GUID_SysMouse, c_dfDIMouse, 1);
+  ASSERT_TRUE(keyboard && mouse);
   qvhost::Key(DIK_1, true);
   qvhost::Key(DIK_2, true);
   qvhost::Key(DIK_3, true);
+  qvhost::MouseButton(0, true);
 
   HRESULT hr;
   EXPECT_EQ(Read(keyboard, &hr, DIGDD_PEEK).size(), 2u);
@@ -108,6 +111,7 @@ TEST_F(DInputBufferTest, OverflowDropsTheOldestSilentlyOnTheSystemDevices) {
   EXPECT_EQ(records[0].dwOfs, DWORD(DIK_2));
   EXPECT_EQ(records[1].dwOfs, DWORD(DIK_3));
   EXPECT_TRUE(Read(keyboard).empty());
+  EXPECT_TRUE(Read(mouse).empty());
 }
 
 TEST_F(DInputBufferTest, OnlyAcquiredDevicesRecordAndTheQueueOutlivesUnacquire) {
@@ -193,6 +197,17 @@ TEST_F(DInputBufferTest, JoystickQueuesAxisChangesBeyondTheDeadZoneAndButtons) {
   EXPECT_EQ(records[0].dwData, 65535u);
   EXPECT_EQ(records[1].dwOfs, DWORD(DIJOFS_BUTTON(2)));
   EXPECT_EQ(records[1].dwData, 0x80u);
+
+  // A joystick reports the loss, once; a buffer of size 1 keeps nothing.
+  ASSERT_EQ(joystick->Unacquire(), DI_OK);
+  size.dwData = 1;
+  ASSERT_EQ(joystick->SetProperty(DIPROP_BUFFERSIZE, &size.diph), DI_OK);
+  ASSERT_EQ(joystick->Acquire(), DI_OK);
+  plat::events::JoystickButton(3, true);
+  HRESULT hr;
+  EXPECT_TRUE(Read(joystick, &hr).empty());
+  EXPECT_EQ(hr, DI_BUFFEROVERFLOW);
+  EXPECT_TRUE(Read(joystick).empty());
 }
 
 }  // namespace

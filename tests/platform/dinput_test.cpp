@@ -434,7 +434,7 @@ TEST_F(DInputTest, BufferedDataReportsChangesBetweenReads) {
   ASSERT_EQ(keyboard->Acquire(), DI_OK);
   EXPECT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DIERR_NOTBUFFERED);
   keyboard->Unacquire();
-  DIPROPDWORD prop = {{sizeof prop, sizeof prop.diph, 0, DIPH_DEVICE}, 2};
+  DIPROPDWORD prop = {{sizeof prop, sizeof prop.diph, 0, DIPH_DEVICE}, 3};
   ASSERT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DI_OK);
   ASSERT_EQ(keyboard->Acquire(), DI_OK);
   EXPECT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DIERR_ACQUIRED);
@@ -443,7 +443,7 @@ TEST_F(DInputTest, BufferedDataReportsChangesBetweenReads) {
   EXPECT_EQ(n, 0u);
   qvhost::Key(DIK_W, true);
   qvhost::Key(DIK_ESCAPE, true);
-  qvhost::Key(DIK_Q, true);  // one more than the buffer holds: the oldest goes, silently
+  qvhost::Key(DIK_Q, true);  // one more than the 2 a size of 3 holds: the oldest goes, silently
   n = 8;
   EXPECT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DI_OK);
   ASSERT_EQ(n, 2u);

@@ -38,7 +38,7 @@ HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
 }
 
 void Device::Record(const InputEvent& event, DWORD timeMs, uint64_t serial) {
-  if (!acquired_ || queue_.Capacity() == 0) return;
+  if (!acquired_ || queue_.BufferSize() == 0) return;
   ObjectChange changes[2];
   const size_t count = kind_->translate(*this, event, changes);
   for (size_t i = 0; i < count; ++i) {
@@ -56,7 +56,7 @@ HRESULT Device::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LP
     return DIERR_INVALIDPARAM;
   }
   if (!hasFormat_) return DIERR_NOTACQUIRED;
-  if (queue_.Capacity() == 0) return DIERR_NOTBUFFERED;
+  if (queue_.BufferSize() == 0) return DIERR_NOTBUFFERED;
   HRESULT hr = ReadyForRead();
   if (FAILED(hr)) return hr;
   // Without a record array the call counts (peek) or discards records; INFINITE means all.

@@ -51,7 +51,7 @@ HRESULT Device::SetProperty(REFGUID prop, LPCDIPROPHEADER header) {
 
 HRESULT Device::SetDeviceDword(uintptr_t id, DWORD value) {
   if (id == kPropBufferSize) {
-    queue_.SetCapacity(std::min(value, kMaxBufferSize));
+    queue_.SetBufferSize(std::min(value, kMaxBufferSize));
     return DI_OK;
   }
   if (value != DIPROPAXISMODE_ABS && value != DIPROPAXISMODE_REL) return DIERR_INVALIDPARAM;
@@ -112,7 +112,7 @@ HRESULT Device::GetProperty(REFGUID prop, LPDIPROPHEADER header) {
                             trace::Dec(header ? header->dwHow : 0));
   if (HRESULT hr = CheckHeader(id, header); FAILED(hr)) return hr;
   if (id == kPropBufferSize) {
-    reinterpret_cast<DIPROPDWORD*>(header)->dwData = queue_.Capacity();
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData = queue_.BufferSize();
     return DI_OK;
   }
   if (id == kPropAxisMode) {

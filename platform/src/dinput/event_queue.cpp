@@ -4,8 +4,9 @@
 
 namespace plat::dinput {
 
-void EventQueue::SetCapacity(DWORD capacity) {
-  ring_.assign(capacity, DIDEVICEOBJECTDATA{});
+void EventQueue::SetBufferSize(DWORD size) {
+  size_ = size;
+  ring_.assign(size ? size - 1 : 0, DIDEVICEOBJECTDATA{});
   Clear();
 }
 
@@ -16,7 +17,11 @@ void EventQueue::Clear() {
 }
 
 void EventQueue::Push(const DIDEVICEOBJECTDATA& record) {
-  if (ring_.empty()) return;
+  if (size_ == 0) return;
+  if (ring_.empty()) {
+    overflowed_ = true;
+    return;
+  }
   if (count_ == ring_.size()) {
     oldest_ = (oldest_ + 1) % ring_.size();
     --count_;

@@ -1,5 +1,9 @@
 // A device's buffered data: a ring of DIDEVICEOBJECTDATA records sized by DIPROP_BUFFERSIZE.
-// A full queue drops its oldest record and remembers the loss until the next read.
+// A buffer of size n holds n - 1 records, and a full one drops its oldest record and remembers
+// the loss until the next read, as on Windows: in Wine's dinput/tests/joystick8.c a buffer of
+// size 10 (1352) given 10 records reads back 1 + 8 (1401, 1410), the first being the
+// second-oldest (1403, todo_wine: Wine keeps the oldest instead), and a buffer of size 1 (1316)
+// keeps nothing and reports the loss (1339-1340).
 #ifndef QV_PLATFORM_DINPUT_EVENT_QUEUE_H
 #define QV_PLATFORM_DINPUT_EVENT_QUEUE_H
 
@@ -11,9 +15,10 @@ namespace plat::dinput {
 
 class EventQueue {
  public:
-  DWORD Capacity() const { return static_cast<DWORD>(ring_.size()); }
+  // DIPROP_BUFFERSIZE as set; 0 means the device does not buffer.
+  DWORD BufferSize() const { return size_; }
   // Empties the queue; 0 turns buffering off.
-  void SetCapacity(DWORD capacity);
+  void SetBufferSize(DWORD size);
   void Clear();
   void Push(const DIDEVICEOBJECTDATA& record);
   // Copies up to `count` of the oldest records to `out` (none when it is null) and, unless
@@ -23,7 +28,8 @@ class EventQueue {
   bool Overflowed() const { return overflowed_; }
 
  private:
-  std::vector<DIDEVICEOBJECTDATA> ring_;
+  DWORD size_ = 0;
+  std::vector<DIDEVICEOBJECTDATA> ring_;  // size_ - 1 slots
   size_t oldest_ = 0;
   size_t count_ = 0;
   bool overflowed_ = false;

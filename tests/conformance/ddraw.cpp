@@ -510,10 +510,25 @@ void TestGetDC(IDirectDraw4* dd) {
   surface->Release();
 }
 
+IDirectDrawSurface4* EightBitOffscreen(IDirectDraw4* dd) {
+  DDSURFACEDESC2 d = Desc();
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  d.dwWidth = 64;
+  d.dwHeight = 32;
+  d.ddpfPixelFormat.dwSize = sizeof d.ddpfPixelFormat;
+  d.ddpfPixelFormat.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
+  d.ddpfPixelFormat.dwRGBBitCount = 8;
+  IDirectDrawSurface4* surface = nullptr;
+  return SUCCEEDED(dd->CreateSurface(&d, &surface, nullptr)) ? surface : nullptr;
+}
+
 // IDirectDraw and IDirectDraw4 of one object count their references separately; the object
-// lives while either is held. Evidence: Wine's ddraw/tests/refcount.c test_iface_refcnt, which
-// passes on Windows ("All interfaces now have refcount 1", "it only affects the AddRefed
-// interface").
+// lives while either is held. A surface or palette created through IDirectDraw4 holds a
+// reference on it until it goes; a palette created through IDirectDraw holds none. Evidence:
+// Wine's ddraw/tests/refcount.c test_iface_refcnt ("All interfaces now have refcount 1", "it
+// only affects the AddRefed interface") and test_ddraw_objects ("Not all interfaces are
+// AddRefed when a palette is created", "Similar for surfaces"), which pass on Windows.
 void TestInterfaceReferences() {
   IDirectDraw* first = nullptr;
   ok(DirectDrawCreate(nullptr, &first, nullptr) == DD_OK && first, "DirectDrawCreate\n");
@@ -531,23 +546,31 @@ void TestInterfaceReferences() {
   ok(dd->QueryInterface(IID_IDirectDraw, reinterpret_cast<void**>(&again)) == DD_OK &&
          again == first && Refs(first) == 2 && Refs(dd) == 2,
      "QueryInterface(IID_IDirectDraw) gave %u and %u\n", Refs(first), Refs(dd));
-  ok(again->Release() == 1 && first->Release() == 0, "IDirectDraw released\n");
+  ok(again->Release() == 1 && dd->Release() == 1, "IDirectDraw released\n");
+  ok(dd->SetCooperativeLevel(window, DDSCL_NORMAL) == DD_OK, "SetCooperativeLevel\n");
+  PALETTEENTRY table[256];
+  std::memset(table, 0, sizeof table);
+  IDirectDrawPalette* palette = nullptr;
+  ok(first->CreatePalette(DDPCAPS_ALLOW256 | DDPCAPS_8BIT, table, &palette, nullptr) == DD_OK &&
+         Refs(first) == 1,
+     "a palette through IDirectDraw held it: %u\n", Refs(first));
+  if (palette) palette->Release();
+  ok(first->Release() == 0, "IDirectDraw released\n");
   // The object lives on through IDirectDraw4 alone.
-  ok(dd->SetCooperativeLevel(window, DDSCL_NORMAL) == DD_OK, "the object went with IDirectDraw\n");
-  ok(dd->Release() == 1 && dd->Release() == 0, "IDirectDraw4 released\n");
-}
-
-IDirectDrawSurface4* EightBitOffscreen(IDirectDraw4* dd) {
-  DDSURFACEDESC2 d = Desc();
-  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-  d.dwWidth = 64;
-  d.dwHeight = 32;
-  d.ddpfPixelFormat.dwSize = sizeof d.ddpfPixelFormat;
-  d.ddpfPixelFormat.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
-  d.ddpfPixelFormat.dwRGBBitCount = 8;
-  IDirectDrawSurface4* surface = nullptr;
-  return SUCCEEDED(dd->CreateSurface(&d, &surface, nullptr)) ? surface : nullptr;
+  IDirectDrawSurface4* surface = EightBitOffscreen(dd);
+  ok(surface && Refs(dd) == 2, "a surface through IDirectDraw4 gave it %u\n", Refs(dd));
+  ok(dd->CreatePalette(DDPCAPS_ALLOW256 | DDPCAPS_8BIT, table, &palette, nullptr) == DD_OK &&
+         Refs(dd) == 3,
+     "a palette through IDirectDraw4 gave it %u\n", Refs(dd));
+  if (!surface || !palette) return;
+  // The program lets go of the object; its surface still reaches it.
+  ok(dd->Release() == 2, "IDirectDraw4 released\n");
+  IDirectDraw4* held = nullptr;
+  ok(surface->GetDDInterface(reinterpret_cast<void**>(&held)) == DD_OK && held == dd &&
+         held->Release() == 2,
+     "GetDDInterface after the program's release\n");
+  ok(palette->Release() == 0 && Refs(surface) == 1, "palette released\n");
+  ok(surface->Release() == 0, "surface released, and the object with it\n");
 }
 
 BYTE IndexAt(IDirectDrawSurface4* surface, int x, int y) {

@@ -1,4 +1,5 @@
-// DirectDraw's COM objects: one reference count behind both DirectDraw interfaces,
+// DirectDraw's COM objects: a reference count for each DirectDraw interface, the references
+// surfaces and palettes hold on IDirectDraw4,
 // QueryInterface's answers, back buffers that outlive their own count, and faults armed on the
 // IUnknown methods.
 #include "ddraw_test_util.h"
@@ -59,6 +60,25 @@ TEST_F(DDrawTest, SurfaceCountsAndBackBuffersLivingWithTheirFront) {
   ASSERT_EQ(front->GetAttachedSurface(&caps, &same), DD_OK);
   EXPECT_EQ(same, back);
   EXPECT_EQ(back->Release(), 0u);
+}
+
+// A surface or palette made through IDirectDraw4 holds it. A program that releases the object
+// once too often leaves them usable as plain memory, and their release touches nothing freed.
+TEST_F(DDrawTest, SurfacesAndPalettesHoldTheFourthInterface) {
+  Windowed();
+  IDirectDrawSurface4* surface = Make(8, 8);
+  ASSERT_NE(surface, nullptr);
+  PALETTEENTRY table[256] = {};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, table, &palette, nullptr), DD_OK);
+  EXPECT_EQ(dd->Release(), 2u);
+  EXPECT_EQ(dd->Release(), 1u);
+  EXPECT_EQ(dd->Release(), 0u);
+  dd = nullptr;
+  EXPECT_EQ(FillAll(surface, 0x1234), DD_OK);
+  void* object = nullptr;
+  EXPECT_EQ(surface->GetDDInterface(&object), DDERR_INVALIDOBJECT);
+  EXPECT_EQ(palette->Release(), 0u);
 }
 
 // A fault on IDirectDraw4 answers calls made through the first interface too.

@@ -42,6 +42,23 @@ void LoseVideoMemory();
 unsigned NextSerial(int kind);
 enum SerialKind { kSerialDirectDraw, kSerialSurface, kSerialPalette, kSerialClipper };
 
+// The reference a surface or palette created through IDirectDraw4 holds on that interface,
+// given back when the surface or palette goes. A DirectDraw object that goes all the same (a
+// program releasing IDirectDraw4 once too often) clears its holds, so that none points at it.
+class OwnerHold {
+ public:
+  OwnerHold() = default;
+  OwnerHold(const OwnerHold&) = delete;
+  OwnerHold& operator=(const OwnerHold&) = delete;
+  ~OwnerHold() { GiveBack(); }
+  void Take(DirectDrawObject* object);
+  void GiveBack();
+  void Forget() { object_ = nullptr; }
+
+ private:
+  DirectDrawObject* object_ = nullptr;
+};
+
 class PaletteObject : public ComObject<IDirectDrawPalette> {
  public:
   PaletteObject(DWORD caps, int count, const PALETTEENTRY* entries);
@@ -56,10 +73,13 @@ class PaletteObject : public ComObject<IDirectDrawPalette> {
 
   const PALETTEENTRY* Entries() const { return entries_; }
   unsigned serial() const { return serial_; }
+  void HoldCreator(DirectDrawObject* creator) { creator_.Take(creator); }
+  void GiveBackCreator() { creator_.GiveBack(); }
 
  private:
   void* Find(REFIID riid) override;
   unsigned serial_;
+  OwnerHold creator_;
   DWORD caps_;
   int count_;
   PALETTEENTRY entries_[256] = {};
@@ -169,7 +189,10 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   bool IsFullScreenPrimary() const { return IsPrimary() && fullScreen_; }
   void SetFullScreen(bool fullScreen) { fullScreen_ = fullScreen; }
   DirectDrawObject* Owner() const { return owner_; }
+  // Cuts the surface loose from its DirectDraw object (the platform's reset, or the object
+  // going). The reference it holds stays until the surface goes.
   void Orphan() { owner_ = nullptr; }
+  void HoldCreator(DirectDrawObject* creator) { creator_.Take(creator); }
   HDC CurrentDC() const { return dc_; }
   unsigned serial() const { return serial_; }
   // The surface's memory as blits see it, and with its palette for presenting and for GDI.
@@ -194,6 +217,7 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
 
   unsigned serial_;
   DirectDrawObject* owner_;
+  OwnerHold creator_;  // on the front buffer or off-screen surface the program was given
   int width_;
   int height_;
   PixelFormat format_;
@@ -292,6 +316,8 @@ class DirectDrawObject : public ComObject<IDirectDraw4> {
   unsigned serial() const { return serial_; }
   // The platform's reset: forgets the display mode it set and its primary surface.
   void LeaveDisplay();
+  void AddHold(OwnerHold* hold) { holds_.push_back(hold); }
+  void RemoveHold(OwnerHold* hold);
 
  private:
   void* Find(REFIID riid) override;
@@ -305,6 +331,7 @@ class DirectDrawObject : public ComObject<IDirectDraw4> {
   HWND window_ = nullptr;
   bool changedMode_ = false;
   SurfaceObject* primary_ = nullptr;
+  std::vector<OwnerHold*> holds_;  // of the surfaces and palettes holding IDirectDraw4
 };
 
 // Describes a pixel format as DirectDraw does.

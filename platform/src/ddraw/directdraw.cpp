@@ -1,5 +1,6 @@
 // The DirectDraw object, the emulated display it drives, DirectDrawCreate and the device
 // enumeration, and the hooks by which focus changes reach the surfaces.
+#include <algorithm>
 #include <cstring>
 
 #include "core/backend.h"
@@ -123,6 +124,7 @@ DirectDrawObject::~DirectDrawObject() {
   for (SurfaceObject* s : d.surfaces) {
     if (s->Owner() == this) s->Orphan();
   }
+  for (OwnerHold* hold : holds_) hold->Forget();
   for (size_t i = 0; i < d.objects.size(); ++i) {
     if (d.objects[i] == this) {
       d.objects.erase(d.objects.begin() + i);
@@ -140,6 +142,25 @@ DirectDrawObject* DirectDrawObject::Create() {
 
 void DirectDrawObject::InterfaceReleased() {
   if (References() == 0 && v1_.References() == 0) delete this;
+}
+
+void DirectDrawObject::RemoveHold(OwnerHold* hold) {
+  holds_.erase(std::remove(holds_.begin(), holds_.end(), hold), holds_.end());
+}
+
+void OwnerHold::Take(DirectDrawObject* object) {
+  GiveBack();
+  object_ = object;
+  object_->Retain();
+  object_->AddHold(this);
+}
+
+void OwnerHold::GiveBack() {
+  if (!object_) return;
+  DirectDrawObject* object = object_;
+  object_ = nullptr;
+  object->RemoveHold(this);
+  object->Drop();  // may be the object's last reference
 }
 
 // IDirectDraw and IDirectDraw4 count their references separately, as on Windows.
@@ -204,7 +225,9 @@ HRESULT DirectDrawObject::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIR
                       DDPCAPS_ALLOW256 | DDPCAPS_VSYNC;
   if (flags & ~known) return DDERR_INVALIDPARAMS;
   if (flags & DDPCAPS_8BITENTRIES) return DDERR_UNSUPPORTED;
-  *out = new PaletteObject(flags, count, table);
+  auto* palette = new PaletteObject(flags, count, table);
+  palette->HoldCreator(this);  // given back when the palette goes
+  *out = palette;
   return DD_OK;
 }
 

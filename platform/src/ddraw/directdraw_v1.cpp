@@ -70,7 +70,11 @@ HRESULT DirectDrawV1::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTD
                                     IUnknown* outer) {
   QV_ENTRY_OR_RETURN("IDirectDraw::CreatePalette", trace::Hex(flags), trace::Ptr(table),
                      trace::Ptr(out), trace::Ptr(outer));
-  return o_.CreatePalette(flags, table, out, outer);
+  if (out) *out = nullptr;
+  const HRESULT made = o_.CreatePalette(flags, table, out, outer);
+  // A palette made through IDirectDraw holds no reference on the object.
+  if (made == DD_OK && out && *out) static_cast<PaletteObject*>(*out)->GiveBackCreator();
+  return made;
 }
 
 // Surfaces are served through IDirectDraw4 only.

@@ -457,6 +457,7 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
     if (made != DD_OK) return made;
   }
   surface->SetKeys(srcKey, dstKey);
+  surface->HoldCreator(this);  // given back when the surface goes
   *out = surface;
   return DD_OK;
 }

@@ -75,7 +75,9 @@ def game_checks(browser, base):
     start = browser.evaluate("qv.frames")
     time.sleep(2)
     rate = (browser.evaluate("qv.frames") - start) / 2
-    check(40 <= rate <= 62, f"frames are paced at 60 Hz ({rate:.1f} a second)")
+    # The rate is shown, not judged: pacing is tested on a manual clock (frame_schedule_test),
+    # and a wall-clock bound here fails on a loaded machine, or while a stall is caught up.
+    check(rate > 0, f"the game keeps presenting frames ({rate:.1f} a second)")
 
     browser.evaluate(SET_HIDDEN % "true")
     time.sleep(0.5)

@@ -17,9 +17,9 @@ class DeferredFill : public DDrawTest {
     FullScreen(16, 320, 200);
   }
 
-  // Runs `steps` operations drawn from `seed` on fresh surfaces; with `immediate` every fill
-  // is made visible at once by a lock. Answers every read along the way and at the end.
-  std::vector<uint32_t> Run(uint32_t seed, int steps, bool immediate) {
+  // Runs `steps` operations of script number `script` on fresh surfaces; with `immediate` every
+  // fill is made visible at once by a lock. Answers every read along the way and at the end.
+  std::vector<uint32_t> Run(uint32_t script, int steps, bool immediate) {
     for (auto it = owned.rbegin(); it != owned.rend(); ++it) (*it)->Release();
     owned.clear();
     IDirectDrawSurface4* back = nullptr;
@@ -29,7 +29,7 @@ class DeferredFill : public DDrawTest {
     IDirectDrawSurface4* sprite = Make(64, 48);
     std::vector<uint32_t> reads;
     if (!front || !a || !b || !sprite) return reads;
-    std::mt19937 random(seed);
+    std::mt19937 random(script);
     std::vector<uint32_t> pixels(64 * 48);
     for (uint32_t& p : pixels) p = random() % 3 == 0 ? 0xF81F : random() & 0xFFFF;
     Write(sprite, pixels);
@@ -116,11 +116,11 @@ class DeferredFill : public DDrawTest {
 
 TEST_F(DeferredFill, EveryOrderingGivesThePixelsOfTheImmediateFill) {
   qvhost::CaptureFrames(true);
-  for (uint32_t seed = 0; seed < 300; ++seed) {
-    const std::vector<uint32_t> deferred = Run(seed, 8, false);
-    const std::vector<uint32_t> immediate = Run(seed, 8, true);
+  for (uint32_t script = 0; script < 300; ++script) {
+    const std::vector<uint32_t> deferred = Run(script, 8, false);
+    const std::vector<uint32_t> immediate = Run(script, 8, true);
     ASSERT_FALSE(deferred.empty());
-    ASSERT_EQ(deferred, immediate) << "seed " << seed;
+    ASSERT_EQ(deferred, immediate) << "script " << script;
   }
 }
 

@@ -37,18 +37,6 @@ int64_t RoundDiv(int64_t a, int64_t b) {
   return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b);
 }
 
-std::string Lower(const char* s, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n && s[i]; ++i) {
-    out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
-  }
-  // Surrounding blanks are not part of a face name.
-  size_t b = out.find_first_not_of(' ');
-  if (b == std::string::npos) return std::string();
-  size_t e = out.find_last_not_of(' ');
-  return out.substr(b, e - b + 1);
-}
-
 enum class Generic { Sans, Serif, Mono };
 
 const char* PreferredFamily(Generic g) {
@@ -110,7 +98,7 @@ Generic GenericFromPitchAndFamily(BYTE pitchAndFamily) {
 // The face a LOGFONTA's name, weight and slant come to; the answers are kept, as a lookup
 // through fontconfig takes far longer than drawing a line of text.
 Match Resolve(const LOGFONTA& log) {
-  std::string name = Lower(log.lfFaceName, LF_FACESIZE);
+  std::string name = FaceNameKey(log.lfFaceName, LF_FACESIZE);
   bool bold = log.lfWeight >= FW_BOLD;
   bool italic = log.lfItalic != 0;
   std::string key = name + '\n' + char('0' + bold) + char('0' + italic) +
@@ -339,7 +327,7 @@ void FillTextMetrics(const LOGFONTA& log, const Match& match, const FileMetrics&
   tm.tmUnderlined = log.lfUnderline ? 0xFF : 0;
   tm.tmStruckOut = log.lfStrikeOut ? 0xFF : 0;
   // TMPF_FIXED_PITCH set means a variable-pitch font; TMPF_VECTOR and TMPF_TRUETYPE follow.
-  std::string familyName = Lower(match.family.c_str(), match.family.size());
+  std::string familyName = FaceNameKey(match.family.c_str(), match.family.size());
   BYTE family = FF_SWISS;
   if (fm.fixedPitch) {
     family = FF_MODERN;
@@ -380,6 +368,18 @@ void DropUnusedFaces(FaceCache* cache) {
 }
 
 }  // namespace
+
+std::string FaceNameKey(const char* s, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n && s[i]; ++i) {
+    out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))));
+  }
+  // Surrounding blanks are not part of a face name.
+  size_t b = out.find_first_not_of(' ');
+  if (b == std::string::npos) return std::string();
+  size_t e = out.find_last_not_of(' ');
+  return out.substr(b, e - b + 1);
+}
 
 FontFace::~FontFace() {
   if (ft) FT_Done_Face(ft);

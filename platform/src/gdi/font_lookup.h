@@ -17,6 +17,10 @@ struct Match {
   bool italic = false;  // the file itself is slanted
 };
 
+// A face or family name as the lookups compare it: lower case, without surrounding blanks, read
+// up to `n` characters or the first zero.
+std::string FaceNameKey(const char* name, size_t n);
+
 // The best face of a family. With `exact`, only a face whose family is the one asked for
 // counts; otherwise the lookup may answer with a stand-in.
 Match FindFace(const std::string& family, bool bold, bool italic, bool exact);

@@ -13,18 +13,12 @@ namespace {
 
 bool FontconfigReady() {
   static bool ready = [] {
-  // Some fontconfig versions lose a few bytes while parsing their configuration; under the
-  // leak checker that would fail every program that draws text, so it looks away here.
+    // Some fontconfig versions lose a few bytes while parsing their configuration; under the
+    // leak checker that would fail every program that draws text, so it looks away here.
     LeakCheckPause pause;
     return FcInit() == FcTrue;
   }();
   return ready;
-}
-
-std::string Lower(const char* s) {
-  std::string out;
-  for (; *s; ++s) out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*s))));
-  return out;
 }
 
 // Asks fontconfig for the installed scalable face closest to a family, weight and slant.
@@ -60,7 +54,8 @@ Match ReadAnswer(FcPattern* answer, const std::string& family, bool exact) {
   for (int i = 0; FcPatternGetString(answer, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
     const char* f = reinterpret_cast<const char*>(fam);
     if (i == 0) result.family = f;
-    if (Lower(f) == Lower(family.c_str())) familyMatches = true;
+    if (FaceNameKey(f, std::strlen(f)) == FaceNameKey(family.c_str(), family.size()))
+      familyMatches = true;
   }
   if (familyMatches) {
     result.ok = true;

@@ -4,10 +4,10 @@
 // font's, so text in it takes the room it takes on Windows.
 #include <windows.h>
 
-#include <cctype>
 #include <string>
 
 #include "gdi/font.h"
+#include "gdi/font_lookup.h"
 
 namespace plat::gdi {
 
@@ -37,10 +37,7 @@ constexpr uint8_t kSystemWidths[256] = {
 }  // namespace
 
 bool IsSystemFontRequest(const LOGFONTA& log) {
-  std::string name;
-  for (size_t i = 0; i < LF_FACESIZE && log.lfFaceName[i]; ++i) {
-    name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(log.lfFaceName[i]))));
-  }
+  const std::string name = FaceNameKey(log.lfFaceName, LF_FACESIZE);
   // The raster font has the one size: heights up to its cell (or its 13-pixel em) pick it.
   return name == "system" && log.lfHeight >= -13 && log.lfHeight <= 16;
 }

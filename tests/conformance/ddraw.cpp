@@ -661,29 +661,67 @@ void TestGetDCEightBits(IDirectDraw4* dd) {
   ok(dd->SetDisplayMode(800, 600, 16, 0, 0) == DD_OK, "back to 16 bits\n");
 }
 
+// What the window hears of mode changes: WM_DISPLAYCHANGE's arguments, and the screen's size
+// when WM_SIZE arrives.
+struct ModeNews {
+  int displayChanges = 0;
+  WPARAM bits = 0;
+  LPARAM size = 0;
+  int screenAtSize[2] = {0, 0};
+} news;
+
+LRESULT CALLBACK RecordModeNews(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DISPLAYCHANGE) {
+    ++news.displayChanges;
+    news.bits = wParam;
+    news.size = lParam;
+  } else if (message == WM_SIZE) {
+    news.screenAtSize[0] = GetSystemMetrics(SM_CXSCREEN);
+    news.screenAtSize[1] = GetSystemMetrics(SM_CYSCREEN);
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// In exclusive mode the window is moved to cover the new screen exactly, larger or smaller,
+// and every top-level window hears of the change (Wine's ddraw4.c test_coop_level_mode_set,
+// exclusive_messages: WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_DISPLAYCHANGE).
 void TestWindowFollowsMode(IDirectDraw4* dd) {
-  SetWindowPos(window, nullptr, 30, 40, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
-  const int kModes[][2] = {{640, 480}, {800, 600}};
-  for (const auto& mode : kModes) {
-    ok(dd->SetDisplayMode(mode[0], mode[1], 16, 0, 0) == DD_OK, "SetDisplayMode %d x %d\n", mode[0],
-       mode[1]);
-    RECT w = {}, c = {};
+  struct Case {
+    RECT before;
+    int width, height;
+  };
+  const Case kCases[] = {{{30, 40, 230, 140}, 640, 480}, {{-10, -20, 830, 630}, 800, 600}};
+  for (const Case& c : kCases) {
+    SetWindowPos(window, nullptr, c.before.left, c.before.top, c.before.right - c.before.left,
+                 c.before.bottom - c.before.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    news = ModeNews();
+    ok(dd->SetDisplayMode(c.width, c.height, 16, 0, 0) == DD_OK, "SetDisplayMode %d x %d\n",
+       c.width, c.height);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    RECT w = {}, cl = {};
     GetWindowRect(window, &w);
-    GetClientRect(window, &c);
-    ok(w.left == 0 && w.top == 0 && w.right == mode[0] && w.bottom == mode[1] &&
-           c.right == mode[0] && c.bottom == mode[1],
-       "%d x %d: window (%d,%d)-(%d,%d), client %d x %d\n", mode[0], mode[1], w.left, w.top,
-       w.right, w.bottom, c.right, c.bottom);
-    ok(GetSystemMetrics(SM_CXSCREEN) == mode[0] && GetSystemMetrics(SM_CYSCREEN) == mode[1],
-       "%d x %d: screen %d x %d\n", mode[0], mode[1], GetSystemMetrics(SM_CXSCREEN),
-       GetSystemMetrics(SM_CYSCREEN));
+    GetClientRect(window, &cl);
+    ok(w.left == 0 && w.top == 0 && w.right == c.width && w.bottom == c.height &&
+           cl.right == c.width && cl.bottom == c.height,
+       "%d x %d: window (%d,%d)-(%d,%d), client %d x %d\n", c.width, c.height, w.left, w.top,
+       w.right, w.bottom, cl.right, cl.bottom);
+    ok(GetSystemMetrics(SM_CXSCREEN) == c.width && GetSystemMetrics(SM_CYSCREEN) == c.height &&
+           news.screenAtSize[0] == c.width && news.screenAtSize[1] == c.height,
+       "%d x %d: screen %d x %d, %d x %d at WM_SIZE\n", c.width, c.height,
+       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), news.screenAtSize[0],
+       news.screenAtSize[1]);
+    ok(news.displayChanges >= 1 && news.bits == 16 && LOWORD(news.size) == c.width &&
+           HIWORD(news.size) == c.height,
+       "%d x %d: %d WM_DISPLAYCHANGE, %u bits, %u x %u\n", c.width, c.height, news.displayChanges,
+       static_cast<unsigned>(news.bits), LOWORD(news.size), HIWORD(news.size));
   }
 }
 
 }  // namespace
 
 void RunDirectDraw() {
-  window = conform::MakeWindow(800, 600);
+  window = conform::MakeWindow(800, 600, RecordModeNews);
   ok(window != nullptr, "window\n");
   TestCooperativeLevels();
   TestInterfaceReferences();

@@ -16,6 +16,8 @@ void OnKey(uint8_t scanCode, uint8_t virtualKey, bool down);
 // WM_CLOSE.
 void OnCloseRequested();
 void OnFocusChanged(bool active);
+// The display mode changed: WM_DISPLAYCHANGE to every top-level window.
+void OnDisplayChanged(int width, int height, int bitsPerPixel);
 }  // namespace user
 
 namespace ddraw {

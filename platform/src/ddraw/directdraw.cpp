@@ -383,7 +383,10 @@ void DirectDrawObject::GiveBackDisplayMode() {
   int w, h, bpp;
   CurrentBackend().DesktopMode(&w, &h, &bpp);
   CurrentBackend().DisplayModeChanged(w, h, bpp, false);
-  if (w != oldW || h != oldH || bpp != oldBpp) LoseVideoMemory();
+  if (w != oldW || h != oldH || bpp != oldBpp) {
+    LoseVideoMemory();
+    user::OnDisplayChanged(w, h, bpp);
+  }
 }
 
 HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
@@ -451,15 +454,15 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, D
   changedMode_ = true;
   CurrentBackend().DisplayModeChanged(d.width, d.height, d.bitsPerPixel, Exclusive());
   if (oldW != d.width || oldH != d.height || oldBpp != d.bitsPerPixel) LoseVideoMemory();
-  // The exclusive window covers the new screen, as on Windows (Wine's ddraw4.c,
-  // test_coop_level_mode_set: GetWindowRect gives (0, 0, width, height) after the change). A
-  // window whose frame already reaches around the screen keeps its size: the program sized its
-  // client area to the mode, and the windowed presentation shows that client area.
-  RECT r;
-  if (Exclusive() && d.exclusiveWindow && GetWindowRect(d.exclusiveWindow, &r) &&
-      (r.left > 0 || r.top > 0 || r.right < d.width || r.bottom < d.height)) {
+  // The exclusive window covers the new screen exactly, as on Windows (Wine's ddraw4.c,
+  // test_coop_level_mode_set: GetWindowRect gives (0, 0, width, height) after the change, then
+  // the window receives WM_DISPLAYCHANGE).
+  if (Exclusive() && d.exclusiveWindow && IsWindow(d.exclusiveWindow)) {
     SetWindowPos(d.exclusiveWindow, nullptr, 0, 0, d.width, d.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (oldW != d.width || oldH != d.height || oldBpp != d.bitsPerPixel) {
+    user::OnDisplayChanged(d.width, d.height, d.bitsPerPixel);
   }
   return DD_OK;
 }

@@ -212,6 +212,23 @@ void OnCloseRequested() {
   if (WindowFromQuiet(main)) Enqueue(main, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+void OnDisplayChanged(int width, int height, int bitsPerPixel) {
+  // Sent to every top-level window, as Windows broadcasts a mode change. The handles are taken
+  // first: a window procedure may create or destroy windows while it runs.
+  std::vector<HWND> topLevel;
+  for (const auto& entry : State().windows) {
+    if (IsTopLevel(*entry.second) && !entry.second->destroying) {
+      topLevel.push_back(entry.second->handle);
+    }
+  }
+  const LPARAM size = static_cast<LPARAM>(static_cast<LONG>(
+      static_cast<DWORD>((width & 0xFFFF) | (static_cast<DWORD>(height & 0xFFFF) << 16))));
+  for (HWND hwnd : topLevel) {
+    if (WindowFromQuiet(hwnd))
+      Send(hwnd, WM_DISPLAYCHANGE, static_cast<WPARAM>(bitsPerPixel), size);
+  }
+}
+
 void OnFocusChanged(bool active) {
   UserState& st = State();
   ResetKeyTracking();

@@ -82,7 +82,10 @@ class SdlBackend : public Backend {
     if (clientWidth > 0 && clientHeight > 0) {
       clientWidth_ = clientWidth;
       clientHeight_ = clientHeight;
-      if (!FullScreenShown()) SDL_SetWindowSize(window_, clientWidth, clientHeight);
+      // A program in exclusive mode shows the mode, whatever size Windows gives its window.
+      if (!FullScreenShown() && !programFullScreen_) {
+        SDL_SetWindowSize(window_, clientWidth, clientHeight);
+      }
     }
     if (visible) {
       SDL_ShowWindow(window_);

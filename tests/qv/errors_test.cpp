@@ -63,33 +63,21 @@ TEST_F(ErrorsTest, DirectDrawNamesFollowTheHeaderCodes) {
     const char* name;
   };
 #define QV_NAMED(code) \
-  { code, #code }
-  const Named named[] = {QV_NAMED(DDERR_UNSUPPORTED),
-                         QV_NAMED(DDERR_NOTINITIALIZED),
-                         QV_NAMED(DDERR_OUTOFMEMORY),
-                         QV_NAMED(DDERR_ALREADYINITIALIZED),
-                         QV_NAMED(DDERR_INVALIDRECT),
-                         QV_NAMED(DDERR_NOCOLORKEY),
-                         QV_NAMED(DDERR_NOTFOUND),
-                         QV_NAMED(DDERR_OUTOFVIDEOMEMORY),
-                         QV_NAMED(DDERR_CANTLOCKSURFACE),
-                         QV_NAMED(DDERR_WASSTILLDRAWING),
-                         QV_NAMED(DDERR_XALIGN),
-                         QV_NAMED(DDERR_INVALIDDIRECTDRAWGUID),
-                         QV_NAMED(DDERR_BLTFASTCANTCLIP),
-                         QV_NAMED(DDERR_NOTLOCKED),
-                         QV_NAMED(DDERR_NOTPALETTIZED),
-                         QV_NAMED(DDERR_UNSUPPORTEDMODE),
-                         QV_NAMED(DDERR_NOMIPMAPHW),
-                         QV_NAMED(DDERR_INVALIDSURFACETYPE),
-                         QV_NAMED(DDERR_DCALREADYCREATED),
-                         QV_NAMED(DDERR_CANTPAGELOCK),
-                         QV_NAMED(DDERR_CANTPAGEUNLOCK),
-                         QV_NAMED(DDERR_NOTPAGELOCKED),
-                         QV_NAMED(DDERR_NODIRECTDRAWHW),
-                         QV_NAMED(DDERR_NOEXCLUSIVEMODE),
-                         QV_NAMED(DDERR_IMPLICITLYCREATED),
-                         QV_NAMED(DDERR_WRONGMODE)};
+  Named { code, #code }
+  // clang-format off
+  const Named named[] = {
+      QV_NAMED(DDERR_UNSUPPORTED), QV_NAMED(DDERR_NOTINITIALIZED), QV_NAMED(DDERR_OUTOFMEMORY),
+      QV_NAMED(DDERR_ALREADYINITIALIZED), QV_NAMED(DDERR_INVALIDRECT), QV_NAMED(DDERR_NOCOLORKEY),
+      QV_NAMED(DDERR_NOTFOUND), QV_NAMED(DDERR_OUTOFVIDEOMEMORY), QV_NAMED(DDERR_CANTLOCKSURFACE),
+      QV_NAMED(DDERR_WASSTILLDRAWING), QV_NAMED(DDERR_XALIGN),
+      QV_NAMED(DDERR_INVALIDDIRECTDRAWGUID), QV_NAMED(DDERR_BLTFASTCANTCLIP),
+      QV_NAMED(DDERR_NOTLOCKED), QV_NAMED(DDERR_NOTPALETTIZED), QV_NAMED(DDERR_UNSUPPORTEDMODE),
+      QV_NAMED(DDERR_NOMIPMAPHW), QV_NAMED(DDERR_INVALIDSURFACETYPE),
+      QV_NAMED(DDERR_DCALREADYCREATED), QV_NAMED(DDERR_CANTPAGELOCK),
+      QV_NAMED(DDERR_CANTPAGEUNLOCK), QV_NAMED(DDERR_NOTPAGELOCKED),
+      QV_NAMED(DDERR_NODIRECTDRAWHW), QV_NAMED(DDERR_NOEXCLUSIVEMODE),
+      QV_NAMED(DDERR_IMPLICITLYCREATED), QV_NAMED(DDERR_WRONGMODE)};
+  // clang-format on
 #undef QV_NAMED
   for (const Named& entry : named) {
     ReportDirectDrawError(entry.code, nullptr, "m", 1);

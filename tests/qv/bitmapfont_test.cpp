@@ -129,12 +129,10 @@ TEST_F(Font, ColorKeyDoesNotRepaintButTextColorDoes) {
   ASSERT_EQ(font->atlas->Fill(0x1234), DD_OK);
   const Glyph& a = font->glyphs[static_cast<int>('A')];
   EXPECT_EQ(font->SetColorKey(0x0001), DD_OK);
-  EXPECT_EQ(font->colorKey, 0x0001u);
   EXPECT_EQ(font->atlas->colorKey, 0x0001u);
   EXPECT_EQ(Get(*font->atlas, a.left, a.top), 0x1234u);
 
   EXPECT_EQ(font->SetTextColor(0x00FFFFFF), DD_OK);
-  EXPECT_EQ(font->textColor, 0x00FFFFFFu);
   int painted = 0, white = 0;
   for (int y = a.top; y < a.bottom; ++y) {
     for (int x = a.left; x < a.right; ++x) {

@@ -72,33 +72,25 @@ TEST_F(BallTest, StepsTruncateTheDirectionTimesTheSpeed) {
   EXPECT_EQ(ball->dy, -5);
 }
 
-TEST_F(BallTest, StartsAtTheCentreHeadingUpFivePixelsAFrame) {
-  EXPECT_EQ(ball->x, 400);
-  EXPECT_EQ(ball->y, 500);
+TEST_F(BallTest, StartsAtTheCentreAndIsLostFromY585NarrowingThePaddle) {
+  EXPECT_EQ(ball->x * 1000 + ball->y, 400500);
   EXPECT_EQ(ball->angle, 270);
-  ball->Move(wall, paddle);
-  EXPECT_EQ(ball->x, 400);
-  EXPECT_EQ(ball->y, 495);
-}
-
-TEST_F(BallTest, IsLostFromY585AndComesBackNarrowingThePaddle) {
   paddle->x = 0;
   paddle->Widen();
   MoveFrom(300, 584, 90);
   EXPECT_EQ(ball->y, 589);
   EXPECT_TRUE(paddle->widened);
 
+  // Lost: back at the start, heading up five pixels a frame.
   MoveFrom(300, 585, 90);
-  EXPECT_EQ(ball->x, 400);
-  EXPECT_EQ(ball->y, 495);
+  EXPECT_EQ(ball->x * 1000 + ball->y, 400495);
   EXPECT_EQ(ball->angle, 270);
   EXPECT_FALSE(paddle->widened);
   EXPECT_EQ(paddle->width, 80);
 }
 
 TEST_F(BallTest, PaddleBounceRangesOverNarrowAndWidePaddles) {
-  EXPECT_EQ(BounceOff(300, false, 285), -150);  // ball at the far left
-  EXPECT_EQ(BounceOff(300, false, 380), -32);   // ball at the far right
+  // The narrow paddle's ends are in the step table above.
   EXPECT_EQ(BounceOff(300, true, 285), -146);
   EXPECT_EQ(BounceOff(300, true, 420), -35);
   // One pixel further out on either side the rectangles no longer touch.
@@ -129,63 +121,52 @@ TEST_F(BallTest, SideAndTopEdgesReflect) {
 
 // Row 5 of column c: x 50c, y 125. Its bands: cx in [x, x+5] or [x+45, x+50]; cy in
 // [125, 130] or [150, 155].
-TEST_F(BallTest, BricksInTheOverlapRowsAreBothHitUpperFirst) {
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000000100000000", "0000000100000000"});
-  Brick* upper = wall->cells[4][7];
-  Brick* lower = wall->cells[5][7];
-  // Centre (375, 127): in the upper brick's bottom band and the lower brick's top band.
-  // Heading down: the upper brick does not reflect, the lower one turns it to -90. Taken the
-  // other way round the upper brick would turn it back down.
-  MoveFrom(375 - 7, 127 - 7, 90);
-  EXPECT_FALSE(upper->alive);
-  EXPECT_FALSE(lower->alive);
-  EXPECT_EQ(ball->angle, -90);
-  EXPECT_EQ(ball->dy, -5);
-}
-
-TEST_F(BallTest, BricksSharingAVerticalEdgeAreBothHitLeftFirst) {
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000001100000000"});
-  // Centre (350, 140): the right edge of column 6 and the left edge of column 7.
-  MoveFrom(350 - 7, 140 - 7, 0);
-  EXPECT_FALSE(wall->cells[5][6]->alive);
-  EXPECT_FALSE(wall->cells[5][7]->alive);
-  EXPECT_EQ(ball->angle, 180);
-  EXPECT_EQ(ball->dx, -5);
-}
-
-TEST_F(BallTest, CornerReflectsBothWaysAndTheMiddleNotAtAll) {
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000000100000000"});
-  // Bottom-left corner of the brick at (350, 125), ball heading up and right.
-  MoveFrom(352 - 7, 153 - 7, 300);
-  EXPECT_FALSE(wall->cells[5][7]->alive);
-  EXPECT_EQ(ball->angle, 120);
-  EXPECT_EQ(ball->dx, -3);
-  EXPECT_EQ(ball->dy, 5);
-
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000000100000000"});
-  MoveFrom(356 - 7, 131 - 7, 300);  // just inside both bands: knocked out, no bounce
-  EXPECT_FALSE(wall->cells[5][7]->alive);
-  EXPECT_EQ(ball->angle, 300);
-}
-
-TEST_F(BallTest, UnbreakableBricksReflectAndStayWithoutCapsules) {
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000000200000000"});
-  Brick* metal = wall->cells[5][7];
-  for (int i = 0; i < 5; ++i) {
-    MoveFrom(375 - 7, 153 - 7, 270);  // bottom band, heading up
-    EXPECT_EQ(ball->dy, 5);
-    EXPECT_TRUE(metal->alive);
-    EXPECT_EQ(metal->capsule, nullptr);
+TEST_F(BallTest, BrickCollisions) {
+  const struct {
+    const char* what;
+    const char *row4, *row5;
+    int centreX, centreY;
+    double angle, after;  // `after` 1000: not checked
+    int dx, dy;
+    int hits;         // moves made from the same place
+    bool knockedOut;  // the brick at row 5, column 7 is knocked out first
+  } cases[] = {
+      // In the upper brick's bottom band and the lower brick's top band, heading down: the upper
+      // brick does not reflect, the lower one turns it to -90. Taken the other way round the
+      // upper brick would turn it back down.
+      {"overlap rows, upper first", "0000000100000000", "0000000100000000", 375, 127, 90, -90, 0,
+       -5, 1, false},
+      {"shared vertical edge, left first", kEmptyRow, "0000001100000000", 350, 140, 0, 180, -5, 0,
+       1, false},
+      {"bottom-left corner", kEmptyRow, "0000000100000000", 352, 153, 300, 120, -3, 5, 1, false},
+      {"inside both bands: no bounce", kEmptyRow, "0000000100000000", 356, 131, 300, 300, 3, -5, 1,
+       false},
+      {"unbreakable, bottom band", kEmptyRow, "0000000200000000", 375, 153, 270, 1000, 0, 5, 5,
+       false},
+      {"knocked out", kEmptyRow, "0000000100000000", 375, 153, 270, 270, 0, -5, 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, c.row4, c.row5});
+    if (c.knockedOut) wall->cells[5][7]->alive = false;
+    for (int hit = 0; hit < c.hits; ++hit) {
+      MoveFrom(c.centreX - 7, c.centreY - 7, c.angle);
+      if (c.after != 1000) {
+        EXPECT_EQ(ball->angle, c.after);
+      }
+      EXPECT_EQ(ball->dx, c.dx);
+      EXPECT_EQ(ball->dy, c.dy);
+    }
+    // Every brick the ball met is knocked out, unless it is unbreakable; those release nothing.
+    for (int row : {4, 5}) {
+      for (int column : {6, 7}) {
+        const Brick* brick = wall->cells[row][column];
+        if (brick == nullptr || c.knockedOut) continue;
+        EXPECT_EQ(brick->alive, brick->kind == 1) << row << "," << column;
+        EXPECT_EQ(brick->capsule, nullptr);
+      }
+    }
   }
-  EXPECT_TRUE(wall->IsCleared());
-}
-
-TEST_F(BallTest, EmptyAndKnockedOutCellsAreNotHit) {
-  LoadLevel({kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, kEmptyRow, "0000000100000000"});
-  wall->cells[5][7]->alive = false;
-  MoveFrom(375 - 7, 153 - 7, 270);
-  EXPECT_EQ(ball->angle, 270);
-  EXPECT_EQ(ball->dy, -5);
 }
 
 }  // namespace

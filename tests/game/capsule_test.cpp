@@ -11,7 +11,22 @@
 
 namespace {
 
-using CapsuleTest = GameObjects;
+class CapsuleTest : public GameObjects {
+ protected:
+  // A capsule from the capsule brick at the top left, put where it lands on the paddle's top at
+  // `x` in the next frame; runs that frame.
+  void CatchCapsuleAt(int x) {
+    LoadLevel({"3000000000000000"});
+    Brick* brick = wall->cells[0][0];
+    brick->Hit();
+    ASSERT_NE(brick->capsule, nullptr);
+    brick->capsule->x = x;
+    brick->capsule->y = 498;
+    RunFrame();
+    EXPECT_EQ(brick->capsule, nullptr);
+    EXPECT_TRUE(paddle->widened);
+  }
+};
 
 // Brightness of a presented pixel: the paddle is light, the background where it runs dark.
 int Brightness(int x, int y) {
@@ -45,19 +60,10 @@ TEST_F(CapsuleTest, IsCaughtWhenItsRectangleTouchesThePaddle) {
 }
 
 TEST_F(CapsuleTest, CaughtCapsuleWidensThePaddleInThatFrameAndTheLimitNextFrame) {
-  LoadLevel({"3000000000000000"});
-  Brick* brick = wall->cells[0][0];
   PaddleTo(300);
   ASSERT_EQ(paddle->x, 300);
   EXPECT_LT(Brightness(395, 537), 200);  // right of the narrow paddle: background
-
-  brick->Hit();
-  ASSERT_NE(brick->capsule, nullptr);
-  brick->capsule->x = 300;
-  brick->capsule->y = 498;
-  RunFrame();
-  EXPECT_EQ(brick->capsule, nullptr);
-  EXPECT_TRUE(paddle->widened);
+  CatchCapsuleAt(300);
   EXPECT_EQ(paddle->width, 120);
   EXPECT_GT(Brightness(395, 537), 300);  // the wide paddle is drawn in the frame of the catch
 
@@ -66,16 +72,9 @@ TEST_F(CapsuleTest, CaughtCapsuleWidensThePaddleInThatFrameAndTheLimitNextFrame)
 }
 
 TEST_F(CapsuleTest, CatchAtTheRightEdgeHoldsThePaddleInsideFromTheNextFrame) {
-  LoadLevel({"3000000000000000"});
-  Brick* brick = wall->cells[0][0];
   PaddleTo(1000);
   ASSERT_EQ(paddle->x, 719);
-
-  brick->Hit();
-  brick->capsule->x = 719;
-  brick->capsule->y = 498;
-  RunFrame();
-  EXPECT_TRUE(paddle->widened);
+  CatchCapsuleAt(719);
   EXPECT_EQ(paddle->x, 719);  // the limit of this frame was set for the narrow paddle
   // 719 + 120 runs past the screen: the paddle is not drawn in this frame.
   EXPECT_LT(Brightness(760, 537), 200);

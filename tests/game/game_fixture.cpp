@@ -25,6 +25,10 @@ void GameFolder::SetUp() {
     fs::copy_file(fs::path(assets_) / name, fs::path(folder_) / name);
   }
   fs::current_path(folder_);
+  RestartHost();
+}
+
+void GameFolder::RestartHost() {
   qvhost::Reset();
   qvhost::UseHeadless();
   qvhost::UseManualClock();

@@ -27,6 +27,8 @@ class GameFolder : public ::testing::Test {
   // Copies the shipped level into the working folder.
   void UseShippedLevel();
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+  // A fresh headless host with a manual clock, for a second program in the same test.
+  static void RestartHost();
 
   std::string assets_;
   std::string folder_;

@@ -10,7 +10,14 @@
 
 namespace {
 
-using LevelTest = GameObjects;
+class LevelTest : public GameObjects {
+ protected:
+  // Writes `text` to a file and loads the wall from it.
+  void LoadText(const std::string& name, const std::string& text) {
+    WriteFile(name, text);
+    wall->Load(name.c_str());
+  }
+};
 
 // The wall as text: '.' for an empty cell, else the brick's kind as a digit.
 std::string Row(int row) {
@@ -47,8 +54,7 @@ TEST_F(LevelTest, OtherCharactersTakeTheKindLastNamed) {
   LoadLevel({"1220xxxxxxxxxxxx", "    3   0  2 ab ", kEmptyRow});
   EXPECT_EQ(Row(0), "011.111111111111");
   EXPECT_EQ(Row(1), "11112222.2211111");
-  WriteFile("plain.txt", "ab0\n");
-  wall->Load("plain.txt");
+  LoadText("plain.txt", "ab0\n");
   EXPECT_EQ(Row(0).substr(0, 3), "00.");
 }
 
@@ -63,66 +69,50 @@ TEST_F(LevelTest, OnlyEmptyAndUnbreakableCellsCountAsCleared) {
   EXPECT_TRUE(wall->IsCleared());
 }
 
-TEST_F(LevelTest, ShortAndLongLinesShiftTheRowsAfterThem) {
-  // 15 cells: the line end becomes the 16th cell, the next line's first character is taken as
-  // the line end, and every later row ends in a brick made of its own line end.
-  std::string text = std::string(15, '1') + "\n";
-  for (int row = 1; row < 12; ++row) text += std::string(kEmptyRow) + "\n";
-  WriteFile("short.txt", text);
-  wall->Load("short.txt");
-  ExpectRows(0, 0, "0000000000000000");
-  ExpectRows(1, 11, "...............0");
-
-  // 17 cells: the 17th is taken as the line end and the real one starts the next row.
-  text = std::string(17, '3') + "\n";
-  for (int row = 1; row < 12; ++row) text += std::string(kEmptyRow) + "\n";
-  WriteFile("long.txt", text);
-  wall->Load("long.txt");
-  ExpectRows(0, 0, "2222222222222222");
-  ExpectRows(1, 11, "2...............");
+// `count` empty rows, each with its line end.
+std::string EmptyRows(int count) {
+  std::string text;
+  for (int row = 0; row < count; ++row) text += std::string(kEmptyRow) + "\n";
+  return text;
 }
 
-TEST_F(LevelTest, LineEndsMayBeCrLfAndTheLastMayBeMissing) {
+TEST_F(LevelTest, FilesOfEveryShapeGiveAFullWall) {
   std::string crlf, bare;
   for (int row = 0; row < 12; ++row) {
     crlf += "1000000000000003\r\n";
-    bare += "1000000000000003";
-    if (row < 11) bare += "\n";
+    bare += row < 11 ? "1000000000000003\n" : "1000000000000003";
   }
-  ASSERT_EQ(crlf.size(), 216u);
-  for (const std::string& text : {crlf, bare}) {
-    WriteFile("ends.txt", text);
-    wall->Load("ends.txt");
-    ExpectRows(0, 11, "0..............2");
+  const struct {
+    const char* what;
+    std::string text;
+    const char *first, *others;  // row 0, and rows 1 to 11 (null: not checked)
+  } cases[] = {
+      // The line end becomes the 16th cell, the next line's first character is taken as the line
+      // end, and every later row ends in a brick made of its own line end.
+      {"15 cells", std::string(15, '1') + "\n" + EmptyRows(11), "0000000000000000",
+       "...............0"},
+      // The 17th cell is taken as the line end and the real one starts the next row.
+      {"17 cells", std::string(17, '3') + "\n" + EmptyRows(11), "2222222222222222",
+       "2..............."},
+      {"CR LF line ends", crlf, "0..............2", "0..............2"},
+      {"no last line end", bare, "0..............2", "0..............2"},
+      {"a lone CR is a cell", "3\r00000000000000\n", "22..............", nullptr},
+      // Past the end of the file every cell takes the kind last named: plain at first.
+      {"empty", "", "0000000000000000", "0000000000000000"},
+      {"short", "2000\n", "1...111111111111", "1111111111111111"},
+      {"lines past the twelfth are not read", EmptyRows(12) + "3333333333333333\n",
+       "................", "................"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadText("level.txt", c.text);
+    EXPECT_EQ(Row(0), c.first);
+    if (c.others != nullptr) ExpectRows(1, 11, c.others);
   }
-  // A carriage return on its own is an ordinary cell character.
-  WriteFile("cr.txt", "3\r00000000000000\n");
-  wall->Load("cr.txt");
-  EXPECT_EQ(Row(0), "22..............");
-}
-
-TEST_F(LevelTest, MissingShortAndOverlongFilesStillGiveAFullWall) {
-  // A missing file reads as end-of-file throughout: plain bricks everywhere, and no file is made.
+  // A missing file reads as end-of-file throughout, and no file is made.
   wall->Load("no_such_level.txt");
   ExpectRows(0, 11, "0000000000000000");
   EXPECT_FALSE(std::filesystem::exists(Path("no_such_level.txt")));
-
-  WriteFile("empty.txt", "");
-  wall->Load("empty.txt");
-  ExpectRows(0, 11, "0000000000000000");
-
-  WriteFile("short.txt", "2000\n");  // kind 1 carries into every cell past the end
-  wall->Load("short.txt");
-  EXPECT_EQ(Row(0), "1...111111111111");
-  ExpectRows(1, 11, "1111111111111111");
-
-  std::string text;
-  for (int row = 0; row < 12; ++row) text += std::string(kEmptyRow) + "\n";
-  text += "3333333333333333\n3333333333333333\n";  // lines past the twelfth are not read
-  WriteFile("long.txt", text);
-  wall->Load("long.txt");
-  ExpectRows(0, 11, "................");
-  EXPECT_TRUE(wall->IsCleared());
 }
 
 TEST_F(LevelTest, BinaryFilesAreReadByteByByte) {
@@ -133,8 +123,7 @@ TEST_F(LevelTest, BinaryFilesAreReadByteByByte) {
   bytes[2] = '\x1A';
   bytes[3] = '0';
   bytes[4] = '\xFF';
-  WriteFile("binary.bin", bytes);
-  wall->Load("binary.bin");
+  LoadText("binary.bin", bytes);
   EXPECT_EQ(Row(0).substr(0, 5), "022.2");
   for (int row = 0; row < 12; ++row) {
     for (int column = 0; column < 16; ++column) {

@@ -97,9 +97,7 @@ TEST_F(ProgramTest, EscapeCloseButtonAndAltF4EndItWithNoFurtherFrame) {
   const std::function<void()> closers[] = {[] { qvhost::TapKey(DIK_ESCAPE); },
                                            [] { qvhost::CloseWindow(); }, [] { qvhost::AltF4(); }};
   for (const auto& close : closers) {
-    qvhost::Reset();
-    qvhost::UseHeadless();
-    qvhost::UseManualClock();
+    RestartHost();
     qvhost::OnFrame([&](int frame) {
       if (frame == 9) close();
       // Keys other than Escape do nothing.
@@ -134,9 +132,7 @@ TEST_F(ProgramTest, FailedDisplayIsReportedAndEndsWithZero) {
   // A display that refuses the game's mode is named, in a box and to the debugger. (A second
   // program in this process: the first one's objects go first, as the process's end would.)
   ReleaseGame();
-  qvhost::Reset();
-  qvhost::UseHeadless();
-  qvhost::UseManualClock();
+  RestartHost();
   qvhost::FailCall("IDirectDraw4::SetDisplayMode", DDERR_INVALIDMODE);
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunProgram(), 0);
@@ -221,9 +217,7 @@ TEST_F(ProgramTest, SameInputGivesTheSameFrames) {
   auto none = [](int) { return false; };
   PlayResult first = Play(none, 800);
   ReleaseGame();
-  qvhost::Reset();
-  qvhost::UseHeadless();
-  qvhost::UseManualClock();
+  RestartHost();
   PlayResult second = Play(none, 800);
   EXPECT_EQ(first.exitCode, 0);
   EXPECT_EQ(first.frames, 800);

@@ -54,9 +54,7 @@ TEST_F(StartupTest, APictureThatDoesNotLoadIsReportedAndEndsTheProgram) {
 
     std::filesystem::copy_file(std::filesystem::path(assets_) / c.picture, path,
                                std::filesystem::copy_options::overwrite_existing);
-    qvhost::Reset();
-    qvhost::UseHeadless();
-    qvhost::UseManualClock();
+    RestartHost();
   }
 }
 

@@ -1,62 +1,27 @@
 // BitmapFont on a headless full-screen 800 x 600 x 16 display: the atlas layout, drawing counts
 // and alignments (with glyph cells set up by the test), repainting, and a lost atlas.
-#include <gtest/gtest.h>
-
 #include <string>
 
 #include "bitmapfont.h"
-#include "host.h"
-#include "qvscreen.h"
-#include "qvsurface.h"
+#include "blend_fixture.h"
 
 namespace {
 
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-class Font : public ::testing::Test {
+class Font : public BlitTest {
  protected:
   void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TestWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "QvFontTest";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "QvFontTest", "test", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    ShowWindow(window, SW_SHOW);
-    screen = new Screen();
-    ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
-    font = new BitmapFont(screen, "Arial", 14, 0x0000FFFF, 0, 0, 400, 2);
+    BlitTest::SetUp();
+    font = std::make_unique<BitmapFont>(screen.get(), "Arial", 14, 0x0000FFFF, 0, 0, 400, 2);
     ASSERT_NE(font->atlas, nullptr);
     ASSERT_NE(font->atlas->surface, nullptr);
-    target = new Surface(screen, 200, 20, SystemMemory);
-    ASSERT_NE(target->surface, nullptr);
+    target = std::make_unique<Surface>(screen.get(), 200, 20, SystemMemory);
     ASSERT_EQ(target->Fill(0), DD_OK);
   }
-  void TearDown() override {
-    delete target;
-    delete font;
-    delete screen;
-    DestroyWindow(window);
-  }
-
-  static uint32_t Pixel(Surface& s, int x, int y) {
-    if (s.Lock() != DD_OK) return 0xFFFFFFFF;
-    const uint8_t* row = static_cast<const uint8_t*>(s.desc.lpSurface) + y * s.desc.lPitch;
-    uint32_t value = row[x * 2] | (row[x * 2 + 1] << 8);
-    s.Unlock();
-    return value;
-  }
-
   // Columns of row 0 of the target that hold something, as a string of '#' and '.'.
   std::string Row() {
+    const std::vector<DWORD> pixels = Read(*target);
     std::string row;
-    for (int x = 0; x < target->width; ++x) row += Pixel(*target, x, 0) != 0 ? '#' : '.';
+    for (int x = 0; x < target->width; ++x) row += pixels[x] != 0 ? '#' : '.';
     return row;
   }
   static std::string Span(int from, int to) {  // '#' in [from, to) of 200 columns
@@ -71,10 +36,9 @@ class Font : public ::testing::Test {
     for (char c = 'a'; c <= 'e'; ++c) font->glyphs[static_cast<int>(c)] = {0, 0, 10, 10, 10, 10};
   }
 
-  HWND window = nullptr;
-  Screen* screen = nullptr;
-  BitmapFont* font = nullptr;
-  Surface* target = nullptr;
+  // Members go before the base's screen.
+  std::unique_ptr<BitmapFont> font;
+  std::unique_ptr<Surface> target;
 };
 
 TEST_F(Font, AtlasRowsBreakBefore310) {
@@ -107,23 +71,23 @@ TEST_F(Font, AtlasRowsBreakBefore310) {
 
 TEST_F(Font, DrawStopsAtTheCount) {
   UseTenPixelGlyphs();
-  EXPECT_EQ(font->Draw(0, 0, "abcde", target, 3), DD_OK);
+  EXPECT_EQ(font->Draw(0, 0, "abcde", target.get(), 3), DD_OK);
   EXPECT_EQ(Row(), Span(0, 30));
   ASSERT_EQ(target->Fill(0), DD_OK);
-  EXPECT_EQ(font->Draw(0, 0, "abcde", target, 0), DD_OK);
+  EXPECT_EQ(font->Draw(0, 0, "abcde", target.get(), 0), DD_OK);
   EXPECT_EQ(Row(), Span(0, 0));
-  EXPECT_EQ(font->DrawKeyed(0, 0, "abcde", target, -1), DD_OK);
+  EXPECT_EQ(font->DrawKeyed(0, 0, "abcde", target.get(), -1), DD_OK);
   EXPECT_EQ(Row(), Span(0, 50));
   // Characters without glyphs are skipped, and nothing is read for them.
   ASSERT_EQ(target->Fill(0), DD_OK);
   EXPECT_EQ(font->Draw(100, 0,
                        "a\xC8\xFF"
                        "b",
-                       target, -1),
+                       target.get(), -1),
             DD_OK);
   EXPECT_EQ(Row(), Span(100, 120));
-  EXPECT_EQ(font->Draw(0, 0, "", target, -1), DD_OK);
-  EXPECT_EQ(font->Draw(0, 0, nullptr, target, -1), DDERR_INVALIDPARAMS);
+  EXPECT_EQ(font->Draw(0, 0, "", target.get(), -1), DD_OK);
+  EXPECT_EQ(font->Draw(0, 0, nullptr, target.get(), -1), DDERR_INVALIDPARAMS);
 }
 
 TEST_F(Font, DrawAlignedInAField) {
@@ -145,18 +109,18 @@ TEST_F(Font, DrawAlignedInAField) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " " + c.text + " " + std::to_string(c.alignment));
     ASSERT_EQ(target->Fill(0), DD_OK);
-    EXPECT_EQ(font->DrawAligned(50, 0, c.width, c.text, target, c.alignment), DD_OK);
+    EXPECT_EQ(font->DrawAligned(50, 0, c.width, c.text, target.get(), c.alignment), DD_OK);
     EXPECT_EQ(Row(), Span(c.from, c.to));
   }
   ASSERT_EQ(target->Fill(0), DD_OK);
-  EXPECT_EQ(font->DrawAlignedKeyed(50, 0, 100, "ab", target, 3), DD_OK);
+  EXPECT_EQ(font->DrawAlignedKeyed(50, 0, 100, "ab", target.get(), 3), DD_OK);
   EXPECT_EQ(Row(), Span(130, 150));
 }
 
 TEST_F(Font, DrawClippedCutsEachGlyph) {
   UseTenPixelGlyphs();
   const RECT clip = {15, 0, 42, 20};
-  EXPECT_EQ(font->DrawClipped(0, 0, "abcde", target, clip, -1), DD_OK);
+  EXPECT_EQ(font->DrawClipped(0, 0, "abcde", target.get(), clip, -1), DD_OK);
   // 'a' lies wholly left of the clip: its blit is refused, the others still land in place.
   EXPECT_EQ(Row(), Span(15, 42));
 }
@@ -165,16 +129,14 @@ TEST_F(Font, ColorKeyDoesNotRepaintButTextColorDoes) {
   ASSERT_EQ(font->atlas->Fill(0x1234), DD_OK);
   const Glyph& a = font->glyphs[static_cast<int>('A')];
   EXPECT_EQ(font->SetColorKey(0x0001), DD_OK);
-  EXPECT_EQ(font->colorKey, 0x0001u);
   EXPECT_EQ(font->atlas->colorKey, 0x0001u);
-  EXPECT_EQ(Pixel(*font->atlas, a.left, a.top), 0x1234u);
+  EXPECT_EQ(Get(*font->atlas, a.left, a.top), 0x1234u);
 
   EXPECT_EQ(font->SetTextColor(0x00FFFFFF), DD_OK);
-  EXPECT_EQ(font->textColor, 0x00FFFFFFu);
   int painted = 0, white = 0;
   for (int y = a.top; y < a.bottom; ++y) {
     for (int x = a.left; x < a.right; ++x) {
-      uint32_t p = Pixel(*font->atlas, x, y);
+      uint32_t p = Get(*font->atlas, x, y);
       painted += p != 0x1234;
       white += p == 0xFFFF;
     }
@@ -182,7 +144,7 @@ TEST_F(Font, ColorKeyDoesNotRepaintButTextColorDoes) {
   EXPECT_EQ(painted, a.width * a.height);  // background and text fill the whole cell
   EXPECT_GT(white, 0);
   // Outside the cells the atlas keeps what it held.
-  EXPECT_EQ(Pixel(*font->atlas, 319, font->atlas->height - 1), 0x1234u);
+  EXPECT_EQ(Get(*font->atlas, 319, font->atlas->height - 1), 0x1234u);
 }
 
 TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
@@ -191,12 +153,12 @@ TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
   const Glyph& b = font->glyphs[static_cast<int>('B')];
   qvhost::LoseSurfaces();
   ASSERT_EQ(target->surface->Restore(), DD_OK);
-  EXPECT_EQ(font->Draw(0, 0, "AB", target, -1), DD_OK);
-  EXPECT_NE(Pixel(*font->atlas, a.left, a.top), 0x1234u);  // painted again
+  EXPECT_EQ(font->Draw(0, 0, "AB", target.get(), -1), DD_OK);
+  EXPECT_NE(Get(*font->atlas, a.left, a.top), 0x1234u);  // painted again
   int inA = 0, inB = 0;
   for (int y = 0; y < 20 && y < a.height; ++y) {
-    for (int x = 0; x < a.width; ++x) inA += Pixel(*target, x, y) != 0;
-    for (int x = a.width; x < a.width + b.width; ++x) inB += Pixel(*target, x, y) != 0;
+    for (int x = 0; x < a.width; ++x) inA += Get(*target, x, y) != 0;
+    for (int x = a.width; x < a.width + b.width; ++x) inB += Get(*target, x, y) != 0;
   }
   EXPECT_EQ(inA, 0);  // the character that failed is not drawn again
   EXPECT_GT(inB, 0);  // yellow strokes of 'B'
@@ -207,7 +169,7 @@ TEST_F(Font, LostAtlasIsRepaintedAndTheNextCharacterDrawn) {
 TEST_F(Font, DrawsWhatBltFastPerCharacterDraws) {
   ASSERT_EQ(font->SetBackgroundColor(0x0000FF00), DD_OK);  // a cell background to tell apart
   ASSERT_EQ(font->SetColorKey(0), DD_OK);
-  Surface* expected = new Surface(screen, 200, 20, SystemMemory);
+  Surface expected(screen.get(), 200, 20, SystemMemory);
   const char text[] = "Wig,|_~ 1@";
   const RECT clip = {3, 2, 150, 13};
   for (bool keyed : {false, true}) {
@@ -216,7 +178,7 @@ TEST_F(Font, DrawsWhatBltFastPerCharacterDraws) {
         for (int y : {-3, 0, 9}) {
           SCOPED_TRACE(testing::Message() << keyed << clipped << " at " << x << "," << y);
           ASSERT_EQ(target->Fill(0x0841), DD_OK);
-          ASSERT_EQ(expected->Fill(0x0841), DD_OK);
+          ASSERT_EQ(expected.Fill(0x0841), DD_OK);
           const DWORD flags = keyed ? DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT : DDBLTFAST_WAIT;
           HRESULT last = DD_OK;
           int at = x;
@@ -225,24 +187,21 @@ TEST_F(Font, DrawsWhatBltFastPerCharacterDraws) {
             RECT source = {g.left, g.top, g.right, g.bottom};
             int dx = at, dy = y;
             if (clipped) ClipSourceToRect(dx, dy, source, clip);
-            last = expected->surface->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy),
-                                              font->atlas->surface, &source, flags);
+            last = expected.surface->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy),
+                                             font->atlas->surface, &source, flags);
             at += g.width;
           }
-          const HRESULT drawn = clipped
-                                    ? (keyed ? font->DrawClippedKeyed(x, y, text, target, clip, -1)
-                                             : font->DrawClipped(x, y, text, target, clip, -1))
-                                    : (keyed ? font->DrawKeyed(x, y, text, target, -1)
-                                             : font->Draw(x, y, text, target, -1));
+          const HRESULT drawn =
+              clipped ? (keyed ? font->DrawClippedKeyed(x, y, text, target.get(), clip, -1)
+                               : font->DrawClipped(x, y, text, target.get(), clip, -1))
+                      : (keyed ? font->DrawKeyed(x, y, text, target.get(), -1)
+                               : font->Draw(x, y, text, target.get(), -1));
           EXPECT_EQ(drawn, last);
-          for (int py = 0; py < 20; ++py)
-            for (int px = 0; px < 200; ++px)
-              ASSERT_EQ(Pixel(*target, px, py), Pixel(*expected, px, py)) << px << "," << py;
+          ASSERT_EQ(Read(*target), Read(expected));
         }
       }
     }
   }
-  delete expected;
 }
 
 }  // namespace

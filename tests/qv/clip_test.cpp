@@ -70,82 +70,74 @@ TEST(ClipRect, ClipToClipRectRejectsAtTheEdgesAndCutsInside) {
   }
 }
 
+// A source rectangle drawn at (x, y), and what clipping leaves of both.
+struct BlitCase {
+  const char* what;
+  RECT source;
+  int x, y;
+  RECT clip;  // ClipBlit: the source's clip rectangle (the destination is 800 x 600)
+  int result;
+  RECT cut;
+  int cutX, cutY;
+};
+
 TEST(ClipRect, ClipBlitCutsSourceAndMovesThePosition) {
+  const RECT all = {0, 0, 100, 50};
+  const BlitCase cases[] = {
+      {"left and bottom", all, -30, 580, all, 1, {30, 0, 100, 20}, 0, 580},
+      // A cut by the source's own clip rectangle does not move where the rest lands.
+      {"own clip", all, 200, 100, {10, 0, 100, 50}, 1, {10, 0, 100, 50}, 200, 100},
+      // Nothing left: outside the source or the destination, or at the ends of the integers.
+      {"outside the source", {100, 0, 120, 10}, 200, 100, all, 0, {}, 0, 0},
+      {"outside the destination", all, 800, 100, all, 0, {}, 0, 0},
+      {"integer ends", all, INT_MAX, INT_MIN, all, 0, {}, 0, 0},
+  };
+  for (const BlitCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    SizedSurface source(100, 50), dest(800, 600);
+    source.SetClipRect(c.clip);
+    RECT r = c.source;
+    int x = c.x, y = c.y;
+    ASSERT_EQ(source.ClipBlit(&dest, x, y, r), c.result);
+    if (c.result == 0) continue;
+    ExpectRect(r, c.cut.left, c.cut.top, c.cut.right, c.cut.bottom);
+    EXPECT_EQ(x, c.cutX);
+    EXPECT_EQ(y, c.cutY);
+  }
   SizedSurface source(100, 50);
-  SizedSurface dest(800, 600);
-  RECT s = {0, 0, 100, 50};
-  int x = -30;
-  int y = 580;
-  EXPECT_EQ(source.ClipBlit(&dest, x, y, s), 1);
-  ExpectRect(s, 30, 0, 100, 20);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 580);
-
-  // A cut by the source's own clip rectangle does not move where the rest lands.
-  source.SetClipRect(RECT{10, 0, 100, 50});
-  s = RECT{0, 0, 100, 50};
-  x = 200;
-  y = 100;
-  EXPECT_EQ(source.ClipBlit(&dest, x, y, s), 1);
-  ExpectRect(s, 10, 0, 100, 50);
-  EXPECT_EQ(x, 200);
-  EXPECT_EQ(y, 100);
-
-  // Nothing left: outside the source, outside the destination, or no destination.
-  s = RECT{100, 0, 120, 10};
-  EXPECT_EQ(source.ClipBlit(&dest, x, y, s), 0);
-  s = RECT{10, 0, 100, 50};
-  x = 800;
-  EXPECT_EQ(source.ClipBlit(&dest, x, y, s), 0);
-  x = 0;
-  EXPECT_EQ(source.ClipBlit(nullptr, x, y, s), 0);
-
-  // Positions at the ends of the integer range are clipped, not overflowed.
-  s = RECT{10, 0, 100, 50};
-  x = INT_MAX;
-  y = INT_MIN;
-  EXPECT_EQ(source.ClipBlit(&dest, x, y, s), 0);
+  RECT r = all;
+  int x = 0, y = 0;
+  EXPECT_EQ(source.ClipBlit(nullptr, x, y, r), 0);
 }
 
 TEST(ClipRect, ClipSourceToRectCutsInItsOrder) {
-  const RECT clip = {0, 0, 800, 600};
-  RECT s = {0, 0, 20, 10};
-  int x = 790;
-  int y = 0;
-  ClipSourceToRect(x, y, s, clip);
-  ExpectRect(s, 0, 0, 10, 10);
-  EXPECT_EQ(x, 790);
-
-  // Left and top cuts move the position onto the clip rectangle.
-  s = RECT{5, 5, 45, 25};
-  x = -10;
-  y = -4;
-  ClipSourceToRect(x, y, s, RECT{0, 0, 100, 100});
-  ExpectRect(s, 15, 9, 45, 25);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-
-  // Bottom cut uses the position after the top cut.
-  s = RECT{0, 0, 10, 50};
-  x = 0;
-  y = -10;
-  ClipSourceToRect(x, y, s, RECT{0, 0, 100, 30});
-  ExpectRect(s, 0, 10, 10, 40);
-  EXPECT_EQ(y, 0);
-
-  // Wholly outside: the source comes out empty or inverted, nothing is rejected.
-  s = RECT{0, 0, 10, 10};
-  x = 900;
-  y = 10;
-  ClipSourceToRect(x, y, s, clip);
-  EXPECT_LE(s.right, s.left);
-
-  s = RECT{0, 0, INT_MAX, INT_MAX};
-  x = INT_MAX;
-  y = INT_MAX;
-  ClipSourceToRect(x, y, s, clip);  // no overflow
-  EXPECT_LE(s.right, s.left);
-  EXPECT_LE(s.bottom, s.top);
+  const RECT screen = {0, 0, 800, 600};
+  const BlitCase cases[] = {
+      {"right", {0, 0, 20, 10}, 790, 0, screen, 1, {0, 0, 10, 10}, 790, 0},
+      // Left and top cuts move the position onto the clip rectangle.
+      {"left and top", {5, 5, 45, 25}, -10, -4, {0, 0, 100, 100}, 1, {15, 9, 45, 25}, 0, 0},
+      // The bottom cut uses the position after the top cut.
+      {"top and bottom", {0, 0, 10, 50}, 0, -10, {0, 0, 100, 30}, 1, {0, 10, 10, 40}, 0, 0},
+      // Wholly outside: the source comes out empty or inverted, nothing is rejected.
+      {"outside", {0, 0, 10, 10}, 900, 10, screen, 0, {}, 0, 0},
+      {"integer ends", {0, 0, INT_MAX, INT_MAX}, INT_MAX, INT_MAX, screen, 0, {}, 0, 0},
+  };
+  for (const BlitCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    RECT r = c.source;
+    int x = c.x, y = c.y;
+    ClipSourceToRect(x, y, r, c.clip);
+    if (c.result == 0) {
+      EXPECT_LE(r.right, r.left);
+      if (c.y > c.clip.bottom) {
+        EXPECT_LE(r.bottom, r.top);
+      }
+      continue;
+    }
+    ExpectRect(r, c.cut.left, c.cut.top, c.cut.right, c.cut.bottom);
+    EXPECT_EQ(x, c.cutX);
+    EXPECT_EQ(y, c.cutY);
+  }
 }
 
 }  // namespace

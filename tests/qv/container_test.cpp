@@ -1,30 +1,19 @@
 // File container: archives read in place, libraries extracted to "QV.TMP", damaged files, and
 // surfaces made from archive entries. Each test runs in a folder of its own, which is also the
 // current directory, where "QV.TMP" is written.
-#include <gtest/gtest.h>
-
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
+#include "blend_fixture.h"
 #include "container.h"
-#include "host.h"
-#include "qvscreen.h"
-#include "qvsurface.h"
+#include "image_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
-
-void PutLe(Bytes& b, uint32_t v, int bytes = 4) {
-  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 struct Entry {
   uint32_t offset, size;
   uint8_t type;
@@ -32,9 +21,9 @@ struct Entry {
 };
 
 // "RXDC", type, count, the entries, then `data` (offsets count from the start of the file).
-Bytes MakeArchive(uint32_t type, uint32_t count, const std::vector<Entry>& entries,
-                  const Bytes& data = {}) {
-  Bytes b = {'R', 'X', 'D', 'C'};
+FileBytes MakeArchive(uint32_t type, uint32_t count, const std::vector<Entry>& entries,
+                      const FileBytes& data = {}) {
+  FileBytes b = {'R', 'X', 'D', 'C'};
   PutLe(b, type);
   PutLe(b, count);
   for (const Entry& e : entries) {
@@ -49,8 +38,8 @@ Bytes MakeArchive(uint32_t type, uint32_t count, const std::vector<Entry>& entri
 
 // A library with one named entry per file, data after the table, and an end marker "END".
 // The three bytes after each name are 0xEE.
-Bytes MakeLibrary(const std::vector<std::pair<std::string, Bytes>>& files) {
-  Bytes b;
+FileBytes MakeLibrary(const std::vector<std::pair<std::string, FileBytes>>& files) {
+  FileBytes b;
   PutLe(b, static_cast<uint32_t>(files.size() + 1));
   uint32_t offset = 4 + 20 * static_cast<uint32_t>(files.size() + 1);
   for (size_t i = 0; i <= files.size(); ++i) {
@@ -65,15 +54,15 @@ Bytes MakeLibrary(const std::vector<std::pair<std::string, Bytes>>& files) {
   return b;
 }
 
-void WriteFile(const std::string& path, const Bytes& bytes) {
+void WriteFile(const std::string& path, const FileBytes& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes ReadFile(const std::string& path) {
+FileBytes ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return FileBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Closed(const FileContainer& c) {
@@ -81,9 +70,10 @@ bool Closed(const FileContainer& c) {
          !c.archiveEntries && c.form == 0;
 }
 
-class Container : public ::testing::Test {
+class Container : public BlitTest {
  protected:
   void SetUp() override {
+    BlitTest::SetUp();
     previous_ = fs::current_path();
     dir_ = fs::path(::testing::TempDir()) /
            (std::string("qv_container_") +
@@ -100,7 +90,7 @@ class Container : public ::testing::Test {
 };
 
 TEST_F(Container, ArchiveLookupsAndClose) {
-  Bytes data(170 - 51, 0);  // the table ends at 12 + 3 * 13 = 51
+  FileBytes data(170 - 51, 0);  // the table ends at 12 + 3 * 13 = 51
   data[150 - 51] = 0x5A;
   WriteFile("a.dat", MakeArchive(4, 3, {{100, 50, 1, 7}, {150, 20, 2, 9}, {60, 0, 3, 9}}, data));
   FileContainer c;
@@ -132,12 +122,12 @@ TEST_F(Container, ArchiveLookupsAndClose) {
 }
 
 TEST_F(Container, DamagedArchivesAreRefused) {
-  const Bytes good = MakeArchive(0, 1, {{25, 4, 0, 1}}, {1, 2, 3, 4});
-  const Bytes data = {1, 2, 3, 4};
+  const FileBytes good = MakeArchive(0, 1, {{25, 4, 0, 1}}, {1, 2, 3, 4});
+  const FileBytes data = {1, 2, 3, 4};
   fs::create_directory("folder");
-  const std::vector<Bytes> cases = {
-      Bytes(good.begin(), good.begin() + 11),                // header cut short
-      Bytes(good.begin(), good.begin() + 20),                // table cut short
+  const std::vector<FileBytes> cases = {
+      FileBytes(good.begin(), good.begin() + 11),            // header cut short
+      FileBytes(good.begin(), good.begin() + 20),            // table cut short
       MakeArchive(0, 0xFFFFFFFF, {{25, 4, 0, 1}}, data),     // absurd count
       MakeArchive(0, 2, {{25, 4, 0, 1}}, data),              // one entry more than the table
       MakeArchive(0, 1, {{30, 0, 0, 1}}, data),              // offset past the end
@@ -158,7 +148,7 @@ TEST_F(Container, DamagedArchivesAreRefused) {
 }
 
 TEST_F(Container, LibraryEntriesAreExtractedToTheTemporaryFile) {
-  const Bytes paddle(300, 0x11), ball = {1, 2, 3}, longName = {9, 8};
+  const FileBytes paddle(300, 0x11), ball = {1, 2, 3}, longName = {9, 8};
   WriteFile("lib.dat", MakeLibrary({{"PADDLE.BMP", paddle},
                                     {"ball.bmp", ball},
                                     {"ABCDEFGHIJKLM", longName},  // 13 characters, no zero
@@ -168,7 +158,7 @@ TEST_F(Container, LibraryEntriesAreExtractedToTheTemporaryFile) {
   EXPECT_EQ(c.form, 1u);
   EXPECT_EQ(c.libraryCount, 5);
   // Names match without regard to case; each extraction replaces the file.
-  const std::vector<std::pair<const char*, Bytes>> wanted = {
+  const std::vector<std::pair<const char*, FileBytes>> wanted = {
       {"paddle.bmp", paddle}, {"Ball.Bmp", ball}, {"abcdefghijklm", longName}, {"EMPTY", {}}};
   for (const auto& [name, bytes] : wanted) {
     ASSERT_STREQ(c.ExtractToTemp(name), "QV.TMP") << name;
@@ -186,12 +176,12 @@ TEST_F(Container, LibraryEntriesAreExtractedToTheTemporaryFile) {
 }
 
 TEST_F(Container, DamagedLibrariesAreRefused) {
-  const Bytes good = MakeLibrary({{"a", {1, 2, 3, 4}}});
-  Bytes negative = good, huge = good, cut(good.begin(), good.end() - 30);
+  const FileBytes good = MakeLibrary({{"a", {1, 2, 3, 4}}});
+  FileBytes negative = good, huge = good, cut(good.begin(), good.end() - 30);
   negative[3] = 0x80;
   huge[0] = huge[1] = huge[2] = 0xFF;
   huge[3] = 0x7F;
-  for (const Bytes& bytes : {negative, huge, cut}) {
+  for (const FileBytes& bytes : {negative, huge, cut}) {
     WriteFile("bad.dat", bytes);
     FileContainer c;
     EXPECT_EQ(c.Open("bad.dat"), 0);
@@ -199,10 +189,10 @@ TEST_F(Container, DamagedLibrariesAreRefused) {
   }
 
   // Tables that open but place entry a's data outside the file or backwards.
-  Bytes past = good, backwards = MakeLibrary({{"a", {1, 2}}, {"b", {3}}});
+  FileBytes past = good, backwards = MakeLibrary({{"a", {1, 2}}, {"b", {3}}});
   past[24] = 200;
   backwards[24] = 0;
-  for (const Bytes& bytes : {past, backwards}) {
+  for (const FileBytes& bytes : {past, backwards}) {
     WriteFile("bad.dat", bytes);
     FileContainer c;
     ASSERT_EQ(c.Open("bad.dat"), 1);
@@ -218,63 +208,26 @@ TEST_F(Container, DamagedLibrariesAreRefused) {
   EXPECT_EQ(c.ExtractToTemp("a"), nullptr);
 }
 
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(Container, SurfaceFromArchiveEntry) {
-  qvhost::UseHeadless();
-  qvhost::Reset();
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = TestWindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "QvContainerTest";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, "QvContainerTest", "test", WS_POPUP, 0, 0, 800, 600, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-  ShowWindow(window, SW_SHOW);
-  Screen* screen = new Screen();
-  ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
-
-  // A 2 x 2 bottom-up 24-bit BMP: red, green on top; blue, white below.
-  Bytes bmp = {'B', 'M'};
-  for (uint32_t v : {70u, 0u, 54u, 40u, 2u, 2u}) PutLe(bmp, v);
-  PutLe(bmp, 1, 2);
-  PutLe(bmp, 24, 2);
-  bmp.resize(54, 0);
-  for (uint8_t v : {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0}) {
-    bmp.push_back(v);
-  }
+  const FileBytes bmp = MakeBmp(2, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
   // Entry 1 holds the bitmap; entry 0 is empty, with the whole bitmap after it.
   WriteFile("images.dat", MakeArchive(0, 2, {{38, 0, 0, 1}, {38, 70, 0, 2}}, bmp));
   FileContainer c;
   ASSERT_EQ(c.Open("images.dat"), 1);
-  {
-    Surface s;
-    ASSERT_EQ(s.CreateFromContainer(screen, &c, 1, AnyMemory), 1);
-    EXPECT_EQ(s.width, 2);
-    EXPECT_EQ(s.height, 2);
-    ASSERT_EQ(s.Lock(), DD_OK);
-    std::vector<int> pixels;
-    for (int y = 0; y < 2; ++y) {
-      const auto* row = static_cast<const uint8_t*>(s.desc.lpSurface) + y * s.desc.lPitch;
-      for (int x = 0; x < 2; ++x) pixels.push_back(row[2 * x] | (row[2 * x + 1] << 8));
-    }
-    s.Unlock();
-    EXPECT_EQ(pixels, (std::vector<int>{0xF800, 0x07E0, 0x001F, 0xFFFF}));
+  Surface s;
+  ASSERT_EQ(s.CreateFromContainer(screen.get(), &c, 1, AnyMemory), 1);
+  EXPECT_EQ(s.width * 10 + s.height, 22);
+  EXPECT_EQ(Read(s), (std::vector<DWORD>{0xF800, 0x07E0, 0x001F, 0xFFFF}));
 
-    for (int index : {0, 2, -1}) {
-      Surface t;
-      EXPECT_EQ(t.CreateFromContainer(screen, &c, index, AnyMemory), 0) << index;
-      EXPECT_EQ(t.surface, nullptr);
-    }
+  for (int index : {0, 2, -1}) {
     Surface t;
-    EXPECT_EQ(t.CreateFromContainer(screen, nullptr, 1, AnyMemory), 0);
-    c.Close();
-    EXPECT_EQ(t.CreateFromContainer(screen, &c, 1, AnyMemory), 0);
+    EXPECT_EQ(t.CreateFromContainer(screen.get(), &c, index, AnyMemory), 0) << index;
+    EXPECT_EQ(t.surface, nullptr);
   }
-  delete screen;
-  DestroyWindow(window);
+  Surface t;
+  EXPECT_EQ(t.CreateFromContainer(screen.get(), nullptr, 1, AnyMemory), 0);
+  c.Close();
+  EXPECT_EQ(t.CreateFromContainer(screen.get(), &c, 1, AnyMemory), 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The DirectX error reporter: names, message texts, message boxes and the quit message.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,6 +14,8 @@
 #include "qvscreen.h"
 
 namespace {
+
+using ::testing::HasSubstr;
 
 class ErrorsTest : public ::testing::Test {
  protected:
@@ -60,35 +63,21 @@ TEST_F(ErrorsTest, DirectDrawNamesFollowTheHeaderCodes) {
     const char* name;
   };
 #define QV_NAMED(code) \
-  { code, #code }
+  Named { code, #code }
+  // clang-format off
   const Named named[] = {
-      QV_NAMED(DDERR_UNSUPPORTED),
-      QV_NAMED(DDERR_NOTINITIALIZED),
-      QV_NAMED(DDERR_OUTOFMEMORY),
-      QV_NAMED(DDERR_ALREADYINITIALIZED),
-      QV_NAMED(DDERR_INVALIDRECT),
-      QV_NAMED(DDERR_NOCOLORKEY),
-      QV_NAMED(DDERR_NOTFOUND),
-      QV_NAMED(DDERR_OUTOFVIDEOMEMORY),
-      QV_NAMED(DDERR_CANTLOCKSURFACE),
-      QV_NAMED(DDERR_WASSTILLDRAWING),
-      QV_NAMED(DDERR_XALIGN),
-      QV_NAMED(DDERR_INVALIDDIRECTDRAWGUID),
-      QV_NAMED(DDERR_BLTFASTCANTCLIP),
-      QV_NAMED(DDERR_NOTLOCKED),
-      QV_NAMED(DDERR_NOTPALETTIZED),
-      QV_NAMED(DDERR_UNSUPPORTEDMODE),
-      QV_NAMED(DDERR_NOMIPMAPHW),
-      QV_NAMED(DDERR_INVALIDSURFACETYPE),
-      QV_NAMED(DDERR_DCALREADYCREATED),
-      QV_NAMED(DDERR_CANTPAGELOCK),
-      QV_NAMED(DDERR_CANTPAGEUNLOCK),
-      QV_NAMED(DDERR_NOTPAGELOCKED),
-      QV_NAMED(DDERR_NODIRECTDRAWHW),
-      QV_NAMED(DDERR_NOEXCLUSIVEMODE),
-      QV_NAMED(DDERR_IMPLICITLYCREATED),
-      QV_NAMED(DDERR_WRONGMODE),
-  };
+      QV_NAMED(DDERR_UNSUPPORTED), QV_NAMED(DDERR_NOTINITIALIZED), QV_NAMED(DDERR_OUTOFMEMORY),
+      QV_NAMED(DDERR_ALREADYINITIALIZED), QV_NAMED(DDERR_INVALIDRECT), QV_NAMED(DDERR_NOCOLORKEY),
+      QV_NAMED(DDERR_NOTFOUND), QV_NAMED(DDERR_OUTOFVIDEOMEMORY), QV_NAMED(DDERR_CANTLOCKSURFACE),
+      QV_NAMED(DDERR_WASSTILLDRAWING), QV_NAMED(DDERR_XALIGN),
+      QV_NAMED(DDERR_INVALIDDIRECTDRAWGUID), QV_NAMED(DDERR_BLTFASTCANTCLIP),
+      QV_NAMED(DDERR_NOTLOCKED), QV_NAMED(DDERR_NOTPALETTIZED), QV_NAMED(DDERR_UNSUPPORTEDMODE),
+      QV_NAMED(DDERR_NOMIPMAPHW), QV_NAMED(DDERR_INVALIDSURFACETYPE),
+      QV_NAMED(DDERR_DCALREADYCREATED), QV_NAMED(DDERR_CANTPAGELOCK),
+      QV_NAMED(DDERR_CANTPAGEUNLOCK), QV_NAMED(DDERR_NOTPAGELOCKED),
+      QV_NAMED(DDERR_NODIRECTDRAWHW), QV_NAMED(DDERR_NOEXCLUSIVEMODE),
+      QV_NAMED(DDERR_IMPLICITLYCREATED), QV_NAMED(DDERR_WRONGMODE)};
+  // clang-format on
 #undef QV_NAMED
   for (const Named& entry : named) {
     ReportDirectDrawError(entry.code, nullptr, "m", 1);
@@ -153,23 +142,16 @@ TEST_F(ErrorsTest, FatalErrorWithAScreenShowsTheGdiSurfaceFirst) {
 
 TEST_F(ErrorsTest, DescriptionsAndTheirFallback) {
   EXPECT_STREQ(DescribeError(0), "No error.");
-  EXPECT_STREQ(DescribeError(1), "Unrecognized error value.");
-  EXPECT_STREQ(DescribeError(0x7FFFFFFF), "Unrecognized error value.");
-  EXPECT_STREQ(DescribeError(DDERR_NOTINITIALIZED), "Unrecognized error value.");
-  EXPECT_STREQ(DescribeError(DDERR_NOTPAGELOCKED), "Unrecognized error value.");
+  for (HRESULT code : {HRESULT(1), HRESULT(0x7FFFFFFF), DDERR_NOTINITIALIZED, DDERR_NOTPAGELOCKED})
+    EXPECT_STREQ(DescribeError(code), "Unrecognized error value.") << code;
   EXPECT_STREQ(DescribeError(DDERR_UNSUPPORTED), "Action not supported.");
   EXPECT_STREQ(DescribeError(E_FAIL), "Generic failure.");
   EXPECT_STREQ(DescribeError(DDERR_NOCOLORKEY), "Surface doesn't currently have a color key");
   EXPECT_STREQ(DescribeError(E_OUTOFMEMORY), DescribeError(DDERR_OUTOFVIDEOMEMORY));
   EXPECT_STREQ(DescribeError(E_OUTOFMEMORY),
                "DirectDraw does not have enough memory to perform the operation.");
-  EXPECT_STREQ(DescribeError(DDERR_SURFACELOST),
-               "Access to this surface is being refused because the surface memory is gone. "
-               "The DirectDrawSurface object representing this surface should have Restore "
-               "called on it.");
-  EXPECT_STREQ(DescribeError(DDERR_NOTLOCKED),
-               "Surface was not locked.  An attempt to unlock a surface that was not locked at "
-               "all, or by this process, has been attempted.");
+  EXPECT_THAT(DescribeError(DDERR_SURFACELOST), HasSubstr("surface memory is gone"));
+  EXPECT_THAT(DescribeError(DDERR_NOTLOCKED), HasSubstr("Surface was not locked."));
   EXPECT_STREQ(DescribeError(static_cast<HRESULT>(0x88760313)), "The file was not found.");
   EXPECT_STREQ(DescribeError(static_cast<HRESULT>(0x88760312)), "D3DRMERR_NOTDONEYET");
   EXPECT_STREQ(DescribeError(static_cast<HRESULT>(0x88760314)), "D3DRMERR_BADFILE");

@@ -81,14 +81,12 @@ TEST_F(ScreenTest, FullScreenCreationFlagsAndBuffers) {
   EXPECT_EQ(screen.fullScreen, 1);
   EXPECT_EQ(screen.bitsPerPixel, 16);
   for (Surface* buffer : {screen.front, screen.back}) {
-    EXPECT_EQ(buffer->width, 800);
-    EXPECT_EQ(buffer->height, 600);
     EXPECT_EQ(buffer->screen, &screen);
-    EXPECT_EQ(buffer->clipRect.right, 800);
-    EXPECT_EQ(buffer->clipRect.bottom, 600);
-    EXPECT_EQ(buffer->destRect.right, 800);
+    EXPECT_EQ((std::vector<long>{buffer->width, buffer->height, buffer->clipRect.right,
+                                 buffer->clipRect.bottom, buffer->destRect.right,
+                                 long(buffer->pixelFormat.bitsPerPixel)}),
+              (std::vector<long>{800, 600, 800, 600, 800, 16}));
     EXPECT_EQ(buffer->colorKey, 0xFFFFFFFFu);
-    EXPECT_EQ(buffer->pixelFormat.bitsPerPixel, 16u);
   }
 
   // Standard VGA modes are asked for with their flag.
@@ -143,40 +141,30 @@ TEST_F(ScreenTest, CreationFailuresReturnZeroQuietlyAndCanBeRetried) {
   EXPECT_EQ(screen.FillBackBuffer(0), DD_OK);
 }
 
+// The frame counter after `ms` milliseconds and a flip: fps, frameTime, frameCount.
+std::vector<DWORD> FlipAfter(Screen& screen, DWORD ms) {
+  qvhost::AdvanceClock(ms);
+  screen.Flip(1, 1, 0);
+  return {DWORD(screen.fps), screen.frameTime, screen.frameCount};
+}
+
 TEST_F(ScreenTest, FrameCounterMeasuresIntervalsLongerThanOneSecond) {
   qvhost::UseManualClock(5000);
   Screen screen;
   ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
-  for (int i = 0; i < 100; ++i) {
-    qvhost::AdvanceClock(10);
-    screen.Flip(1, 1, 0);
-  }
-  EXPECT_EQ(screen.fps, 0);
-  EXPECT_EQ(screen.frameTime, 1000u);  // exactly 1000 ms does not end the interval
-  EXPECT_EQ(screen.frameCount, 100u);
-  qvhost::AdvanceClock(10);
-  screen.Flip(1, 1, 0);
-  EXPECT_EQ(screen.fps, 99);  // 100 frames in 1010 ms
-  EXPECT_EQ(screen.frameCount, 1u);
-  EXPECT_EQ(screen.frameTime, 0u);
-
-  qvhost::AdvanceClock(1000);
-  screen.Flip(1, 1, 0);
-  EXPECT_EQ(screen.frameCount, 2u);
-  qvhost::AdvanceClock(1);
-  screen.Flip(1, 1, 0);
-  EXPECT_EQ(screen.frameTime, 0u);
-  EXPECT_EQ(screen.frameCount, 1u);
-  EXPECT_EQ(screen.fps, 1);  // 2 frames in 1001 ms
+  for (int i = 0; i < 99; ++i) FlipAfter(screen, 10);
+  // Exactly 1000 ms does not end the interval; 100 frames in 1010 ms make 99 a second.
+  EXPECT_EQ(FlipAfter(screen, 10), (std::vector<DWORD>{0, 1000, 100}));
+  EXPECT_EQ(FlipAfter(screen, 10), (std::vector<DWORD>{99, 0, 1}));
+  EXPECT_EQ(FlipAfter(screen, 1000), (std::vector<DWORD>{99, 1000, 2}));
+  EXPECT_EQ(FlipAfter(screen, 1), (std::vector<DWORD>{1, 0, 1}));  // 2 frames in 1001 ms
 }
 
 TEST_F(ScreenTest, FrameCounterSurvivesAWrappingTimer) {
   qvhost::UseManualClock(0xFFFFFFF0u);
   Screen screen;
   ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
-  qvhost::AdvanceClock(0x20);
-  screen.Flip(1, 1, 0);
-  EXPECT_EQ(screen.frameTime, 0x20u);
+  EXPECT_EQ(FlipAfter(screen, 0x20)[1], 0x20u);
   EXPECT_EQ(screen.lastFrameTime, 0x10u);
 }
 
@@ -274,6 +262,9 @@ TEST_F(ScreenTest, SelectModeChoosesWindowOrFullScreen) {
   EXPECT_EQ(screen.clipper, nullptr);
   EXPECT_EQ(screen.back->height, 480);
   EXPECT_EQ(screen.bitsPerPixel, 16);
+  // A back image needs a name that loads.
+  EXPECT_EQ(screen.LoadBackImage(nullptr), 0);
+  EXPECT_EQ(screen.LoadBackImage("no-such-image.bmp"), 0);
 }
 
 TEST_F(ScreenTest, ColorToPixelFollowsTheFormat) {
@@ -306,13 +297,6 @@ TEST_F(ScreenTest, LostBuffersAreRestoredByFlip) {
   screen.RestoreSurfaces();
   EXPECT_EQ(screen.front->surface->IsLost(), DD_OK);
   EXPECT_EQ(screen.back->surface->IsLost(), DD_OK);
-}
-
-TEST_F(ScreenTest, LoadBackImageNeedsANameThatLoads) {
-  Screen screen;
-  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
-  EXPECT_EQ(screen.LoadBackImage(nullptr), 0);
-  EXPECT_EQ(screen.LoadBackImage("no-such-image.bmp"), 0);
 }
 
 TEST_F(ScreenTest, DestructionGivesTheDisplayModeBackBeforeLettingGo) {
@@ -375,15 +359,14 @@ TEST_F(ScreenTest, ModeListQueries) {
 
   // A list in a known order: 640 x 480 x 8, then 800 x 600 x 16.
   DisplayMode* head = new DisplayMode();
-  DDSURFACEDESC2 mode = {};
-  mode.dwWidth = 640;
-  mode.dwHeight = 480;
-  mode.ddpfPixelFormat.dwRGBBitCount = 8;
-  EXPECT_EQ(ModeListCallback(&mode, head), DDENUMRET_OK);
-  mode.dwWidth = 800;
-  mode.dwHeight = 600;
-  mode.ddpfPixelFormat.dwRGBBitCount = 16;
-  EXPECT_EQ(ModeListCallback(&mode, head), DDENUMRET_OK);
+  const DWORD modes[][3] = {{640, 480, 8}, {800, 600, 16}};
+  for (const auto& m : modes) {
+    DDSURFACEDESC2 mode = {};
+    mode.dwWidth = m[0];
+    mode.dwHeight = m[1];
+    mode.ddpfPixelFormat.dwRGBBitCount = m[2];
+    EXPECT_EQ(ModeListCallback(&mode, head), DDENUMRET_OK);
+  }
   for (DisplayMode* e = screen.modes; e;) {
     DisplayMode* next = e->next;
     delete e;
@@ -469,6 +452,13 @@ TEST_F(ScreenTest, SelectDeviceOnlyBeforeADisplayExists) {
   EXPECT_EQ(screen.directDraw, before);
 }
 
+// Entry i of the screen's palette as red, green, blue, read through GetPaletteEntry.
+std::vector<DWORD> EntryOf(Screen& screen, int i) {
+  DWORD r = 0, g = 0, b = 0;
+  screen.GetPaletteEntry(i, &r, &g, &b);
+  return {r, g, b};
+}
+
 TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   Screen screen;
   ASSERT_EQ(screen.CreateFullScreen(window, 640, 480, 8, 0), 1);
@@ -480,42 +470,30 @@ TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   entries[6] = PALETTEENTRY{255, 254, 252, 0};
   entries[7] = PALETTEENTRY{251, 6, 5, 0};
   ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
+  using Rgb = std::vector<DWORD>;
 
   // The screen's palette is made without DDPCAPS_ALLOW256: DirectDraw keeps entry 0 black
   // whatever is written there.
-  DWORD r = 0, g = 0, b = 0;
-  screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r + g * 10 + b * 100, 0u);
+  EXPECT_EQ(EntryOf(screen, 0), (Rgb{0, 0, 0}));
   ASSERT_EQ(screen.GrayPalette(), DD_OK);
-  screen.GetPaletteEntry(5, &r, &g, &b);
-  EXPECT_EQ(r, 20u);  // 61 / 3, truncated
-  EXPECT_EQ(g, 20u);
-  EXPECT_EQ(b, 20u);
-  screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r, 0u);
+  EXPECT_EQ(EntryOf(screen, 5), (Rgb{20, 20, 20}));  // 61 / 3, truncated
+  EXPECT_EQ(EntryOf(screen, 0), (Rgb{0, 0, 0}));
 
+  // Fading out moves each channel by 3 a step, down to 0.
   ASSERT_EQ(screen.SetPaletteEntries(0, 256, entries), DD_OK);
   screen.FadePaletteOut(0);
-  PALETTEENTRY after[256];
-  ASSERT_EQ(screen.GetPaletteEntries(0, 256, after), DD_OK);
-  EXPECT_EQ(after[0].peRed, 0);
-  EXPECT_EQ(after[6].peRed, 6);
-  EXPECT_EQ(after[6].peGreen, 5);
-  EXPECT_EQ(after[6].peBlue, 3);
-  EXPECT_EQ(after[7].peRed, 0);
-  EXPECT_EQ(after[7].peGreen, 0);
+  EXPECT_EQ(EntryOf(screen, 0), (Rgb{0, 0, 0}));
+  EXPECT_EQ(EntryOf(screen, 6), (Rgb{6, 5, 3}));
+  EXPECT_EQ(EntryOf(screen, 7), (Rgb{0, 0, 0}));
 
   // From black toward white and back: 83 steps of 3.
   ASSERT_EQ(screen.SetPaletteColor(0, 0, 0), DD_OK);
   screen.FadePaletteToColor(255, 255, 255, 0);
-  screen.GetPaletteEntry(9, &r, &g, &b);
-  EXPECT_EQ(r, 249u);
-  screen.GetPaletteEntry(0, &r, &g, &b);
-  EXPECT_EQ(r, 0u);
+  EXPECT_EQ(EntryOf(screen, 9), (Rgb{249, 249, 249}));
+  EXPECT_EQ(EntryOf(screen, 0), (Rgb{0, 0, 0}));
   ASSERT_EQ(screen.SetPaletteColor(255, 255, 255), DD_OK);
   screen.FadePaletteToColor(0, 0, 0, 0);
-  screen.GetPaletteEntry(9, &r, &g, &b);
-  EXPECT_EQ(b, 6u);
+  EXPECT_EQ(EntryOf(screen, 9), (Rgb{6, 6, 6}));
 
   // Each of the 83 steps waits its delay by sleeping: the manual clock moves by exactly that.
   qvhost::UseManualClock(1000);
@@ -535,7 +513,7 @@ TEST_F(ScreenTest, PaletteOperationsLeaveEntryZeroAndFlags) {
   EXPECT_EQ(screen.palette, nullptr);
   EXPECT_NE(screen.SetPaletteEntry(1, 2, 3, 4), DD_OK);
   EXPECT_NE(screen.GrayPalette(), DD_OK);
-  r = 77;
+  DWORD r = 77, g = 0, b = 0;
   screen.GetPaletteEntry(1, &r, &g, &b);
   EXPECT_EQ(r, 77u);
   screen.FadePaletteOut(0);

@@ -1,21 +1,10 @@
 // Surface: creation and its memory types, rectangles, colour keys, locking with restores,
 // fills, inversion, the draw slots' rectangles and their answer to a lost surface, copies.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <ddraw.h>
-
-#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "host.h"
-#include "qvscreen.h"
-#include "qvsurface.h"
+#include "blend_fixture.h"
+#include "image_files.h"
 
 namespace {
 
@@ -25,72 +14,29 @@ DWORD CapsOf(IDirectDrawSurface4* surface) {
   return caps.dwCaps;
 }
 
-class SurfaceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qvhost::UseHeadless();
-    qvhost::Reset();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "QvSurfaceTest";
-    RegisterClassA(&wc);
-    window = CreateWindowExA(0, "QvSurfaceTest", "Quorvane", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
-                             nullptr, nullptr, nullptr, nullptr);
-    screen = std::make_unique<Screen>();
-    ASSERT_EQ(screen->CreateFullScreen(window, 800, 600, 16, 0), 1);
-  }
+std::vector<LONG> Sides(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-  // The 16-bit pixel at (x, y) of a surface, through a lock.
-  static uint16_t Pixel16(Surface& s, int x, int y) {
-    uint16_t value = 0xDEAD;
-    if (SUCCEEDED(s.Lock())) {
-      const BYTE* row = static_cast<const BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-      std::memcpy(&value, row + 2 * x, 2);
-      s.Unlock();
-    }
-    return value;
-  }
+HFONT Arial() {
+  return CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+}
 
-  static void SetPixel16(Surface& s, int x, int y, uint16_t value) {
-    ASSERT_EQ(s.Lock(), DD_OK);
-    BYTE* row = static_cast<BYTE*>(s.desc.lpSurface) + y * s.desc.lPitch;
-    std::memcpy(row + 2 * x, &value, 2);
-    s.Unlock();
-  }
+using SurfaceTest = BlitTest;
 
-  HWND window = nullptr;
-  std::unique_ptr<Screen> screen;
-};
-
-TEST_F(SurfaceTest, EmptySurfaceCreationSetsItsFields) {
-  Surface empty;
-  EXPECT_EQ(empty.colorKey, 0xFFFFFFFFu);
-  EXPECT_EQ(empty.surface, nullptr);
-
+TEST_F(SurfaceTest, CreationSetsTheRectanglesAndTheFormat) {
+  EXPECT_EQ(Surface().colorKey, 0xFFFFFFFFu);
   Surface s(screen.get(), 100, 50, SystemMemory);
   ASSERT_NE(s.surface, nullptr);
-  EXPECT_EQ(s.width, 100);
-  EXPECT_EQ(s.height, 50);
-  for (const RECT& r : {s.sourceRect, s.destRect, s.clipRect}) {
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, 100);
-    EXPECT_EQ(r.bottom, 50);
-  }
+  for (const RECT& r : {s.sourceRect, s.destRect, s.clipRect})
+    EXPECT_EQ(Sides(r), (std::vector<LONG>{0, 0, 100, 50}));
   EXPECT_EQ(s.colorKey, 0xFFFFFFFFu);
-  EXPECT_EQ(s.screen, screen.get());
   EXPECT_EQ(s.pixelFormat.bitsPerPixel, 16u);
   EXPECT_EQ(s.pixelFormat.greenMask, 63);
-  EXPECT_EQ(s.fileName, nullptr);
-
+  // The setters take top, left, bottom, right.
   s.SetSourceRect(10, 20, 30, 40);
   s.SetDestRect(10, 20, 30, 40);
-  for (const RECT& r : {s.sourceRect, s.destRect}) {
-    EXPECT_EQ(r.left, 20);
-    EXPECT_EQ(r.top, 10);
-    EXPECT_EQ(r.right, 40);
-    EXPECT_EQ(r.bottom, 30);
-  }
+  for (const RECT& r : {s.sourceRect, s.destRect})
+    EXPECT_EQ(Sides(r), (std::vector<LONG>{20, 10, 40, 30}));
 
   // No screen, or a refused size: 0 and no surface.
   Surface none;
@@ -123,7 +69,7 @@ TEST_F(SurfaceTest, MemoryTypeLooksAtTheLowEightBitsOnly) {
 TEST_F(SurfaceTest, ColorKeyFromTheTopLeftPixel) {
   Surface s(screen.get(), 4, 4, SystemMemory);
   s.Fill(0x1234);
-  SetPixel16(s, 0, 0, 0xF81F);
+  Set(s, 0, 0, 0xF81F);
   s.SetColorKey();
   EXPECT_EQ(s.colorKey, 0xF81Fu);
   DDCOLORKEY key = {};
@@ -149,12 +95,8 @@ TEST_F(SurfaceTest, FillAndFillRectCoverExactlyTheirArea) {
   Surface s(screen.get(), 32, 32, SystemMemory);
   ASSERT_EQ(s.Fill(0), DD_OK);
   ASSERT_EQ(s.FillRect(10, 10, 20, 20, 0xFFFF), DD_OK);
-  EXPECT_EQ(Pixel16(s, 10, 10), 0xFFFF);
-  EXPECT_EQ(Pixel16(s, 19, 19), 0xFFFF);
-  EXPECT_EQ(Pixel16(s, 9, 10), 0);
-  EXPECT_EQ(Pixel16(s, 20, 10), 0);
-  EXPECT_EQ(Pixel16(s, 10, 20), 0);
-  EXPECT_EQ(Pixel16(s, 10, 9), 0);
+  EXPECT_EQ(CountNot(s, 0), 100);
+  EXPECT_EQ(Get(s, 10, 10) + Get(s, 19, 19), 2u * 0xFFFF);
 
   // A lost surface answers the fill without being restored.
   Surface video(screen.get(), 8, 8, VideoMemory);
@@ -166,39 +108,33 @@ TEST_F(SurfaceTest, FillAndFillRectCoverExactlyTheirArea) {
 TEST_F(SurfaceTest, InvertRectIsClampedAndUndoesItself) {
   Surface s(screen.get(), 64, 64, SystemMemory);
   s.Fill(0x0F0F);
-  SetPixel16(s, 63, 63, 0x1234);
+  Set(s, 63, 63, 0x1234);
   EXPECT_EQ(s.InvertRect(-5, -5, 1000, 1000), 0);
-  EXPECT_EQ(Pixel16(s, 0, 0), 0xF0F0);
-  EXPECT_EQ(Pixel16(s, 63, 63), 0xEDCB);
+  EXPECT_EQ(Get(s, 0, 0), 0xF0F0u);
+  EXPECT_EQ(Get(s, 63, 63), 0xEDCBu);
   EXPECT_EQ(s.InvertRect(-5, -5, 1000, 1000), 0);
-  EXPECT_EQ(Pixel16(s, 0, 0), 0x0F0F);
-  EXPECT_EQ(Pixel16(s, 63, 63), 0x1234);
+  EXPECT_EQ(Get(s, 0, 0), 0x0F0Fu);
+  EXPECT_EQ(Get(s, 63, 63), 0x1234u);
 
-  EXPECT_EQ(s.InvertRect(1, 1, 3, 2), 0);
-  EXPECT_EQ(Pixel16(s, 1, 1), 0xF0F0);
-  EXPECT_EQ(Pixel16(s, 2, 1), 0xF0F0);
-  EXPECT_EQ(Pixel16(s, 3, 1), 0x0F0F);
-  EXPECT_EQ(Pixel16(s, 1, 2), 0x0F0F);
-  EXPECT_EQ(Pixel16(s, 0, 1), 0x0F0F);
+  EXPECT_EQ(s.InvertRect(1, 1, 3, 2), 0);  // (1, 1) and (2, 1) only
+  EXPECT_EQ(CountNot(s, 0x0F0F), 3);
+  EXPECT_EQ(Get(s, 1, 1) + Get(s, 2, 1), 2u * 0xF0F0);
   EXPECT_EQ(s.InvertRect(5, 5, 2, 2), 0);  // empty: nothing changes
-  EXPECT_EQ(Pixel16(s, 3, 3), 0x0F0F);
+  EXPECT_EQ(Get(s, 3, 3), 0x0F0Fu);
 }
 
 TEST_F(SurfaceTest, ScaledAndStretchedDrawsStoreTheirRectangle) {
   Surface s(screen.get(), 33, 21, SystemMemory);
   s.SetColorKey(0);
   EXPECT_EQ(s.BlitScaled(10, 20, 1.5f, screen->GetBack()), DD_OK);
-  EXPECT_EQ(s.destRect.left, 10);
-  EXPECT_EQ(s.destRect.top, 20);
-  EXPECT_EQ(s.destRect.right, 59);
-  EXPECT_EQ(s.destRect.bottom, 51);
+  EXPECT_EQ(Sides(s.destRect), (std::vector<LONG>{10, 20, 59, 51}));
 
   // Its source rectangle, 4 x 4, stretched over 2 x 3 times the surface, keyed: each source
   // pixel covers 8 x 12, the transparent top-left one leaves the back buffer showing. A later
   // Blit, unkeyed, fills the same rectangle.
   Surface square(screen.get(), 16, 16, SystemMemory);
   square.Fill(0x07E0);
-  SetPixel16(square, 0, 0, 0x001F);
+  Set(square, 0, 0, 0x001F);
   square.SetSourceRect(0, 0, 4, 4);
   square.SetColorKey(0x001F);
   Surface* back = screen->GetBack();
@@ -208,38 +144,38 @@ TEST_F(SurfaceTest, ScaledAndStretchedDrawsStoreTheirRectangle) {
     EXPECT_EQ(again ? square.Blit(back) : square.BlitStretched(0, 0, 2, 3, back), DD_OK);
     EXPECT_EQ(square.destRect.right, 32);
     EXPECT_EQ(square.destRect.bottom, 48);
-    EXPECT_EQ(Pixel16(*back, 7, 11), again ? 0x001F : 0xF800);  // Blit draws the key too
-    EXPECT_EQ(Pixel16(*back, 8, 0), 0x07E0);
-    EXPECT_EQ(Pixel16(*back, 0, 12), 0x07E0);
-    EXPECT_EQ(Pixel16(*back, 31, 47), 0x07E0);
-    EXPECT_EQ(Pixel16(*back, 32, 47), 0xF800);
-    EXPECT_EQ(Pixel16(*back, 31, 48), 0xF800);
+    EXPECT_EQ(Get(*back, 7, 11), again ? 0x001Fu : 0xF800u);  // Blit draws the key too
+    EXPECT_EQ(Get(*back, 8, 0), 0x07E0u);
+    EXPECT_EQ(Get(*back, 0, 12), 0x07E0u);
+    EXPECT_EQ(Get(*back, 31, 47), 0x07E0u);
+    EXPECT_EQ(Get(*back, 32, 47), 0xF800u);
+    EXPECT_EQ(Get(*back, 31, 48), 0xF800u);
   }
 }
 
 TEST_F(SurfaceTest, DrawsCopyPixelsWithAndWithoutTheKey) {
   Surface sprite(screen.get(), 4, 4, SystemMemory);
   sprite.Fill(0x07E0);
-  SetPixel16(sprite, 0, 0, 0x001F);
+  Set(sprite, 0, 0, 0x001F);
   sprite.SetColorKey();  // the top-left blue is transparent
   Surface* back = screen->GetBack();
   back->Fill(0xF800);
   EXPECT_EQ(sprite.BlitKeyedAt(100, 100, back), DD_OK);
-  EXPECT_EQ(Pixel16(*back, 100, 100), 0xF800);
-  EXPECT_EQ(Pixel16(*back, 101, 100), 0x07E0);
+  EXPECT_EQ(Get(*back, 100, 100), 0xF800u);
+  EXPECT_EQ(Get(*back, 101, 100), 0x07E0u);
   EXPECT_EQ(sprite.BlitAt(200, 100, back), DD_OK);
-  EXPECT_EQ(Pixel16(*back, 200, 100), 0x001F);
+  EXPECT_EQ(Get(*back, 200, 100), 0x001Fu);
 
   // Clipped: only the two columns inside the clip rectangle land, at the unmoved position.
   back->Fill(0);
   EXPECT_EQ(sprite.BlitKeyedClippedAt(798, 10, back, RECT{0, 0, 800, 600}), DD_OK);
-  EXPECT_EQ(Pixel16(*back, 799, 11), 0x07E0);
+  EXPECT_EQ(Get(*back, 799, 11), 0x07E0u);
   EXPECT_EQ(sprite.sourceRect.right, 4);
   // Cut on the left: the rest starts at the clip rectangle's edge.
   back->Fill(0);
   EXPECT_EQ(sprite.BlitKeyedClippedAt(-2, 10, back, RECT{0, 0, 800, 600}), DD_OK);
-  EXPECT_EQ(Pixel16(*back, 0, 10), 0x07E0);
-  EXPECT_EQ(Pixel16(*back, 2, 10), 0);
+  EXPECT_EQ(Get(*back, 0, 10), 0x07E0u);
+  EXPECT_EQ(Get(*back, 2, 10), 0u);
 
   // Missing target or image: an error, no crash.
   Surface empty;
@@ -322,10 +258,8 @@ TEST_F(SurfaceTest, GetDcIsHeldUntilReleased) {
   Surface s(screen.get(), 16, 16, SystemMemory);
   HDC dc = s.GetDC();
   ASSERT_NE(dc, nullptr);
-  EXPECT_EQ(s.dc, dc);
   EXPECT_EQ(s.GetDC(), dc);  // held: the same context
   s.ReleaseDC();
-  EXPECT_EQ(s.dc, nullptr);
   EXPECT_EQ(s.Lock(), DD_OK);  // nothing left busy
   s.Unlock();
   s.GetDC();  // the destructor gives it back
@@ -337,8 +271,7 @@ TEST_F(SurfaceTest, CopiesHaveTheirOwnImageAndAlphaMap) {
   source.SetColorKey(0x1234);
   source.alphaMap = new BYTE[32];
   for (int i = 0; i < 32; ++i) source.alphaMap[i] = static_cast<BYTE>(i);
-  source.font = CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+  source.font = Arial();
 
   Surface copy(source);
   ASSERT_NE(copy.surface, nullptr);
@@ -351,7 +284,7 @@ TEST_F(SurfaceTest, CopiesHaveTheirOwnImageAndAlphaMap) {
   EXPECT_EQ(std::memcmp(copy.alphaMap, source.alphaMap, 32), 0);
   EXPECT_NE(copy.font, nullptr);
   EXPECT_NE(copy.font, source.font);
-  EXPECT_EQ(Pixel16(copy, 7, 3), 0x1234);
+  EXPECT_EQ(Get(copy, 7, 3), 0x1234u);
   EXPECT_TRUE(qvhost::MessageBoxes().empty());
 
   qvhost::FailCall("IDirectDraw4::CreateSurface", DDERR_OUTOFMEMORY);
@@ -366,8 +299,7 @@ TEST_F(SurfaceTest, CopiesHaveTheirOwnImageAndAlphaMap) {
 TEST_F(SurfaceTest, RecreationAndDestructionGiveBackWhatTheSurfaceHeld) {
   Surface s(screen.get(), 8, 8, SystemMemory);
   s.alphaMap = new BYTE[64]();
-  s.font = CreateFontA(12, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
+  s.font = Arial();
   ASSERT_EQ(s.Create(screen.get(), 16, 16, SystemMemory), 1);  // frees both (leak checked)
   EXPECT_EQ(s.alphaMap, nullptr);
   EXPECT_EQ(s.font, nullptr);
@@ -389,35 +321,10 @@ TEST_F(SurfaceTest, RecreationAndDestructionGiveBackWhatTheSurfaceHeld) {
   EXPECT_EQ(after, before);
 }
 
-// A 24-bit bottom-up BMP of 4 x 2 pixels: red, green, blue, white over four black pixels.
-std::string WriteTestBitmap() {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "qv_surface_test_image.bmp").string();
-  const int rowBytes = 12;
-  const uint32_t pixelBytes = rowBytes * 2;
-  uint8_t header[54] = {'B', 'M'};
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  put32(2, 54 + pixelBytes);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, 4);
-  put32(22, 2);
-  header[26] = 1;
-  header[28] = 24;
-  put32(34, pixelBytes);
-  const uint8_t bottom[rowBytes] = {};
-  const uint8_t top[rowBytes] = {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(header), sizeof(header));
-  out.write(reinterpret_cast<const char*>(bottom), rowBytes);
-  out.write(reinterpret_cast<const char*>(top), rowBytes);
-  return path;
-}
-
 TEST_F(SurfaceTest, AnImageFromAFileIsReloadedAfterALoss) {
-  const std::string path = WriteTestBitmap();
+  // Red, green, blue, white over four black pixels.
+  const std::string path = WriteTemp(
+      "surface_image.bmp", MakeBmp(4, 2, 24, {0xFF0000, 0xFF00, 0xFF, 0xFFFFFF, 0, 0, 0, 0}));
   Surface s(screen.get(), path.c_str(), VideoMemory);
   ASSERT_NE(s.surface, nullptr);
   EXPECT_EQ(s.width, 4);
@@ -427,8 +334,8 @@ TEST_F(SurfaceTest, AnImageFromAFileIsReloadedAfterALoss) {
   EXPECT_EQ(s.sourceRect.right, 4);
   EXPECT_EQ(s.clipRect.bottom, 2);
   EXPECT_EQ(s.desc.dwWidth, 4u);
-  EXPECT_EQ(Pixel16(s, 0, 0), 0xF800);
-  EXPECT_EQ(Pixel16(s, 3, 0), 0xFFFF);
+  EXPECT_EQ(Get(s, 0, 0), 0xF800u);
+  EXPECT_EQ(Get(s, 3, 0), 0xFFFFu);
   s.SetColorKey();
   EXPECT_EQ(s.colorKey, 0xF800u);
 
@@ -436,9 +343,8 @@ TEST_F(SurfaceTest, AnImageFromAFileIsReloadedAfterALoss) {
   screen->RestoreSurfaces();
   EXPECT_EQ(s.BlitKeyedAt(0, 0, screen->GetBack()), DDERR_SURFACELOST);
   EXPECT_EQ(s.surface->IsLost(), DD_OK);
-  EXPECT_EQ(Pixel16(s, 0, 0), 0xF800);  // the image, not what the restored memory held
-  EXPECT_EQ(Pixel16(s, 1, 0), 0x07E0);
-  std::filesystem::remove(path);
+  EXPECT_EQ(Get(s, 0, 0), 0xF800u);  // the image, not what the restored memory held
+  EXPECT_EQ(Get(s, 1, 0), 0x07E0u);
 }
 
 }  // namespace

@@ -14,6 +14,10 @@
 
 namespace {
 
+// StretchDIBits fails with 0 on Windows and with GDI_ERROR on other systems. The engine always
+// copies a whole image from its corner, which draws at least one line when it succeeds.
+bool StretchDIBitsDrew(int lines) { return lines != 0 && lines != static_cast<int>(GDI_ERROR); }
+
 // The largest image taken from a file: each side, and width x height x 4 bytes. Sizes come
 // straight from the file, so they are bounded before anything is allocated; the display creates
 // no larger surface anyway.
@@ -214,7 +218,7 @@ bool DrawPsd(Surface* surface, const PsdImage& image) {
                           image.pixels.get(), &info, DIB_RGB_COLORS, SRCCOPY);
     surface->ReleaseDC();
   }
-  return lines != static_cast<int>(GDI_ERROR);
+  return StretchDIBitsDrew(lines);
 }
 
 }  // namespace
@@ -339,7 +343,7 @@ int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, SurfaceMemo
                           reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC();
   }
-  return lines == static_cast<int>(GDI_ERROR) ? 0 : 1;
+  return StretchDIBitsDrew(lines) ? 1 : 0;
 }
 
 int Surface::CreateFromBitmapStream(Screen* screen, std::FILE* file, DWORD size,

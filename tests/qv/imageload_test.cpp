@@ -264,6 +264,21 @@ TEST_F(ImageLoad, BitmapStreamRefusesDamage) {
   }
   Surface s;
   EXPECT_EQ(s.CreateFromBitmapStream(screen.get(), nullptr, AnyMemory, 0), 0);
+
+  // A drawing that fails, as Windows answers it (0) and as other systems do (GDI_ERROR).
+  for (HRESULT answer : {HRESULT(0), static_cast<HRESULT>(GDI_ERROR)}) {
+    SCOPED_TRACE(answer);
+    std::FILE* f = std::fopen(WriteTemp("good.bmp", good).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(qvhost::FailCall("StretchDIBits", answer));
+    EXPECT_EQ(s.CreateFromBitmapStream(screen.get(), f, AnyMemory, 0), 0);
+    std::fclose(f);
+    PsdHeader h;
+    ASSERT_TRUE(qvhost::FailCall("StretchDIBits", answer));
+    EXPECT_EQ(s.CreateFromPsd(screen.get(), WriteTemp("good.psd", MakePsd(h, Repeat(0, 6))).c_str(),
+                              AnyMemory),
+              0);
+  }
 }
 
 // ---- Pixel formats, colour matching, palettes ---------------------------------------------------

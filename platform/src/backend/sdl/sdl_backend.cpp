@@ -219,6 +219,7 @@ class SdlBackend : public Backend {
     box.buttons = data.data();
     // The player needs the pointer to answer.
     if (SDL_GetRelativeMouseMode()) SDL_SetRelativeMouseMode(SDL_FALSE);
+    PointAtMessageBox(box.window != nullptr);
     int pressed = 0;
     int result = SDL_ShowMessageBox(&box, &pressed);
     UpdateRelativeMouse();
@@ -229,6 +230,22 @@ class SdlBackend : public Backend {
     // Closing the box without a button is Cancel, or OK where there is no Cancel.
     if (pressed < 0) return buttons.size() == 1 ? IDOK : IDCANCEL;
     return pressed;
+  }
+
+  // Without a window manager nothing gives the box the keyboard. So keys follow the pointer,
+  // and the pointer goes where SDL puts the box, centred across and a third of the way down its
+  // parent window or the screen: Return and Escape answer it.
+  void PointAtMessageBox(bool overParent) {
+    if (!window_ || sdl::WindowManagerRuns(window_)) return;
+    sdl::KeysFollowPointer(window_);
+    SDL_Rect area = {0, 0, 0, 0};
+    if (overParent) {
+      SDL_GetWindowPosition(window_, &area.x, &area.y);
+      SDL_GetWindowSize(window_, &area.w, &area.h);
+    } else if (SDL_GetDisplayBounds(0, &area) != 0) {
+      return;
+    }
+    if (area.w > 0 && area.h > 0) SDL_WarpMouseGlobal(area.x + area.w / 2, area.y + area.h / 3);
   }
 
   void ShowProgramPointer(bool shown) override {

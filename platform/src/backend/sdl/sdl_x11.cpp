@@ -63,4 +63,13 @@ bool WindowManagerRuns(SDL_Window* window) {
   return (rootAttributes.all_event_masks & SubstructureRedirectMask) != 0;
 }
 
+
+void KeysFollowPointer(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!X11Window(window, &display, &xwindow)) return;
+  XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+  XFlush(display);
+}
+
 }  // namespace plat::sdl

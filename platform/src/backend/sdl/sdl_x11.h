@@ -20,6 +20,10 @@ bool X11WindowGeometry(SDL_Window* window, SDL_Rect* geometry);
 // structure requests), or when the window is not an X11 one.
 bool WindowManagerRuns(SDL_Window* window);
 
+// Keys go to the window under the pointer from now on, as when the X server starts. Without a
+// window manager that is how a window nobody gives the focus to (a message box) gets the keys.
+void KeysFollowPointer(SDL_Window* window);
+
 }  // namespace plat::sdl
 
 #endif

@@ -38,10 +38,7 @@ bool OnPath(const char* tool) {
   return std::system(command.c_str()) == 0;
 }
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // What a shell command prints, without the last line's end.
 std::string Capture(const std::string& command) {
@@ -88,24 +85,16 @@ class Xvfb {
       _exit(127);
     }
     close(fds[1]);
-    if (pid_ < 0) {
-      close(fds[0]);
-      return false;
-    }
-    std::string number;
+    std::string display = ":";
     pollfd ready = {fds[0], POLLIN, 0};
-    while (poll(&ready, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
+    for (char c; pid_ > 0 && poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
+      display += c;
     close(fds[0]);
-    if (number.empty()) {
+    if (display.size() < 2) {
       Stop();
       return false;
     }
-    display_ = ":" + number;
-    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1);
     return true;
   }
   void Stop() {
@@ -119,7 +108,6 @@ class Xvfb {
 
  private:
   pid_t pid_ = -1;
-  std::string display_;
 };
 
 // A child process under the test's X server, its standard output read through a pipe.
@@ -240,6 +228,22 @@ std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) 
   return pixels;
 }
 
+// In a child process: a program of its own on the SDL backend with one shown window.
+void OpenSdlWindow(const char* title, int width, int height) {
+  qvhost::Reset();  // the child starts with what earlier tests of this process left
+  std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
+  if (!sdl) _exit(3);
+  plat::SetBackend(std::move(sdl));
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "SdlTest";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "SdlTest", title, WS_POPUP, 0, 0, width, height, nullptr,
+                                nullptr, nullptr, nullptr);
+  if (!window) _exit(4);
+  ShowWindow(window, SW_SHOW);
+}
+
 #define SKIP_WITHOUT_X_TOOLS()                                                      \
   if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xwininfo"))                 \
     GTEST_SKIP() << "Xvfb, xdotool or xwininfo is not installed";                   \
@@ -269,25 +273,19 @@ std::string PointerAfterMovingTo(int x, int y) {
 }
 
 TEST(SdlKeysTest, ScancodesGiveTheKeysOfTheSameName) {
-  // SDL's names of the plain keys are the names Windows gives the same DirectInput key.
-  for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_0; ++sc) {
-    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
-    const char* name = plat::KeyNameFromScanCode(dik, false);
+  // SDL's names of the plain keys (letters, digits, F1 to F12) are the names Windows gives the
+  // same DirectInput key.
+  for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_F12; ++sc) {
+    if (sc > SDL_SCANCODE_0 && sc < SDL_SCANCODE_F1) continue;
+    const char* name = plat::KeyNameFromScanCode(plat::sdl::DikFromSdlScancode(sc), false);
     ASSERT_NE(name, nullptr) << sc;
     EXPECT_STREQ(name, SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
   }
-  for (int sc = SDL_SCANCODE_F1; sc <= SDL_SCANCODE_F12; ++sc) {
-    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
-    EXPECT_STREQ(plat::KeyNameFromScanCode(dik, false),
-                 SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
-  }
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_ESCAPE), 0x01);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RETURN), 0x1C);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_KP_ENTER), 0x9C);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RCTRL), 0x9D);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_LEFT), 0xCB);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_UNKNOWN), 0);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_NUM_SCANCODES + 5), 0);
+  const std::pair<int, uint8_t> others[] = {
+      {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_RETURN, 0x1C}, {SDL_SCANCODE_KP_ENTER, 0x9C},
+      {SDL_SCANCODE_RCTRL, 0x9D},  {SDL_SCANCODE_LEFT, 0xCB},   {SDL_SCANCODE_UNKNOWN, 0},
+      {SDL_NUM_SCANCODES + 5, 0}};
+  for (const auto& [sc, dik] : others) EXPECT_EQ(plat::sdl::DikFromSdlScancode(sc), dik) << sc;
 
   // No two keys share a scan code, apart from SDL's own synonyms.
   std::set<uint8_t> seen;
@@ -303,12 +301,12 @@ TEST(SdlKeysTest, ScancodesGiveTheKeysOfTheSameName) {
 TEST(SdlFrameTest, TheFastPathGivesTheColoursOfTheGeneralConversion) {
   std::vector<uint16_t> pixels(65536);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint16_t>(i);
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = 256;
-  frame.height = 256;
-  frame.pitch = 512;
-  frame.format = plat::PixelFormat::Rgb565();
+  const plat::PixelBuffer frame{reinterpret_cast<uint8_t*>(pixels.data()),
+                                256,
+                                256,
+                                512,
+                                plat::PixelFormat::Rgb565(),
+                                nullptr};
   std::vector<uint32_t> fast(65536), general(65536);
   plat::sdl::FrameToXrgb(frame, fast.data());
   plat::ConvertToXrgb(frame, general.data());
@@ -362,18 +360,7 @@ TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
     ASSERT_TRUE(x.Start());
     Child stuck;
     ASSERT_TRUE(stuck.Fork([] {
-      qvhost::Reset();  // the child starts with what earlier tests of this process left
-      std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
-      if (!sdl) _exit(3);
-      plat::SetBackend(std::move(sdl));
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "SdlStuckTest";
-      RegisterClassA(&wc);
-      HWND window = CreateWindowExA(0, "SdlStuckTest", "stuck", WS_POPUP, 0, 0, 320, 240, nullptr,
-                                    nullptr, nullptr, nullptr);
-      if (!window) _exit(4);
-      ShowWindow(window, SW_SHOW);
+      OpenSdlWindow("stuck", 320, 240);
       std::printf("ready\n");
       std::fflush(stdout);
       for (;;) pause();
@@ -475,12 +462,12 @@ TEST(SdlSmokeTest, F12SavesThePresentedFrameAsAPng) {
   std::vector<uint16_t> pixels(kW * kH);
   std::mt19937 random(12);
   for (uint16_t& p : pixels) p = static_cast<uint16_t>(random());
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = kW;
-  frame.height = kH;
-  frame.pitch = kW * 2;
-  frame.format = plat::PixelFormat::Rgb565();
+  const plat::PixelBuffer frame{reinterpret_cast<uint8_t*>(pixels.data()),
+                                kW,
+                                kH,
+                                kW * 2,
+                                plat::PixelFormat::Rgb565(),
+                                nullptr};
 
   TempFolder home;
   ASSERT_EQ(mkdir((home.path + "/.config").c_str(), 0755), 0);
@@ -492,20 +479,9 @@ TEST(SdlSmokeTest, F12SavesThePresentedFrameAsAPng) {
   ASSERT_TRUE(x.Start("640x480x24"));
   Child program;
   ASSERT_TRUE(program.Fork([&] {
-    qvhost::Reset();  // the child starts with what earlier tests of this process left
     setenv("HOME", home.path.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
-    std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
-    if (!sdl) _exit(3);
-    plat::SetBackend(std::move(sdl));
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "SdlShotTest";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "SdlShotTest", "shot", WS_POPUP, 0, 0, kW, kH, nullptr,
-                                  nullptr, nullptr, nullptr);
-    if (!window) _exit(4);
-    ShowWindow(window, SW_SHOW);
+    OpenSdlWindow("shot", kW, kH);
     for (;;) {
       plat::CurrentBackend().PumpEvents();
       plat::CurrentBackend().Present(frame);

@@ -42,8 +42,7 @@ qvhost::Frame TestFrame(int w, int h) {
 
 TEST_F(HostFrameTest, PresentRecordsFramesAndDesktopFitsTheGame) {
   std::vector<uint16_t> pixels(4 * 3, 0xF800);  // red in 5-6-5
-  const plat::PixelBuffer buffer{
-      reinterpret_cast<uint8_t*>(pixels.data()), 4, 3, 8, plat::PixelFormat::Rgb565(), nullptr};
+  const plat::PixelBuffer buffer = Frame565(pixels.data(), 4, 3);
   int seen = -1;
   qvhost::OnFrame([&seen](int index) { seen = index; });
   plat::CurrentBackend().Present(buffer);

@@ -160,15 +160,12 @@ TEST_F(GdiBmp, DirectColourVariantsDecodeToTheSamePicture) {
   Bmp b565v5 = b565;
   b565v5.headerSize = 124;
 
-  const std::pair<const char*, Bmp> cases[] = {{"24", b24},
-                                               {"24 top-down", topDown},
-                                               {"24 core", core},
-                                               {"24 V5", v5},
-                                               {"32", b32},
-                                               {"32 bitfields V4", v4},
-                                               {"16 5-5-5", b555},
-                                               {"16 5-6-5 after header", b565},
-                                               {"16 5-6-5 V5", b565v5}};
+  // clang-format off
+  const std::pair<const char*, Bmp> cases[] = {
+      {"24", b24}, {"24 top-down", topDown}, {"24 core", core}, {"24 V5", v5}, {"32", b32},
+      {"32 bitfields V4", v4}, {"16 5-5-5", b555}, {"16 5-6-5 after header", b565},
+      {"16 5-6-5 V5", b565v5}};
+  // clang-format on
   for (const auto& [name, bmp] : cases) {
     SCOPED_TRACE(name);
     std::vector<uint32_t> got = Decode(bmp);
@@ -217,13 +214,9 @@ TEST_F(GdiBmp, IndexedAndRunLengthVariantsUseTheirColourTables) {
   EXPECT_EQ(Decode(rle), (std::vector<uint32_t>{0, 0, 0, 0, 3, 3,  //
                                                 0, 0, 0, 0, 0, 0,  //
                                                 1, 1, 1, 2, 3, 2}));
-  Bmp rle4 = rle;
-  rle4.width = 7;
-  rle4.height = 1;
-  rle4.bits = 4;
+  Bmp rle4(7, 1, 4);
   rle4.compression = BI_RLE4;
-  rle4.clrUsed = 0;
-  for (uint32_t i = 4; i < 16; ++i) rle4.colors.push_back(i);
+  for (uint32_t i = 0; i < 16; ++i) rle4.colors.push_back(i);
   rle4.data = {3, 0x12, 0, 3, 0x34, 0x50, 0, 1};  // 1 2 1, then absolute 3 4 5
   EXPECT_EQ(Decode(rle4), (std::vector<uint32_t>{1, 2, 1, 3, 4, 5, 0}));
 

@@ -42,9 +42,10 @@ TEST(KeysTest, NamesAreWindowsEnglishNames) {
 }
 
 TEST(KeysTest, NamesAreTruncatedToTheBuffer) {
-  EXPECT_EQ(KeyName(Scan(0x39), 4), "Spa");
-  EXPECT_EQ(KeyName(Scan(0x39), 1), "");
-  EXPECT_EQ(KeyName(Scan(0x39), 6), "Space");
+  // A buffer of exactly the name's length holds all but its last character and the end.
+  for (auto [size, name] :
+       {std::pair<int, const char*>{1, ""}, {4, "Spa"}, {5, "Spac"}, {6, "Space"}})
+    EXPECT_EQ(KeyName(Scan(0x39), size), name) << size;
   char untouched[4] = {'z', 'z', 'z', 0};
   EXPECT_EQ(GetKeyNameTextA(Scan(0x39), untouched, 0), 0);
   EXPECT_EQ(GetKeyNameTextA(Scan(0x39), untouched, -5), 0);

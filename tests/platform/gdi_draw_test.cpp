@@ -138,16 +138,12 @@ TEST_F(GdiDraw, ObjectDescriptionsAndDefaults) {
   EXPECT_EQ(SelectObject(dc, ansi), system);
   EXPECT_EQ(SelectObject(dc, system), ansi);
   EXPECT_EQ(SelectObject(dc, GetStockObject(BLACK_BRUSH)), GetStockObject(WHITE_BRUSH));
-  SelectObject(dc, mono);
-  DeleteObject(probe);
-  DeleteDC(dc);
 
   Canvas c(2, 2, PixelFormat::Rgb565());
   HBITMAP sb = CreateCompatibleBitmap(c.dc, 3, 3);
   GetObjectA(sb, sizeof bm, &bm);
   EXPECT_EQ(bm.bmBitsPixel, 16) << "a surface DC's format";
   EXPECT_EQ(bm.bmBits, nullptr) << "not a DIB section";
-  DeleteObject(sb);
   EXPECT_EQ(CreateCompatibleBitmap(c.dc, -1, 3), nullptr);
 
   // A bottom-up DIB section: its memory starts with the bottom row.

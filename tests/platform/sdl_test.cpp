@@ -249,8 +249,8 @@ void OpenSdlWindow(const char* title, int width, int height) {
 struct RunningDemo {
   Xvfb x;
   Child demo;
-  bool Start(const char* screen = "800x600x24") {
-    return x.Start(screen) && demo.Exec(DemoPath()) && demo.WaitFor("ready");
+  bool Start(const char* screen = "800x600x24", const char* frames = nullptr) {
+    return x.Start(screen) && demo.Exec(DemoPath(), frames) && demo.WaitFor("ready");
   }
 };
 
@@ -306,10 +306,9 @@ TEST(SdlFrameTest, TheFastPathGivesTheColoursOfTheGeneralConversion) {
 
 TEST(SdlSmokeTest, WaitedFlipsNeverRunAheadOfTheDisplay) {
   SKIP_WITHOUT_X_TOOLS();
-  Xvfb x;
-  ASSERT_TRUE(x.Start());
-  Child demo;
-  ASSERT_TRUE(demo.Exec(DemoPath(), "60"));
+  RunningDemo run;
+  ASSERT_TRUE(run.Start("800x600x24", "60"));
+  Child& demo = run.demo;
   ASSERT_TRUE(demo.EndsWithZero()) << demo.Output();
   // How close to 60 Hz the flips stay depends on the machine's load: `sdl_demo --pacing`
   // measures it. They are never faster.

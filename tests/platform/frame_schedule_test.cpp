@@ -11,6 +11,21 @@ namespace {
 class FrameScheduleTest : public ::testing::Test {
  protected:
   void TearDown() override { qvhost::Reset(); }
+  // From `start`: each step stalls `late` ms, then makes `flips` waited flips, after which the
+  // clock reads `at`.
+  struct Step {
+    uint32_t late;
+    int flips;
+    uint32_t at;
+  };
+  void Expect(uint32_t start, std::initializer_list<Step> steps) {
+    qvhost::UseManualClock(start);
+    for (const Step& step : steps) {
+      qvhost::AdvanceClock(step.late);
+      for (int i = 0; i < step.flips; ++i) schedule.WaitOnPlatformClock();
+      EXPECT_EQ(qvhost::Now(), step.at) << "after " << step.late << " ms late";
+    }
+  }
   plat::FrameSchedule schedule;
 };
 
@@ -23,49 +38,27 @@ TEST_F(FrameScheduleTest, RefreshesFallOnWholeMillisecondsSixtyToTheSecond) {
   qvhost::AdvanceClock(12);
   EXPECT_TRUE(schedule.InBlankOnPlatformClock());  // 17 ms: just after the first refresh
 
-  qvhost::UseManualClock(1000);
-  const uint32_t expected[] = {1017, 1034, 1050};
-  for (uint32_t at : expected) {
-    schedule.WaitOnPlatformClock();
-    EXPECT_EQ(qvhost::Now(), at);
-  }
-  for (int i = 3; i < 60; ++i) schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 2000u);
+  Expect(1000, {{0, 1, 1017}, {0, 1, 1034}, {0, 1, 1050}, {0, 57, 2000}});
   EXPECT_TRUE(schedule.InBlankOnPlatformClock());
   qvhost::AdvanceClock(5);
   EXPECT_FALSE(schedule.InBlankOnPlatformClock());
 }
 
+// Refreshes are planned at 1017, 1033.3, 1050, 1066.7, ... Missed ones are flipped at once and
+// the ticks keep their place, for three periods late as for a 200 ms stall of a loaded machine;
+// more than 250 ms late, the next refresh is one period from now.
 TEST_F(FrameScheduleTest, ShortStallsAreCaughtUpAndLongOnesStartTheTicksAgain) {
-  qvhost::UseManualClock(1000);
-  schedule.WaitOnPlatformClock();  // 1017, refreshes planned at 1033.3, 1050, 1066.7, ...
-  // Three periods late: the missed refreshes are flipped at once, then the ticks keep their
-  // place.
-  qvhost::AdvanceClock(66);
-  for (int i = 0; i < 3; ++i) schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1083u);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1084u);
-  // 200 ms late, as a loaded machine may stall: the twelve missed refreshes are caught up too.
-  qvhost::AdvanceClock(200);
-  for (int i = 0; i < 12; ++i) schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1284u);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1300u);
-  // More than 250 ms late: one period from now.
-  qvhost::AdvanceClock(300);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1617u);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1634u);
+  Expect(1000, {{0, 1, 1017},
+                {66, 3, 1083},
+                {0, 1, 1084},
+                {200, 12, 1284},
+                {0, 1, 1300},
+                {300, 1, 1617},
+                {0, 1, 1634}});
 }
 
 TEST_F(FrameScheduleTest, TheTicksGoOnAcrossTheClocksWrap) {
-  qvhost::UseManualClock(0xFFFFFFF0u);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 1u);
-  schedule.WaitOnPlatformClock();
-  EXPECT_EQ(qvhost::Now(), 18u);
+  Expect(0xFFFFFFF0u, {{0, 1, 1}, {0, 1, 18}});
 }
 
 }  // namespace

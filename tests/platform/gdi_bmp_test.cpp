@@ -23,9 +23,10 @@ void Put(Bytes& v, size_t at, uint32_t x, int n) {
 
 // A BMP file put together field by field, so that each test can break one field.
 struct Bmp {
+  explicit Bmp(int32_t w = 1, int32_t h = 1, uint16_t b = 24) : width(w), height(h), bits(b) {}
   uint32_t headerSize = 40;
-  int32_t width = 1, height = 1;
-  uint16_t bits = 24;
+  int32_t width, height;
+  uint16_t bits;
   uint32_t compression = BI_RGB, clrUsed = 0, sizeImage = 0;
   std::vector<uint32_t> masks;   // after a 40-byte header, or inside a larger one
   std::vector<uint32_t> colors;  // 0x00RRGGBB
@@ -118,12 +119,21 @@ Bytes Rows(bool topDown, int bytes, uint32_t (*pack)(uint32_t)) {
 }
 
 uint32_t Same(uint32_t c) { return c; }
+uint32_t Pack555(uint32_t c) {
+  return (((c >> 19) & 31) << 10) | (((c >> 11) & 31) << 5) | ((c >> 3) & 31);
+}
+uint32_t Pack565(uint32_t c) {
+  return (((c >> 19) & 31) << 11) | (((c >> 10) & 63) << 5) | ((c >> 3) & 31);
+}
+// The picture as a bottom-up 24-bit file.
+Bmp Picture() {
+  Bmp b(3, 2);
+  b.data = Rows(false, 3, Same);
+  return b;
+}
 
 TEST_F(GdiBmp, DirectColourVariantsDecodeToTheSamePicture) {
-  Bmp b24;
-  b24.width = 3;
-  b24.height = 2;
-  b24.data = Rows(false, 3, Same);
+  Bmp b24 = Picture();
   Bmp topDown = b24, core = b24, v5 = b24;
   topDown.height = -2;
   topDown.data = Rows(true, 3, Same);
@@ -142,27 +152,20 @@ TEST_F(GdiBmp, DirectColourVariantsDecodeToTheSamePicture) {
 
   Bmp b555 = b24;
   b555.bits = 16;
-  b555.data = Rows(false, 2, [](uint32_t c) {
-    return (((c >> 19) & 31) << 10) | (((c >> 11) & 31) << 5) | ((c >> 3) & 31);
-  });
+  b555.data = Rows(false, 2, Pack555);
   Bmp b565 = b555;
   b565.compression = BI_BITFIELDS;
   b565.masks = {0xF800, 0x07E0, 0x001F};
-  b565.data = Rows(false, 2, [](uint32_t c) {
-    return (((c >> 19) & 31) << 11) | (((c >> 10) & 63) << 5) | ((c >> 3) & 31);
-  });
+  b565.data = Rows(false, 2, Pack565);
   Bmp b565v5 = b565;
   b565v5.headerSize = 124;
 
-  const std::pair<const char*, Bmp> cases[] = {{"24", b24},
-                                               {"24 top-down", topDown},
-                                               {"24 core", core},
-                                               {"24 V5", v5},
-                                               {"32", b32},
-                                               {"32 bitfields V4", v4},
-                                               {"16 5-5-5", b555},
-                                               {"16 5-6-5 after header", b565},
-                                               {"16 5-6-5 V5", b565v5}};
+  // clang-format off
+  const std::pair<const char*, Bmp> cases[] = {
+      {"24", b24}, {"24 top-down", topDown}, {"24 core", core}, {"24 V5", v5}, {"32", b32},
+      {"32 bitfields V4", v4}, {"16 5-5-5", b555}, {"16 5-6-5 after header", b565},
+      {"16 5-6-5 V5", b565v5}};
+  // clang-format on
   for (const auto& [name, bmp] : cases) {
     SCOPED_TRACE(name);
     std::vector<uint32_t> got = Decode(bmp);
@@ -175,42 +178,30 @@ TEST_F(GdiBmp, DirectColourVariantsDecodeToTheSamePicture) {
 }
 
 TEST_F(GdiBmp, IndexedAndRunLengthVariantsUseTheirColourTables) {
-  Bmp b8;  // a 3-entry table (biClrUsed), width 5 padded to 8
-  b8.width = 5;
-  b8.bits = 8;
+  Bmp b8(5, 1, 8);  // a 3-entry table (biClrUsed), width 5 padded to 8
   b8.clrUsed = 3;
   b8.colors = {0x102030, 0xA0B0C0, 0xFFEEDD};
   b8.data = {2, 1, 0, 1, 2, 0, 0, 0};
   EXPECT_EQ(Decode(b8), (std::vector<uint32_t>{0xFFEEDD, 0xA0B0C0, 0x102030, 0xA0B0C0, 0xFFEEDD}));
 
-  Bmp b4;  // odd width: the last pixel is a high nibble alone; bottom row first
-  b4.width = 3;
-  b4.height = 2;
-  b4.bits = 4;
+  Bmp b4(3, 2, 4);  // odd width: the last pixel is a high nibble alone; bottom row first
   for (uint32_t i = 0; i < 16; ++i) b4.colors.push_back(i);
   b4.data = {0x12, 0x30, 0, 0, 0xFE, 0xD0, 0, 0};
   EXPECT_EQ(Decode(b4), (std::vector<uint32_t>{15, 14, 13, 1, 2, 3}));
 
-  Bmp b1;  // width 10: bits cross a byte, most significant first
-  b1.width = 10;
-  b1.bits = 1;
+  Bmp b1(10, 1, 1);  // width 10: bits cross a byte, most significant first
   b1.colors = {0, 7};
   b1.data = {0xA0, 0x40, 0, 0};
   EXPECT_EQ(Decode(b1), (std::vector<uint32_t>{7, 0, 7, 0, 0, 0, 0, 0, 0, 7}));
 
-  Bmp core;  // 3-byte table entries
+  Bmp core(2, 1, 8);  // 3-byte table entries
   core.headerSize = 12;
-  core.width = 2;
-  core.bits = 8;
   core.colors.assign(256, 0);
   core.colors[7] = 0x123456;
   core.data = {7, 0, 0, 0};
   EXPECT_EQ(Decode(core), (std::vector<uint32_t>{0x123456, 0}));
 
-  Bmp rle;
-  rle.width = 6;
-  rle.height = 3;
-  rle.bits = 8;
+  Bmp rle(6, 3, 8);
   rle.compression = BI_RLE8;
   rle.clrUsed = 4;
   for (uint32_t i = 0; i < 4; ++i) rle.colors.push_back(i);
@@ -223,13 +214,9 @@ TEST_F(GdiBmp, IndexedAndRunLengthVariantsUseTheirColourTables) {
   EXPECT_EQ(Decode(rle), (std::vector<uint32_t>{0, 0, 0, 0, 3, 3,  //
                                                 0, 0, 0, 0, 0, 0,  //
                                                 1, 1, 1, 2, 3, 2}));
-  Bmp rle4 = rle;
-  rle4.width = 7;
-  rle4.height = 1;
-  rle4.bits = 4;
+  Bmp rle4(7, 1, 4);
   rle4.compression = BI_RLE4;
-  rle4.clrUsed = 0;
-  for (uint32_t i = 4; i < 16; ++i) rle4.colors.push_back(i);
+  for (uint32_t i = 0; i < 16; ++i) rle4.colors.push_back(i);
   rle4.data = {3, 0x12, 0, 3, 0x34, 0x50, 0, 1};  // 1 2 1, then absolute 3 4 5
   EXPECT_EQ(Decode(rle4), (std::vector<uint32_t>{1, 2, 1, 3, 4, 5, 0}));
 
@@ -252,10 +239,7 @@ TEST_F(GdiBmp, IndexedAndRunLengthVariantsUseTheirColourTables) {
 }
 
 TEST_F(GdiBmp, RequestedSizesAndLoadFlags) {
-  Bmp b;
-  b.width = 3;
-  b.height = 2;
-  b.data = Rows(false, 3, Same);
+  Bmp b = Picture();
   int width = 0;
   std::vector<uint32_t> big = Pixels(Load(b.Build(), 6, 4), &width);  // nearest neighbour
   ASSERT_EQ(big.size(), 24u);
@@ -283,10 +267,7 @@ TEST_F(GdiBmp, RequestedSizesAndLoadFlags) {
 }
 
 TEST_F(GdiBmp, MalformedFilesGiveNull) {
-  Bmp good;
-  good.width = 3;
-  good.height = 2;
-  good.data = Rows(false, 3, Same);
+  Bmp good = Picture();
   ASSERT_EQ(Decode(good).size(), 6u);  // the baseline each case breaks
   const Bytes full = good.Build();
 
@@ -321,8 +302,7 @@ TEST_F(GdiBmp, MalformedFilesGiveNull) {
     b.masks = {0xFF0000, 0xFF00, 0xFF};
   });
 
-  Bmp bf;
-  bf.bits = 16;
+  Bmp bf(1, 1, 16);
   bf.compression = BI_BITFIELDS;
   bf.data = {0, 0, 0, 0};
   bf.masks = {0xF800, 0x07E0, 0x001F};
@@ -331,9 +311,7 @@ TEST_F(GdiBmp, MalformedFilesGiveNull) {
   vary("mask with a gap", bf, [](Bmp& b) { b.masks = {0xF801, 0x07E0, 0x001E}; });
   vary("mask beyond 16 bits", bf, [](Bmp& b) { b.masks = {0x1F0000, 0x07E0, 0x001F}; });
 
-  Bmp pal;
-  pal.width = 4;
-  pal.bits = 8;
+  Bmp pal(4, 1, 8);
   pal.clrUsed = 2;
   pal.colors = {0, 0xFFFFFF};
   pal.data = {0, 1, 0, 1};
@@ -369,10 +347,7 @@ TEST_F(GdiBmp, MalformedFilesGiveNull) {
 // under AddressSanitizer a read past the end fails the test.
 TEST_F(GdiBmp, DamagedFilesNeverReadPastTheirBytes) {
   std::vector<Bytes> originals;
-  Bmp b;
-  b.width = 9;
-  b.height = -2;
-  b.bits = 4;
+  Bmp b(9, -2, 4);
   b.colors.assign(16, 0x336699);
   b.data = Bytes(16, 0x17);
   originals.push_back(b.Build());

@@ -1,12 +1,16 @@
 // A device context over plain pixel memory, as GDI sees a locked surface, with rows padded so
-// that the pitch is not the width: for drawing through GDI and reading back what it wrote.
+// that the pitch is not the width: for drawing through GDI and reading back what it wrote. Also
+// the text tests' shorthands for making fonts and reading what GDI measures.
 #ifndef QV_TESTS_PLATFORM_GDI_CANVAS_H
 #define QV_TESTS_PLATFORM_GDI_CANVAS_H
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <vector>
 
@@ -55,5 +59,26 @@ struct Canvas {
   plat::PixelBuffer view;
   HDC dc = nullptr;
 };
+
+// A rectangle's left, top, right and bottom, comparable and printable.
+inline std::array<LONG, 4> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+inline HFONT MakeFont(const char* face, int height, int width = 0, int weight = FW_NORMAL,
+                      DWORD quality = NONANTIALIASED_QUALITY) {
+  return CreateFontA(height, width, 0, 0, weight, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
+}
+
+// What GDI measures for `text` and the selected font; the test fails when the call does.
+inline SIZE Extent(HDC dc, const char* text) {
+  SIZE size = {};
+  EXPECT_TRUE(GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size)) << text;
+  return size;
+}
+inline TEXTMETRICA Metrics(HDC dc) {
+  TEXTMETRICA tm = {};
+  EXPECT_TRUE(GetTextMetricsA(dc, &tm));
+  return tm;
+}
 
 #endif

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "core/backend.h"
-#include "core/gdi_bridge.h"
 #include "gdi_canvas.h"
 #include "platform_test.h"
 
 namespace {
 
 using plat::PixelFormat;
-
-// Pixel memory with slack after each row and a DC drawing into it, as DirectDraw's GetDC makes.
 
 uint32_t Pack565(uint32_t rgb) {
   return (((rgb >> 19) & 31) << 11) | (((rgb >> 10) & 63) << 5) | ((rgb >> 3) & 31);
@@ -141,16 +138,12 @@ TEST_F(GdiDraw, ObjectDescriptionsAndDefaults) {
   EXPECT_EQ(SelectObject(dc, ansi), system);
   EXPECT_EQ(SelectObject(dc, system), ansi);
   EXPECT_EQ(SelectObject(dc, GetStockObject(BLACK_BRUSH)), GetStockObject(WHITE_BRUSH));
-  SelectObject(dc, mono);
-  DeleteObject(probe);
-  DeleteDC(dc);
 
   Canvas c(2, 2, PixelFormat::Rgb565());
   HBITMAP sb = CreateCompatibleBitmap(c.dc, 3, 3);
   GetObjectA(sb, sizeof bm, &bm);
   EXPECT_EQ(bm.bmBitsPixel, 16) << "a surface DC's format";
   EXPECT_EQ(bm.bmBits, nullptr) << "not a DIB section";
-  DeleteObject(sb);
   EXPECT_EQ(CreateCompatibleBitmap(c.dc, -1, 3), nullptr);
 
   // A bottom-up DIB section: its memory starts with the bottom row.
@@ -343,12 +336,12 @@ TEST_F(GdiDraw, StretchDIBitsRowOrderFormatsAndErrors) {
   auto draw = [&](int w, int h, int sw, int sh, const void* bits, UINT usage = DIB_RGB_COLORS) {
     return StretchDIBits(c.dc, 0, 0, w, h, 0, 0, sw, sh, bits, info, usage, SRCCOPY);
   };
-  EXPECT_EQ(draw(2, 2, 2, 2, topDown), 2);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), want[i]);
-  c.Fill(0);
-  dib.h.biHeight = 2;
-  EXPECT_EQ(draw(2, 2, 2, 2, bottomUp), 2);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), want[i]) << "bottom-up";
+  for (const uint32_t* rows : {topDown, bottomUp}) {
+    dib.h.biHeight = rows == topDown ? -2 : 2;
+    c.Fill(0);
+    EXPECT_EQ(draw(2, 2, 2, 2, rows), 2);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(c.At(i % 2, i / 2), want[i]) << dib.h.biHeight;
+  }
   c.Fill(0);
   EXPECT_EQ(draw(2, 1, 2, 1, bottomUp), 1);  // a bottom-up source counts from its bottom row
   EXPECT_EQ(c.At(0, 0), 0x001Fu);
@@ -413,13 +406,12 @@ TEST_F(GdiDraw, RandomStretchesStayInsideTheClip) {
     ASSERT_TRUE(StretchBlt(c.dc, x, y, w, h, src.dc, coord(), coord(), coord(), coord(), SRCCOPY));
     RECT in = {std::min(clip.left, clip.right), std::min(clip.top, clip.bottom),
                std::max(clip.left, clip.right), std::max(clip.top, clip.bottom)};
-    for (int i = 0; i < 9 * 7; ++i) {
-      int px2 = i % 9, py = i / 9;
-      bool inside = px2 >= in.left && px2 < in.right && py >= in.top && py < in.bottom;
-      ASSERT_TRUE(inside || c.At(px2, py) == 0xBEEF) << "round " << round;
-    }
-    for (int py = 0; py < 7; ++py) {
-      for (int i = 18; i < c.view.pitch; ++i) ASSERT_EQ(c.bytes[py * c.view.pitch + i], 0) << round;
+    for (int y = 0; y < 7; ++y) {
+      for (int x = 0; x < 9; ++x) {
+        bool inside = x >= in.left && x < in.right && y >= in.top && y < in.bottom;
+        ASSERT_TRUE(inside || c.At(x, y) == 0xBEEF) << "round " << round;
+      }
+      for (int i = 18; i < c.view.pitch; ++i) ASSERT_EQ(c.bytes[y * c.view.pitch + i], 0) << round;
     }
   }
 }

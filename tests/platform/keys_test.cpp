@@ -21,30 +21,19 @@ std::string KeyName(LONG lParam, int size = 64) {
 LONG Scan(int code, bool extended = false) { return (code << 16) | (extended ? 1 << 24 : 0); }
 
 TEST(KeysTest, NamesAreWindowsEnglishNames) {
-  EXPECT_EQ(KeyName(Scan(0x01)), "Esc");
-  EXPECT_EQ(KeyName(Scan(0x1C)), "Enter");
-  EXPECT_EQ(KeyName(Scan(0x1C, true)), "Num Enter");
-  EXPECT_EQ(KeyName(Scan(0x39)), "Space");
-  EXPECT_EQ(KeyName(Scan(0x1E)), "A");
-  EXPECT_EQ(KeyName(Scan(0x02)), "1");
-  EXPECT_EQ(KeyName(Scan(0x0B)), "0");
-  EXPECT_EQ(KeyName(Scan(0x3B)), "F1");
-  EXPECT_EQ(KeyName(Scan(0x58)), "F12");
-  EXPECT_EQ(KeyName(Scan(0x47)), "Num 7");
-  EXPECT_EQ(KeyName(Scan(0x47, true)), "Home");
-  EXPECT_EQ(KeyName(Scan(0x1D)), "Ctrl");
-  EXPECT_EQ(KeyName(Scan(0x1D, true)), "Right Ctrl");
-  EXPECT_EQ(KeyName(Scan(0x36)), "Right Shift");
-  EXPECT_EQ(KeyName(Scan(0x0E)), "Backspace");
-  EXPECT_EQ(KeyName(Scan(0x45)), "Pause");
-  EXPECT_EQ(KeyName(Scan(0x45, true)), "Num Lock");
-  // Scan codes in DirectInput's numbering, as the engine passes them, name the extended keys.
-  EXPECT_EQ(KeyName(Scan(0xC8)), "Up");
-  EXPECT_EQ(KeyName(Scan(0x9D)), "Right Ctrl");
-  EXPECT_EQ(KeyName(Scan(0xC5)), "Pause");
-  // The "don't care" bit gives both sides one name.
-  EXPECT_EQ(KeyName(Scan(0x36) | (1 << 25)), "Shift");
-  EXPECT_EQ(KeyName(Scan(0x1D, true) | (1 << 25)), "Ctrl");
+  // Scan codes above 0x80, DirectInput's numbering as the engine passes them, name the extended
+  // keys; bit 25, "don't care", gives both sides one name.
+  // clang-format off
+  const std::pair<LONG, const char*> names[] = {
+      {Scan(0x01), "Esc"}, {Scan(0x1C), "Enter"}, {Scan(0x1C, true), "Num Enter"},
+      {Scan(0x39), "Space"}, {Scan(0x1E), "A"}, {Scan(0x02), "1"}, {Scan(0x0B), "0"},
+      {Scan(0x3B), "F1"}, {Scan(0x58), "F12"}, {Scan(0x47), "Num 7"}, {Scan(0x47, true), "Home"},
+      {Scan(0x1D), "Ctrl"}, {Scan(0x1D, true), "Right Ctrl"}, {Scan(0x36), "Right Shift"},
+      {Scan(0x0E), "Backspace"}, {Scan(0x45), "Pause"}, {Scan(0x45, true), "Num Lock"},
+      {Scan(0xC8), "Up"}, {Scan(0x9D), "Right Ctrl"}, {Scan(0xC5), "Pause"},
+      {Scan(0x36) | 1 << 25, "Shift"}, {Scan(0x1D, true) | 1 << 25, "Ctrl"}};
+  // clang-format on
+  for (const auto& [lParam, name] : names) EXPECT_EQ(KeyName(lParam), name) << std::hex << lParam;
   // Every key of the US keyboard has a name.
   for (int sc = 1; sc <= 0x58; ++sc) {
     if (sc == 0x54 || sc == 0x55) continue;
@@ -53,9 +42,10 @@ TEST(KeysTest, NamesAreWindowsEnglishNames) {
 }
 
 TEST(KeysTest, NamesAreTruncatedToTheBuffer) {
-  EXPECT_EQ(KeyName(Scan(0x39), 4), "Spa");
-  EXPECT_EQ(KeyName(Scan(0x39), 1), "");
-  EXPECT_EQ(KeyName(Scan(0x39), 6), "Space");
+  // A buffer of exactly the name's length holds all but its last character and the end.
+  for (auto [size, name] :
+       {std::pair<int, const char*>{1, ""}, {4, "Spa"}, {5, "Spac"}, {6, "Space"}})
+    EXPECT_EQ(KeyName(Scan(0x39), size), name) << size;
   char untouched[4] = {'z', 'z', 'z', 0};
   EXPECT_EQ(GetKeyNameTextA(Scan(0x39), untouched, 0), 0);
   EXPECT_EQ(GetKeyNameTextA(Scan(0x39), untouched, -5), 0);
@@ -68,34 +58,25 @@ TEST(KeysTest, NamesAreTruncatedToTheBuffer) {
 }
 
 TEST(KeysTest, MapVirtualKeyTranslatesAllFourWays) {
-  EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_VSC), 0x1Eu);
-  EXPECT_EQ(MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC), 0x01u);
-  EXPECT_EQ(MapVirtualKeyA(VK_UP, MAPVK_VK_TO_VSC), 0x48u);  // no E0 prefix
-  EXPECT_EQ(MapVirtualKeyA(VK_SHIFT, MAPVK_VK_TO_VSC), 0x2Au);
-  EXPECT_EQ(MapVirtualKeyA(VK_RSHIFT, MAPVK_VK_TO_VSC), 0x36u);
-  EXPECT_EQ(MapVirtualKeyA(0x07, MAPVK_VK_TO_VSC), 0u);
-
-  EXPECT_EQ(MapVirtualKeyA(0x1E, MAPVK_VSC_TO_VK), static_cast<UINT>('A'));
-  EXPECT_EQ(MapVirtualKeyA(0x02, MAPVK_VSC_TO_VK), static_cast<UINT>('1'));
-  EXPECT_EQ(MapVirtualKeyA(0x36, MAPVK_VSC_TO_VK), static_cast<UINT>(VK_SHIFT));
-  EXPECT_EQ(MapVirtualKeyA(0x47, MAPVK_VSC_TO_VK), static_cast<UINT>(VK_HOME));
-  EXPECT_EQ(MapVirtualKeyA(0xC8, MAPVK_VSC_TO_VK), static_cast<UINT>(VK_UP));
-  EXPECT_EQ(MapVirtualKeyA(0xE048, MAPVK_VSC_TO_VK), static_cast<UINT>(VK_UP));
-  EXPECT_EQ(MapVirtualKeyA(0x12345, MAPVK_VSC_TO_VK), 0u);
-
-  EXPECT_EQ(MapVirtualKeyA(0x36, MAPVK_VSC_TO_VK_EX), static_cast<UINT>(VK_RSHIFT));
-  EXPECT_EQ(MapVirtualKeyA(0x1D, MAPVK_VSC_TO_VK_EX), static_cast<UINT>(VK_LCONTROL));
-  EXPECT_EQ(MapVirtualKeyA(0xE01D, MAPVK_VSC_TO_VK_EX), static_cast<UINT>(VK_RCONTROL));
-  EXPECT_EQ(MapVirtualKeyA(0x1E, MAPVK_VSC_TO_VK_EX), static_cast<UINT>('A'));
-
-  EXPECT_EQ(MapVirtualKeyA('A', MAPVK_VK_TO_CHAR), static_cast<UINT>('A'));
-  EXPECT_EQ(MapVirtualKeyA('7', MAPVK_VK_TO_CHAR), static_cast<UINT>('7'));
-  EXPECT_EQ(MapVirtualKeyA(VK_OEM_2, MAPVK_VK_TO_CHAR), static_cast<UINT>('/'));
-  EXPECT_EQ(MapVirtualKeyA(VK_NUMPAD5, MAPVK_VK_TO_CHAR), static_cast<UINT>('5'));
-  EXPECT_EQ(MapVirtualKeyA(VK_SPACE, MAPVK_VK_TO_CHAR), static_cast<UINT>(' '));
-  EXPECT_EQ(MapVirtualKeyA(VK_F1, MAPVK_VK_TO_CHAR), 0u);
-
-  EXPECT_EQ(MapVirtualKeyA('A', 9), 0u);
+  // clang-format off
+  const struct {
+    UINT code, type, result;
+  } cases[] = {
+      {'A', MAPVK_VK_TO_VSC, 0x1E}, {VK_ESCAPE, MAPVK_VK_TO_VSC, 0x01},
+      {VK_UP, MAPVK_VK_TO_VSC, 0x48} /* no E0 prefix */, {VK_SHIFT, MAPVK_VK_TO_VSC, 0x2A},
+      {VK_RSHIFT, MAPVK_VK_TO_VSC, 0x36}, {0x07, MAPVK_VK_TO_VSC, 0},
+      {0x1E, MAPVK_VSC_TO_VK, 'A'}, {0x02, MAPVK_VSC_TO_VK, '1'},
+      {0x36, MAPVK_VSC_TO_VK, VK_SHIFT}, {0x47, MAPVK_VSC_TO_VK, VK_HOME},
+      {0xC8, MAPVK_VSC_TO_VK, VK_UP}, {0xE048, MAPVK_VSC_TO_VK, VK_UP},
+      {0x12345, MAPVK_VSC_TO_VK, 0}, {0x36, MAPVK_VSC_TO_VK_EX, VK_RSHIFT},
+      {0x1D, MAPVK_VSC_TO_VK_EX, VK_LCONTROL}, {0xE01D, MAPVK_VSC_TO_VK_EX, VK_RCONTROL},
+      {0x1E, MAPVK_VSC_TO_VK_EX, 'A'}, {'A', MAPVK_VK_TO_CHAR, 'A'},
+      {'7', MAPVK_VK_TO_CHAR, '7'}, {VK_OEM_2, MAPVK_VK_TO_CHAR, '/'},
+      {VK_NUMPAD5, MAPVK_VK_TO_CHAR, '5'}, {VK_SPACE, MAPVK_VK_TO_CHAR, ' '},
+      {VK_F1, MAPVK_VK_TO_CHAR, 0}, {'A', 9 /* not a translation */, 0}};
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(MapVirtualKeyA(c.code, c.type), c.result) << std::hex << c.code << " " << c.type;
 }
 
 TEST(KeysTest, ScanCodesAndVirtualKeysRoundTrip) {

@@ -8,22 +8,13 @@
 #include <random>
 #include <vector>
 
+#include "platform_test.h"
+
 namespace {
 
 using plat::Filter;
 using plat::Scaling;
 using plat::sdl::Area;
-
-// A 5-6-5 frame over caller-owned pixels.
-plat::PixelBuffer Frame565(std::vector<uint16_t>& pixels, int width, int height) {
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = width;
-  frame.height = height;
-  frame.pitch = width * 2;
-  frame.format = plat::PixelFormat::Rgb565();
-  return frame;
-}
 
 TEST(PictureScalerTest, FitKeepsTheAspectAndIntegerTakesTheLargestWholeMultiple) {
   auto area = [](int ow, int oh, Scaling s) {
@@ -44,7 +35,7 @@ TEST(PictureScalerTest, SharpBlendsOnlyTheScreenPixelOnEachBorder) {
   const int kWidth = 20, kOut = 36;
   std::vector<uint16_t> pixels(kWidth);
   for (int x = 0; x < kWidth; ++x) pixels[x] = x % 2 ? 0xFFFF : 0;
-  plat::PixelBuffer frame = Frame565(pixels, kWidth, 1);
+  plat::PixelBuffer frame = Frame565(pixels.data(), kWidth, 1);
   auto greys = [&](Filter filter, int* longestRun) {
     std::vector<uint32_t> out(kOut);
     plat::sdl::PictureScaler scaler;
@@ -73,7 +64,7 @@ TEST(PictureScalerTest, AtAWholeScaleEveryGamePixelIsAnExactBlock) {
   const int kW = 10, kH = 8, kOutW = 35, kOutH = 30;
   std::vector<uint16_t> pixels(kW * kH);
   for (uint16_t& p : pixels) p = static_cast<uint16_t>(random());
-  plat::PixelBuffer frame = Frame565(pixels, kW, kH);
+  plat::PixelBuffer frame = Frame565(pixels.data(), kW, kH);
   std::vector<uint32_t> source(kW * kH);
   plat::ConvertToXrgb(frame, source.data());
   Area area = plat::sdl::PictureArea(kW, kH, kOutW, kOutH, Scaling::Integer);
@@ -101,7 +92,7 @@ TEST(PictureScalerTest, TheFastScalerDrawsWhatItsPlainTwinDraws) {
     const int w = between(1, 90), h = between(1, 70);
     std::vector<uint16_t> pixels(static_cast<size_t>(w) * h);
     for (uint16_t& p : pixels) p = static_cast<uint16_t>(random());
-    plat::PixelBuffer frame = Frame565(pixels, w, h);
+    plat::PixelBuffer frame = Frame565(pixels.data(), w, h);
     std::vector<uint32_t> xrgb;
     if (round % 5 == 4) {  // other layouts take the general conversion
       xrgb.resize(pixels.size());

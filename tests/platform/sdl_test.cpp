@@ -2,7 +2,6 @@
 // display; the smoke tests start their own Xvfb (and are skipped where it is not installed) and
 // run the demo program or a small program of their own under it, without a window manager.
 #include <SDL.h>
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <fcntl.h>
@@ -19,6 +18,7 @@
 #include <cstdio>
 #include <random>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
@@ -29,7 +29,7 @@
 #include "core/backend.h"
 #include "core/keymap.h"
 #include "core/pixels.h"
-#include "host.h"
+#include "platform_test.h"
 
 namespace {
 
@@ -38,10 +38,7 @@ bool OnPath(const char* tool) {
   return std::system(command.c_str()) == 0;
 }
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // What a shell command prints, without the last line's end.
 std::string Capture(const std::string& command) {
@@ -88,24 +85,16 @@ class Xvfb {
       _exit(127);
     }
     close(fds[1]);
-    if (pid_ < 0) {
-      close(fds[0]);
-      return false;
-    }
-    std::string number;
+    std::string display = ":";
     pollfd ready = {fds[0], POLLIN, 0};
-    while (poll(&ready, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
+    for (char c; pid_ > 0 && poll(&ready, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
+      display += c;
     close(fds[0]);
-    if (number.empty()) {
+    if (display.size() < 2) {
       Stop();
       return false;
     }
-    display_ = ":" + number;
-    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1);
     return true;
   }
   void Stop() {
@@ -119,7 +108,6 @@ class Xvfb {
 
  private:
   pid_t pid_ = -1;
-  std::string display_;
 };
 
 // A child process under the test's X server, its standard output read through a pipe.
@@ -208,21 +196,16 @@ struct TempFolder {
     path = mkdtemp(name) ? name : "";
   }
   ~TempFolder() {
-    if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+    if (!path.empty()) std::filesystem::remove_all(path);
   }
   std::string path;
 };
 
 // The first file in a folder, or empty.
 std::string FirstFileIn(const std::string& folder) {
-  std::string found;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] != '.' && found.empty()) found = folder + "/" + entry->d_name;
-    }
-    closedir(dir);
-  }
-  return found;
+  std::error_code none;
+  std::filesystem::directory_iterator files(folder, none);
+  return files == std::filesystem::directory_iterator() ? "" : files->path().string();
 }
 
 // An 8-bit RGB PNG's pixels as 0x00RRGGBB; empty when it cannot be read.
@@ -240,6 +223,22 @@ std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) 
   return pixels;
 }
 
+// In a child process: a program of its own on the SDL backend with one shown window.
+void OpenSdlWindow(const char* title, int width, int height) {
+  qvhost::Reset();  // the child starts with what earlier tests of this process left
+  std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
+  if (!sdl) _exit(3);
+  plat::SetBackend(std::move(sdl));
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "SdlTest";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "SdlTest", title, WS_POPUP, 0, 0, width, height, nullptr,
+                                nullptr, nullptr, nullptr);
+  if (!window) _exit(4);
+  ShowWindow(window, SW_SHOW);
+}
+
 #define SKIP_WITHOUT_X_TOOLS()                                                      \
   if (!OnPath("Xvfb") || !OnPath("xdotool") || !OnPath("xwininfo"))                 \
     GTEST_SKIP() << "Xvfb, xdotool or xwininfo is not installed";                   \
@@ -250,8 +249,8 @@ std::vector<uint32_t> ReadPng(const std::string& path, int* width, int* height) 
 struct RunningDemo {
   Xvfb x;
   Child demo;
-  bool Start(const char* screen = "800x600x24") {
-    return x.Start(screen) && demo.Exec(DemoPath()) && demo.WaitFor("ready");
+  bool Start(const char* screen = "800x600x24", const char* frames = nullptr) {
+    return x.Start(screen) && demo.Exec(DemoPath(), frames) && demo.WaitFor("ready");
   }
 };
 
@@ -269,25 +268,19 @@ std::string PointerAfterMovingTo(int x, int y) {
 }
 
 TEST(SdlKeysTest, ScancodesGiveTheKeysOfTheSameName) {
-  // SDL's names of the plain keys are the names Windows gives the same DirectInput key.
-  for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_0; ++sc) {
-    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
-    const char* name = plat::KeyNameFromScanCode(dik, false);
+  // SDL's names of the plain keys (letters, digits, F1 to F12) are the names Windows gives the
+  // same DirectInput key.
+  for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_F12; ++sc) {
+    if (sc > SDL_SCANCODE_0 && sc < SDL_SCANCODE_F1) continue;
+    const char* name = plat::KeyNameFromScanCode(plat::sdl::DikFromSdlScancode(sc), false);
     ASSERT_NE(name, nullptr) << sc;
     EXPECT_STREQ(name, SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
   }
-  for (int sc = SDL_SCANCODE_F1; sc <= SDL_SCANCODE_F12; ++sc) {
-    uint8_t dik = plat::sdl::DikFromSdlScancode(sc);
-    EXPECT_STREQ(plat::KeyNameFromScanCode(dik, false),
-                 SDL_GetScancodeName(static_cast<SDL_Scancode>(sc)));
-  }
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_ESCAPE), 0x01);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RETURN), 0x1C);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_KP_ENTER), 0x9C);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_RCTRL), 0x9D);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_LEFT), 0xCB);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_SCANCODE_UNKNOWN), 0);
-  EXPECT_EQ(plat::sdl::DikFromSdlScancode(SDL_NUM_SCANCODES + 5), 0);
+  const std::pair<int, uint8_t> others[] = {
+      {SDL_SCANCODE_ESCAPE, 0x01}, {SDL_SCANCODE_RETURN, 0x1C}, {SDL_SCANCODE_KP_ENTER, 0x9C},
+      {SDL_SCANCODE_RCTRL, 0x9D},  {SDL_SCANCODE_LEFT, 0xCB},   {SDL_SCANCODE_UNKNOWN, 0},
+      {SDL_NUM_SCANCODES + 5, 0}};
+  for (const auto& [sc, dik] : others) EXPECT_EQ(plat::sdl::DikFromSdlScancode(sc), dik) << sc;
 
   // No two keys share a scan code, apart from SDL's own synonyms.
   std::set<uint8_t> seen;
@@ -303,12 +296,7 @@ TEST(SdlKeysTest, ScancodesGiveTheKeysOfTheSameName) {
 TEST(SdlFrameTest, TheFastPathGivesTheColoursOfTheGeneralConversion) {
   std::vector<uint16_t> pixels(65536);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint16_t>(i);
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = 256;
-  frame.height = 256;
-  frame.pitch = 512;
-  frame.format = plat::PixelFormat::Rgb565();
+  const plat::PixelBuffer frame = Frame565(pixels.data(), 256, 256);
   std::vector<uint32_t> fast(65536), general(65536);
   plat::sdl::FrameToXrgb(frame, fast.data());
   plat::ConvertToXrgb(frame, general.data());
@@ -318,31 +306,15 @@ TEST(SdlFrameTest, TheFastPathGivesTheColoursOfTheGeneralConversion) {
 
 TEST(SdlSmokeTest, WaitedFlipsNeverRunAheadOfTheDisplay) {
   SKIP_WITHOUT_X_TOOLS();
-  Xvfb x;
-  ASSERT_TRUE(x.Start());
-  Child demo;
-  ASSERT_TRUE(demo.Exec(DemoPath(), "60"));
+  RunningDemo run;
+  ASSERT_TRUE(run.Start("800x600x24", "60"));
+  Child& demo = run.demo;
   ASSERT_TRUE(demo.EndsWithZero()) << demo.Output();
   // How close to 60 Hz the flips stay depends on the machine's load: `sdl_demo --pacing`
   // measures it. They are never faster.
   size_t at = demo.Output().find("mean period ");
   ASSERT_NE(at, std::string::npos) << demo.Output();
   EXPECT_GT(std::atof(demo.Output().c_str() + at + 12), 1000.0 / 60.0 - 0.2);
-}
-
-TEST(SdlSmokeTest, EscapeClosesTheDemoWindow) {
-  SKIP_WITHOUT_X_TOOLS();
-  RunningDemo run;
-  ASSERT_TRUE(run.Start());
-  Child& demo = run.demo;
-  // A key typed before the window has the focus goes nowhere: type Escape again every half
-  // second until the program ends.
-  int tries = 0;
-  Eventually([&] {
-    if (tries++ % 10 == 0 && std::system("xdotool key Escape") != 0) ADD_FAILURE();
-    return demo.Ended();
-  });
-  EXPECT_TRUE(demo.EndsWithZero()) << "the demo did not end with 0 after Escape";
 }
 
 TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
@@ -362,18 +334,7 @@ TEST(SdlSmokeTest, SignalsAndALostDisplayEndTheProgramWithExitCodeZero) {
     ASSERT_TRUE(x.Start());
     Child stuck;
     ASSERT_TRUE(stuck.Fork([] {
-      qvhost::Reset();  // the child starts with what earlier tests of this process left
-      std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
-      if (!sdl) _exit(3);
-      plat::SetBackend(std::move(sdl));
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "SdlStuckTest";
-      RegisterClassA(&wc);
-      HWND window = CreateWindowExA(0, "SdlStuckTest", "stuck", WS_POPUP, 0, 0, 320, 240, nullptr,
-                                    nullptr, nullptr, nullptr);
-      if (!window) _exit(4);
-      ShowWindow(window, SW_SHOW);
+      OpenSdlWindow("stuck", 320, 240);
       std::printf("ready\n");
       std::fflush(stdout);
       for (;;) pause();
@@ -419,16 +380,22 @@ TEST(SdlSmokeTest, WithoutWindowManagerFullScreenCoversTheDisplayAndCtrlAltFrees
 }
 
 // On a large desktop SDL would divide relative motion by the scale from the 800 x 600 mode to
-// the display: the paddle would move slower the larger the monitor.
-TEST(SdlSmokeTest, MouseCountsReachDirectInputUnscaledOnALargeDesktop) {
+// the display: the paddle would move slower the larger the monitor. Escape ends the demo.
+TEST(SdlSmokeTest, MouseCountsReachDirectInputUnscaledOnALargeDesktopAndEscapeCloses) {
   SKIP_WITHOUT_X_TOOLS();
   RunningDemo run;
   ASSERT_TRUE(run.Start("1920x1080x24"));
   Child& demo = run.demo;
   ASSERT_EQ(std::system("xdotool mousemove_relative -- 100 0"), 0);
   ASSERT_EQ(std::system("xdotool mousemove_relative -- -30 40"), 0);
-  demo.Signal(SIGTERM);
-  ASSERT_TRUE(demo.EndsWithZero());
+  // A key typed before the window has the focus goes nowhere: type Escape again every half
+  // second until the program ends.
+  int tries = 0;
+  Eventually([&] {
+    if (tries++ % 10 == 0 && std::system("xdotool key Escape") != 0) ADD_FAILURE();
+    return demo.Ended();
+  });
+  ASSERT_TRUE(demo.EndsWithZero()) << "the demo did not end with 0 after Escape";
   EXPECT_NE(demo.Output().find("mouse 70 40"), std::string::npos) << demo.Output();
 }
 
@@ -475,12 +442,7 @@ TEST(SdlSmokeTest, F12SavesThePresentedFrameAsAPng) {
   std::vector<uint16_t> pixels(kW * kH);
   std::mt19937 random(12);
   for (uint16_t& p : pixels) p = static_cast<uint16_t>(random());
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = kW;
-  frame.height = kH;
-  frame.pitch = kW * 2;
-  frame.format = plat::PixelFormat::Rgb565();
+  const plat::PixelBuffer frame = Frame565(pixels.data(), kW, kH);
 
   TempFolder home;
   ASSERT_EQ(mkdir((home.path + "/.config").c_str(), 0755), 0);
@@ -492,20 +454,9 @@ TEST(SdlSmokeTest, F12SavesThePresentedFrameAsAPng) {
   ASSERT_TRUE(x.Start("640x480x24"));
   Child program;
   ASSERT_TRUE(program.Fork([&] {
-    qvhost::Reset();  // the child starts with what earlier tests of this process left
     setenv("HOME", home.path.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
-    std::unique_ptr<plat::Backend> sdl = plat::CreateSdlBackend();
-    if (!sdl) _exit(3);
-    plat::SetBackend(std::move(sdl));
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "SdlShotTest";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "SdlShotTest", "shot", WS_POPUP, 0, 0, kW, kH, nullptr,
-                                  nullptr, nullptr, nullptr);
-    if (!window) _exit(4);
-    ShowWindow(window, SW_SHOW);
+    OpenSdlWindow("shot", kW, kH);
     for (;;) {
       plat::CurrentBackend().PumpEvents();
       plat::CurrentBackend().Present(frame);

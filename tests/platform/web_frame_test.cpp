@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend/web/web_frame.h"
+#include "platform_test.h"
 
 namespace {
 
@@ -15,12 +16,8 @@ TEST(WebFrameTest, Rgb565FramesGiveTheGeneralConversionsBytes) {
   constexpr int kWidth = 263, kHeight = 250;  // 65750 pixels: every value, and a ragged tail
   std::vector<uint16_t> pixels(kWidth * kHeight + 1);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint16_t>(i * 40503u);
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data()) + 2;  // rows not 16-byte aligned
-  frame.width = kWidth;
-  frame.height = kHeight;
-  frame.pitch = kWidth * 2;
-  frame.format = plat::PixelFormat::Rgb565();
+  // Rows not 16-byte aligned.
+  const plat::PixelBuffer frame = Frame565(pixels.data() + 1, kWidth, kHeight);
 
   std::vector<uint8_t> rgba;
   plat::web::FrameToRgba(frame, &rgba);
@@ -38,12 +35,7 @@ TEST(WebFrameTest, Rgb565FramesGiveTheGeneralConversionsBytes) {
 TEST(WebFrameTest, TheConverterAnswersTheRowsThatChanged) {
   constexpr int kWidth = 45, kHeight = 12;  // rows of 90 bytes: one 64-byte block and a tail
   std::vector<uint16_t> pixels(kWidth * kHeight, 0x1234);
-  plat::PixelBuffer frame;
-  frame.bits = reinterpret_cast<uint8_t*>(pixels.data());
-  frame.width = kWidth;
-  frame.height = kHeight;
-  frame.pitch = kWidth * 2;
-  frame.format = plat::PixelFormat::Rgb565();
+  plat::PixelBuffer frame = Frame565(pixels.data(), kWidth, kHeight);
   using Runs = std::vector<std::pair<int, int>>;
   plat::web::FrameConverter converter;
   auto convert = [&] {

@@ -410,12 +410,10 @@ TEST_F(ScreenTest, DeviceListRecordsThePrimaryDriver) {
 
   // Long texts are cut to their fields; a device that can't be opened is left out.
   DisplayDevice* head = new DisplayDevice();
-  const std::string longText(2000, 'd');
-  std::vector<char> description(longText.begin(), longText.end());
-  description.push_back(0);
+  std::string description(2000, 'd');
   char name[] = "second";
   EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);
-  EXPECT_EQ(std::string(head->driverDescription), longText.substr(0, 511));
+  EXPECT_EQ(std::string(head->driverDescription), description.substr(0, 511));
   EXPECT_STREQ(head->driverName, "second");
   qvhost::FailCall("DirectDrawCreate", DDERR_NODIRECTDRAWHW);
   EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);

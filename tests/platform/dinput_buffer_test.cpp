@@ -1,65 +1,33 @@
 // DirectInput's buffered data: every change the platform's input events make to an acquired
 // device, in order, with the platform clock's time stamps and one sequence counter.
-#include <dinput.h>
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "core/events.h"
-#include "platform_test.h"
+#include "dinput_test_util.h"
 
 namespace {
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
+using ditest::DInputTest;
+using Changes = std::vector<std::pair<DWORD, LONG>>;
+using DInputBufferTest = DInputTest;
 
-class DInputBufferTest : public PlatformTest {
- protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    qvhost::UseManualClock(1000);
-    ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &di_, nullptr), DI_OK);
-  }
-  void TearDown() override {
-    for (IUnknown* d : devices_) d->Release();
-    di_->Release();
-  }
-
-  // An acquired device that buffers `size` records.
-  LPDIRECTINPUTDEVICE Buffered(REFGUID guid, const DIDATAFORMAT& format, DWORD size,
-                               DWORD level = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
-    LPDIRECTINPUTDEVICE device = nullptr;
-    EXPECT_EQ(di_->CreateDevice(guid, &device, nullptr), DI_OK);
-    if (!device) return nullptr;
-    devices_.push_back(device);
-    EXPECT_EQ(device->SetDataFormat(&format), DI_OK);
-    EXPECT_EQ(device->SetCooperativeLevel(FakeWindow(), level), DI_OK);
-    DIPROPDWORD prop = {{sizeof prop, sizeof prop.diph, 0, DIPH_DEVICE}, size};
-    EXPECT_EQ(device->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DI_OK);
-    EXPECT_EQ(device->Acquire(), DI_OK);
-    return device;
-  }
-
-  // Reads (or peeks at) up to 16 records; `result` gets GetDeviceData's answer.
-  static std::vector<DIDEVICEOBJECTDATA> Read(LPDIRECTINPUTDEVICE device, HRESULT* result,
-                                              DWORD flags = 0) {
-    std::vector<DIDEVICEOBJECTDATA> records(16);
-    DWORD n = 16;
-    *result = device->GetDeviceData(sizeof records[0], records.data(), &n, flags);
-    records.resize(SUCCEEDED(*result) ? n : 0);
-    return records;
-  }
-  static std::vector<DIDEVICEOBJECTDATA> Read(LPDIRECTINPUTDEVICE device) {
-    HRESULT hr;
-    std::vector<DIDEVICEOBJECTDATA> records = Read(device, &hr);
-    EXPECT_EQ(hr, DI_OK);
-    return records;
-  }
-
-  LPDIRECTINPUT di_ = nullptr;
-  std::vector<IUnknown*> devices_;
-};
+TEST_F(DInputBufferTest, BufferSizeIsSetBeforeAcquiring) {
+  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard);
+  ASSERT_TRUE(keyboard);
+  DIDEVICEOBJECTDATA records[8];
+  DWORD n = 8;
+  ASSERT_EQ(keyboard->Acquire(), DI_OK);
+  EXPECT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DIERR_NOTBUFFERED);
+  auto prop = ditest::Property<DIPROPDWORD>();
+  prop.dwData = 3;
+  EXPECT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DIERR_ACQUIRED);
+  keyboard->Unacquire();
+  ASSERT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DI_OK);
+  ASSERT_EQ(keyboard->Acquire(), DI_OK);
+  EXPECT_EQ(keyboard->GetDeviceData(12, records, &n, 0), DIERR_INVALIDPARAM);
+  ASSERT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DI_OK);
+  EXPECT_EQ(n, 0u);
+}
 
 TEST_F(DInputBufferTest, PressAndReleaseBetweenReadsAreBothQueuedInOrder) {
+  qvhost::UseManualClock(1000);
   LPDIRECTINPUTDEVICE keyboard = Buffered(GUID_SysKeyboard, c_dfDIKeyboard, 8);
   ASSERT_TRUE(keyboard);
   qvhost::AdvanceClock(5);
@@ -74,11 +42,8 @@ TEST_F(DInputBufferTest, PressAndReleaseBetweenReadsAreBothQueuedInOrder) {
   EXPECT_EQ(peeked.size(), 2u);
   std::vector<DIDEVICEOBJECTDATA> records = Read(keyboard);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].dwOfs, DWORD(DIK_A));
-  EXPECT_EQ(records[0].dwData, 0x80u);
+  EXPECT_EQ(AsChanges(records), (Changes{{DIK_A, 0x80}, {DIK_A, 0}}));
   EXPECT_EQ(records[0].dwTimeStamp, 1005u);
-  EXPECT_EQ(records[1].dwOfs, DWORD(DIK_A));
-  EXPECT_EQ(records[1].dwData, 0u);
   EXPECT_EQ(records[1].dwTimeStamp, 1008u);
   EXPECT_TRUE(DISEQUENCE_COMPARE(records[0].dwSequence, <, records[1].dwSequence));
   EXPECT_EQ(peeked[1].dwSequence, records[1].dwSequence);
@@ -97,9 +62,7 @@ TEST_F(DInputBufferTest, AFullBufferDropsTheOldestSilentlyOnTheSystemDevices) {
   LPDIRECTINPUTDEVICE keyboard = Buffered(GUID_SysKeyboard, c_dfDIKeyboard, 3);
   LPDIRECTINPUTDEVICE mouse = Buffered(GUID_SysMouse, c_dfDIMouse, 1);
   ASSERT_TRUE(keyboard && mouse);
-  qvhost::Key(DIK_1, true);
-  qvhost::Key(DIK_2, true);
-  qvhost::Key(DIK_3, true);
+  for (BYTE key : {DIK_1, DIK_2, DIK_3}) qvhost::Key(key, true);
   qvhost::MouseButton(0, true);
 
   HRESULT hr;
@@ -107,9 +70,8 @@ TEST_F(DInputBufferTest, AFullBufferDropsTheOldestSilentlyOnTheSystemDevices) {
   EXPECT_EQ(hr, DI_OK);
   std::vector<DIDEVICEOBJECTDATA> records = Read(keyboard, &hr);
   EXPECT_EQ(hr, DI_OK);
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].dwOfs, DWORD(DIK_2));
-  EXPECT_EQ(records[1].dwOfs, DWORD(DIK_3));
+  EXPECT_EQ(AsChanges(records), (Changes{{DIK_2, 0x80}, {DIK_3, 0x80}}));
+  EXPECT_TRUE(DISEQUENCE_COMPARE(records[0].dwSequence, <, records[1].dwSequence));
   EXPECT_TRUE(Read(keyboard).empty());
   EXPECT_TRUE(Read(mouse).empty());
 }
@@ -123,9 +85,7 @@ TEST_F(DInputBufferTest, OnlyAcquiredDevicesRecordAndTheQueueOutlivesUnacquire) 
   ASSERT_EQ(keyboard->Unacquire(), DI_OK);
   qvhost::Key(DIK_Z, false);
   ASSERT_EQ(keyboard->Acquire(), DI_OK);
-  std::vector<DIDEVICEOBJECTDATA> kept = Read(keyboard);
-  ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(kept[0].dwData, 0x80u);
+  EXPECT_EQ(AsChanges(Read(keyboard)), (Changes{{DIK_Z, 0x80}}));
 
   // A foreground device loses its queue with the focus.
   qvhost::MouseMotion(1, 1);
@@ -145,13 +105,8 @@ TEST_F(DInputBufferTest, MouseRecordsCarryTheirOffsetsAndShareTheSequenceWithThe
   qvhost::MouseButton(1, true);
 
   std::vector<DIDEVICEOBJECTDATA> records = Read(mouse);
-  ASSERT_EQ(records.size(), 4u);
-  const DWORD offsets[4] = {DIMOFS_X, DIMOFS_X, DIMOFS_Y, DIMOFS_BUTTON1};
-  const LONG data[4] = {3, -2, 4, 0x80};
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(records[i].dwOfs, offsets[i]) << i;
-    EXPECT_EQ(static_cast<LONG>(records[i].dwData), data[i]) << i;
-  }
+  ASSERT_EQ(AsChanges(records),
+            (Changes{{DIMOFS_X, 3}, {DIMOFS_X, -2}, {DIMOFS_Y, 4}, {DIMOFS_BUTTON1, 0x80}}));
   // One motion moves X and Y at once; the key came between the two motions.
   EXPECT_EQ(records[1].dwSequence, records[2].dwSequence);
   std::vector<DIDEVICEOBJECTDATA> keys = Read(keyboard);
@@ -168,22 +123,14 @@ TEST_F(DInputBufferTest, MouseRecordsCarryTheirOffsetsAndShareTheSequenceWithThe
 
 TEST_F(DInputBufferTest, JoystickQueuesAxisChangesBeyondTheDeadZoneAndButtons) {
   plat::events::JoystickAttached(true, "Test Pad", 4);
-  GUID instance = {};
-  ASSERT_EQ(di_->EnumDevices(
-                DIDEVTYPE_JOYSTICK,
-                [](LPCDIDEVICEINSTANCEA info, LPVOID ref) -> BOOL {
-                  *static_cast<GUID*>(ref) = info->guidInstance;
-                  return DIENUM_STOP;
-                },
-                &instance, DIEDFL_ATTACHEDONLY),
-            DI_OK);
-  LPDIRECTINPUTDEVICE joystick = nullptr;
-  ASSERT_EQ(di_->CreateDevice(instance, &joystick, nullptr), DI_OK);
-  devices_.push_back(joystick);
+  LPDIRECTINPUTDEVICE2 joystick = CreateJoystick();
+  ASSERT_NE(joystick, nullptr);
   ASSERT_EQ(joystick->SetDataFormat(&c_dfDIJoystick), DI_OK);
-  DIPROPDWORD dead = {{sizeof dead, sizeof dead.diph, 0, DIPH_DEVICE}, 2000};
+  auto dead = ditest::Property<DIPROPDWORD>();
+  dead.dwData = 2000;
   ASSERT_EQ(joystick->SetProperty(DIPROP_DEADZONE, &dead.diph), DI_OK);
-  DIPROPDWORD size = {{sizeof size, sizeof size.diph, 0, DIPH_DEVICE}, 8};
+  auto size = ditest::Property<DIPROPDWORD>();
+  size.dwData = 8;
   ASSERT_EQ(joystick->SetProperty(DIPROP_BUFFERSIZE, &size.diph), DI_OK);
   ASSERT_EQ(joystick->Acquire(), DI_OK);
 
@@ -191,12 +138,7 @@ TEST_F(DInputBufferTest, JoystickQueuesAxisChangesBeyondTheDeadZoneAndButtons) {
   plat::events::JoystickAxis(1, 32767);  // the end of the default range
   plat::events::JoystickButton(2, true);
   plat::events::JoystickButton(9, true);  // no such button on this pad
-  std::vector<DIDEVICEOBJECTDATA> records = Read(joystick);
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].dwOfs, DWORD(DIJOFS_Y));
-  EXPECT_EQ(records[0].dwData, 65535u);
-  EXPECT_EQ(records[1].dwOfs, DWORD(DIJOFS_BUTTON(2)));
-  EXPECT_EQ(records[1].dwData, 0x80u);
+  EXPECT_EQ(AsChanges(Read(joystick)), (Changes{{DIJOFS_Y, 65535}, {DIJOFS_BUTTON(2), 0x80}}));
 
   // A joystick reports the loss, once; a buffer of size 1 keeps nothing.
   ASSERT_EQ(joystick->Unacquire(), DI_OK);

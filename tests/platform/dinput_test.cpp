@@ -1,69 +1,14 @@
 // DirectInput 5 devices on the headless backend: cooperative levels, acquisition and the focus,
 // keyboard, mouse and joystick snapshots, properties, record sizes and reference counts.
-#include <dinput.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
-#include "core/events.h"
-#include "platform_test.h"
+#include "dinput_test_util.h"
 
 namespace {
 
-HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234)); }
-
-class DInputTest : public PlatformTest {
- protected:
-  void SetUp() override {
-    PlatformTest::SetUp();
-    ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &di_, nullptr), DI_OK);
-  }
-  void TearDown() override {
-    for (IUnknown* d : devices_) d->Release();
-    if (di_) di_->Release();
-  }
-
-  LPDIRECTINPUTDEVICE Create(REFGUID guid, const DIDATAFORMAT& format, DWORD level) {
-    LPDIRECTINPUTDEVICE device = nullptr;
-    EXPECT_EQ(di_->CreateDevice(guid, &device, nullptr), DI_OK);
-    if (!device) return nullptr;
-    devices_.push_back(device);
-    EXPECT_EQ(device->SetDataFormat(&format), DI_OK);
-    if (level) {
-      EXPECT_EQ(device->SetCooperativeLevel(FakeWindow(), level), DI_OK);
-    }
-    return device;
-  }
-
-  // The engine's way to the joystick: enumerate attached joysticks, create the first, ask for
-  // IDirectInputDevice2.
-  LPDIRECTINPUTDEVICE2 CreateJoystick() {
-    struct Found {
-      LPDIRECTINPUT di;
-      LPDIRECTINPUTDEVICE device = nullptr;
-    } found{di_};
-    auto callback = [](LPCDIDEVICEINSTANCEA info, LPVOID ref) -> BOOL {
-      auto* f = static_cast<Found*>(ref);
-      return f->di->CreateDevice(info->guidInstance, &f->device, nullptr) == DI_OK
-                 ? DIENUM_STOP
-                 : DIENUM_CONTINUE;
-    };
-    EXPECT_EQ(di_->EnumDevices(DIDEVTYPE_JOYSTICK, callback, &found, DIEDFL_ATTACHEDONLY), DI_OK);
-    if (!found.device) return nullptr;
-    LPDIRECTINPUTDEVICE2 joystick = nullptr;
-    EXPECT_EQ(found.device->QueryInterface(IID_IDirectInputDevice2A,
-                                           reinterpret_cast<LPVOID*>(&joystick)),
-              DI_OK);
-    found.device->Release();
-    if (joystick) devices_.push_back(joystick);
-    return joystick;
-  }
-
-  LPDIRECTINPUT di_ = nullptr;
-  std::vector<IUnknown*> devices_;
-};
+using ditest::DInputTest;
+using ditest::FakeWindow;
 
 TEST_F(DInputTest, CreationAcceptsReleasedVersionsAndAnswersOthers) {
   LPDIRECTINPUT other = nullptr;
@@ -86,16 +31,15 @@ TEST_F(DInputTest, CreationAcceptsReleasedVersionsAndAnswersOthers) {
 }
 
 TEST_F(DInputTest, CooperativeLevelNeedsOneOfEachPair) {
-  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse, 0);
-  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard, 0);
+  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse);
+  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard);
   ASSERT_TRUE(mouse && keyboard);
   HWND w = FakeWindow();
-  EXPECT_EQ(mouse->SetCooperativeLevel(w, DISCL_FOREGROUND), DIERR_INVALIDPARAM);
-  EXPECT_EQ(mouse->SetCooperativeLevel(w, DISCL_EXCLUSIVE), DIERR_INVALIDPARAM);
-  EXPECT_EQ(mouse->SetCooperativeLevel(w, DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
-            DIERR_INVALIDPARAM);
-  EXPECT_EQ(mouse->SetCooperativeLevel(w, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | 0x100),
-            DIERR_INVALIDPARAM);
+  for (DWORD level : {DWORD(DISCL_FOREGROUND), DWORD(DISCL_EXCLUSIVE),
+                      DWORD(DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
+                      DWORD(DISCL_NONEXCLUSIVE | DISCL_FOREGROUND | 0x100)}) {
+    EXPECT_EQ(mouse->SetCooperativeLevel(w, level), DIERR_INVALIDPARAM) << std::hex << level;
+  }
   EXPECT_EQ(keyboard->SetCooperativeLevel(w, DISCL_EXCLUSIVE | DISCL_BACKGROUND),
             DIERR_UNSUPPORTED);
   EXPECT_EQ(keyboard->SetCooperativeLevel(w, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
@@ -111,7 +55,7 @@ TEST_F(DInputTest, CooperativeLevelNeedsOneOfEachPair) {
 
 TEST_F(DInputTest, RefusedForegroundLevelLeavesTheMouseInTheBackground) {
   // The engine asks a non-exclusive mouse for DISCL_FOREGROUND alone and ignores the refusal.
-  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse, 0);
+  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse);
   ASSERT_TRUE(mouse);
   EXPECT_EQ(mouse->SetCooperativeLevel(FakeWindow(), DISCL_FOREGROUND), DIERR_INVALIDPARAM);
 
@@ -193,56 +137,49 @@ TEST_F(DInputTest, MouseMotionAccumulatesBetweenReadsAndResets) {
   qvhost::MouseMotion(5, 3);
   qvhost::MouseMotion(2, -1);
   qvhost::MouseButton(1, true);
-  DIMOUSESTATE state;
-  ASSERT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
-  EXPECT_EQ(state.lX, 7);
-  EXPECT_EQ(state.lY, 2);
-  EXPECT_EQ(state.lZ, 0);
-  EXPECT_EQ(state.rgbButtons[0], 0);
-  EXPECT_EQ(state.rgbButtons[1], 0x80);
-  EXPECT_EQ(state.rgbButtons[2], 0);
-
-  ASSERT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
-  EXPECT_EQ(state.lX, 0);
-  EXPECT_EQ(state.lY, 0);
-  EXPECT_EQ(state.rgbButtons[1], 0x80);
+  // X, Y, Z and the first three buttons.
+  auto read = [mouse] {
+    DIMOUSESTATE s = {};
+    EXPECT_EQ(mouse->GetDeviceState(sizeof s, &s), DI_OK);
+    return std::vector<LONG>{s.lX, s.lY, s.lZ, s.rgbButtons[0], s.rgbButtons[1], s.rgbButtons[2]};
+  };
+  EXPECT_EQ(read(), (std::vector<LONG>{7, 2, 0, 0, 0x80, 0}));
+  EXPECT_EQ(read(), (std::vector<LONG>{0, 0, 0, 0, 0x80, 0}));
 
   // A failed read (wrong size) does not use up the motion.
   qvhost::MouseMotion(-9, 0);
+  DIMOUSESTATE state;
   EXPECT_EQ(mouse->GetDeviceState(12, &state), DIERR_INVALIDPARAM);
-  ASSERT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
-  EXPECT_EQ(state.lX, -9);
+  EXPECT_EQ(read()[0], -9);
 
   // Motion while unacquired is dropped, as on Windows.
   ASSERT_EQ(mouse->Unacquire(), DI_OK);
   qvhost::MouseMotion(30, 30);
   ASSERT_EQ(mouse->Acquire(), DI_OK);
-  ASSERT_EQ(mouse->GetDeviceState(sizeof state, &state), DI_OK);
-  EXPECT_EQ(state.lX, 0);
+  EXPECT_EQ(read()[0], 0);
 }
 
 TEST_F(DInputTest, JoystickIsListedOnlyWhileAttached) {
-  int calls = 0;
-  auto count = [](LPCDIDEVICEINSTANCEA, LPVOID ref) -> BOOL {
-    ++*static_cast<int*>(ref);
-    return DIENUM_CONTINUE;
+  // The number of devices listed.
+  auto listed = [this](DWORD type, DWORD flags) {
+    int calls = 0;
+    auto count = [](LPCDIDEVICEINSTANCEA, LPVOID ref) -> BOOL {
+      ++*static_cast<int*>(ref);
+      return DIENUM_CONTINUE;
+    };
+    EXPECT_EQ(di_->EnumDevices(type, count, &calls, flags), DI_OK);
+    return calls;
   };
-  EXPECT_EQ(di_->EnumDevices(DIDEVTYPE_JOYSTICK, count, &calls, DIEDFL_ATTACHEDONLY), DI_OK);
-  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(listed(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY), 0);
   EXPECT_EQ(CreateJoystick(), nullptr);
 
   plat::events::JoystickAttached(true, "Test Pad", 10);
-  EXPECT_EQ(di_->EnumDevices(DIDEVTYPE_JOYSTICK, count, &calls, DIEDFL_ATTACHEDONLY), DI_OK);
-  EXPECT_EQ(calls, 1);
-  calls = 0;
-  EXPECT_EQ(di_->EnumDevices(0, count, &calls, DIEDFL_ALLDEVICES), DI_OK);
-  EXPECT_EQ(calls, 3);  // mouse, keyboard, joystick
+  EXPECT_EQ(listed(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY), 1);
+  EXPECT_EQ(listed(0, DIEDFL_ALLDEVICES), 3);  // mouse, keyboard, joystick
   EXPECT_EQ(di_->EnumDevices(DIDEVTYPE_JOYSTICK, nullptr, nullptr, 0), DIERR_INVALIDPARAM);
 
   qvhost::Withdraw(qvhost::Capability::Joystick);
-  calls = 0;
-  EXPECT_EQ(di_->EnumDevices(DIDEVTYPE_JOYSTICK, count, &calls, DIEDFL_ATTACHEDONLY), DI_OK);
-  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(listed(DIDEVTYPE_JOYSTICK, DIEDFL_ATTACHEDONLY), 0);
 }
 
 TEST_F(DInputTest, JoystickAxesFollowRangeAndDeadZone) {
@@ -253,16 +190,10 @@ TEST_F(DInputTest, JoystickAxesFollowRangeAndDeadZone) {
   ASSERT_EQ(joystick->SetCooperativeLevel(FakeWindow(), DISCL_NONEXCLUSIVE | DISCL_FOREGROUND),
             DI_OK);
 
-  DIPROPRANGE range = {};
-  range.diph.dwSize = sizeof range;
-  range.diph.dwHeaderSize = sizeof range.diph;
-  range.diph.dwHow = DIPH_BYOFFSET;
+  auto range = ditest::Property<DIPROPRANGE>(DIPH_BYOFFSET);
   range.lMin = -1000;
   range.lMax = 1000;
-  DIPROPDWORD dead = {};
-  dead.diph.dwSize = sizeof dead;
-  dead.diph.dwHeaderSize = sizeof dead.diph;
-  dead.diph.dwHow = DIPH_BYOFFSET;
+  auto dead = ditest::Property<DIPROPDWORD>(DIPH_BYOFFSET);
   dead.dwData = 1000;
   for (DWORD axis : {DWORD(DIJOFS_X), DWORD(DIJOFS_Y)}) {
     range.diph.dwObj = axis;
@@ -301,11 +232,7 @@ TEST_F(DInputTest, JoystickAxesFollowRangeAndDeadZone) {
   EXPECT_EQ(joystick->GetDeviceState(sizeof(DIMOUSESTATE), &state), DIERR_INVALIDPARAM);
 
   // The range reads back; a range the wrong way round is refused.
-  DIPROPRANGE read = {};
-  read.diph.dwSize = sizeof read;
-  read.diph.dwHeaderSize = sizeof read.diph;
-  read.diph.dwObj = DIJOFS_Y;
-  read.diph.dwHow = DIPH_BYOFFSET;
+  auto read = ditest::Property<DIPROPRANGE>(DIPH_BYOFFSET, DIJOFS_Y);
   ASSERT_EQ(joystick->GetProperty(DIPROP_RANGE, &read.diph), DI_OK);
   EXPECT_EQ(read.lMin, -1000);
   EXPECT_EQ(read.lMax, 1000);
@@ -346,10 +273,7 @@ TEST_F(DInputTest, RecordAndPropertySizesAreChecked) {
   EXPECT_EQ(joystick->GetDeviceInfo(&info), DIERR_INVALIDPARAM);
 
   ASSERT_EQ(joystick->SetDataFormat(&c_dfDIJoystick), DI_OK);
-  DIPROPDWORD prop = {};
-  prop.diph.dwSize = sizeof prop;
-  prop.diph.dwHeaderSize = sizeof prop.diph;
-  prop.diph.dwHow = DIPH_DEVICE;
+  auto prop = ditest::Property<DIPROPDWORD>();
   EXPECT_EQ(joystick->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DI_OK);
   prop.diph.dwHeaderSize = 20;
   EXPECT_EQ(joystick->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DIERR_INVALIDPARAM);
@@ -368,13 +292,9 @@ TEST_F(DInputTest, RecordAndPropertySizesAreChecked) {
   EXPECT_EQ(joystick->SetProperty(GUID_XAxis, &prop.diph), DIERR_UNSUPPORTED);
 
   // The mouse's axes are relative: no range.
-  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse, 0);
+  LPDIRECTINPUTDEVICE mouse = Create(GUID_SysMouse, c_dfDIMouse);
   ASSERT_TRUE(mouse);
-  DIPROPRANGE range = {};
-  range.diph.dwSize = sizeof range;
-  range.diph.dwHeaderSize = sizeof range.diph;
-  range.diph.dwHow = DIPH_BYOFFSET;
-  range.diph.dwObj = DIMOFS_X;
+  auto range = ditest::Property<DIPROPRANGE>(DIPH_BYOFFSET, DIMOFS_X);
   range.lMax = 10;
   EXPECT_EQ(mouse->SetProperty(DIPROP_RANGE, &range.diph), DIERR_UNSUPPORTED);
 
@@ -417,47 +337,13 @@ TEST_F(DInputTest, ObjectsAreReferenceCounted) {
   LPDIRECTINPUT di = nullptr;
   ASSERT_EQ(DirectInputCreateA(nullptr, 0x0500, &di, nullptr), DI_OK);
   di_ = di;
-  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard, 0);
-  LPDIRECTINPUTDEVICE other = Create(GUID_SysMouse, c_dfDIMouse, 0);
+  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard);
+  LPDIRECTINPUTDEVICE other = Create(GUID_SysMouse, c_dfDIMouse);
   ASSERT_TRUE(keyboard && other);
   EXPECT_EQ(other->Acquire(), DI_OK);  // the fault is for keyboards only
   EXPECT_EQ(keyboard->Acquire(), DIERR_OTHERAPPHASPRIO);
   EXPECT_EQ(keyboard->Acquire(), DIERR_OTHERAPPHASPRIO);
   EXPECT_EQ(keyboard->Acquire(), DI_OK);
-}
-
-TEST_F(DInputTest, BufferedDataReportsChangesBetweenReads) {
-  LPDIRECTINPUTDEVICE keyboard = Create(GUID_SysKeyboard, c_dfDIKeyboard, 0);
-  ASSERT_TRUE(keyboard);
-  DIDEVICEOBJECTDATA records[8];
-  DWORD n = 8;
-  ASSERT_EQ(keyboard->Acquire(), DI_OK);
-  EXPECT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DIERR_NOTBUFFERED);
-  keyboard->Unacquire();
-  DIPROPDWORD prop = {{sizeof prop, sizeof prop.diph, 0, DIPH_DEVICE}, 3};
-  ASSERT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DI_OK);
-  ASSERT_EQ(keyboard->Acquire(), DI_OK);
-  EXPECT_EQ(keyboard->SetProperty(DIPROP_BUFFERSIZE, &prop.diph), DIERR_ACQUIRED);
-
-  ASSERT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DI_OK);
-  EXPECT_EQ(n, 0u);
-  qvhost::Key(DIK_W, true);
-  qvhost::Key(DIK_ESCAPE, true);
-  qvhost::Key(DIK_Q, true);  // one more than the 2 a size of 3 holds: the oldest goes, silently
-  n = 8;
-  EXPECT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DI_OK);
-  ASSERT_EQ(n, 2u);
-  EXPECT_EQ(records[0].dwOfs, static_cast<DWORD>(DIK_ESCAPE));
-  EXPECT_EQ(records[0].dwData, 0x80u);
-  EXPECT_EQ(records[1].dwOfs, static_cast<DWORD>(DIK_Q));
-  EXPECT_TRUE(DISEQUENCE_COMPARE(records[0].dwSequence, <, records[1].dwSequence));
-  qvhost::Key(DIK_ESCAPE, false);
-  n = 8;
-  ASSERT_EQ(keyboard->GetDeviceData(sizeof records[0], records, &n, 0), DI_OK);
-  ASSERT_EQ(n, 1u);
-  EXPECT_EQ(records[0].dwOfs, static_cast<DWORD>(DIK_ESCAPE));
-  EXPECT_EQ(records[0].dwData, 0u);
-  EXPECT_EQ(keyboard->GetDeviceData(12, records, &n, 0), DIERR_INVALIDPARAM);
 }
 
 }  // namespace

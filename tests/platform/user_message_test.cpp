@@ -1,4 +1,5 @@
-// The message queue, dispatch, the default window procedure and window-system events.
+// The message queue, dispatch, the default window procedure, window-system events and the key
+// state: GetAsyncKeyState follows the devices now, GetKeyState the key messages taken.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,9 +18,6 @@ constexpr uint8_t kEsc = 0x01, kA = 0x1E, kLeftShift = 0x2A, kLeftAlt = 0x38, kF
 
 bool Contains(const std::vector<UINT>& v, UINT m) {
   return std::find(v.begin(), v.end(), m) != v.end();
-}
-size_t IndexOf(const std::vector<UINT>& v, UINT m) {
-  return static_cast<size_t>(std::find(v.begin(), v.end(), m) - v.begin());
 }
 
 class MessageTest : public UserTest {
@@ -95,23 +93,18 @@ TEST_F(MessageTest, SendRunsTheProcedureAtOnceAndPostWaitsForDispatch) {
 }
 
 TEST_F(MessageTest, CloseButtonAndAltF4DestroyThroughTheDefaultHandling) {
-  for (int way = 0; way < 2; ++way) {
+  const std::vector<UINT> closing = {WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY, WM_NCDESTROY};
+  for (void (*close)() : {qvhost::CloseWindow, qvhost::AltF4}) {
     HWND w = Window();
-    if (way == 0) {
-      qvhost::CloseWindow();
-    } else {
-      qvhost::AltF4();
-    }
+    close();
     PumpAll();
     std::vector<UINT> seen = Messages(w);
-    ASSERT_TRUE(Contains(seen, WM_SYSCOMMAND)) << way;
-    ASSERT_TRUE(Contains(seen, WM_CLOSE)) << way;
-    ASSERT_TRUE(Contains(seen, WM_DESTROY)) << way;
-    EXPECT_LT(IndexOf(seen, WM_SYSCOMMAND), IndexOf(seen, WM_CLOSE));
-    EXPECT_LT(IndexOf(seen, WM_CLOSE), IndexOf(seen, WM_DESTROY));
-    EXPECT_EQ(seen.back(), static_cast<UINT>(WM_NCDESTROY));
+    seen.erase(
+        std::remove_if(seen.begin(), seen.end(), [&](UINT m) { return !Contains(closing, m); }),
+        seen.end());
+    EXPECT_EQ(seen, closing);
+    EXPECT_EQ(Messages(w).back(), static_cast<UINT>(WM_NCDESTROY));
     EXPECT_FALSE(IsWindow(w));
-    Log().clear();
   }
 }
 
@@ -167,17 +160,11 @@ TEST_F(MessageTest, TranslateGivesCharactersWithTheShiftOfTheirTime) {
   qvhost::TapKey(kA);
   qvhost::Key(kLeftShift, false);
   PumpAll();
-  std::vector<std::pair<UINT, WPARAM>> keys;
-  for (const Received& r : Log()) {
-    if (r.hwnd == w && r.message >= WM_KEYFIRST && r.message <= WM_KEYLAST) {
-      keys.emplace_back(r.message, r.wParam);
-    }
-  }
   std::vector<std::pair<UINT, WPARAM>> expected = {
       {WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYUP, 'A'}, {WM_KEYDOWN, VK_SHIFT},
       {WM_KEYDOWN, 'A'}, {WM_CHAR, 'A'}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_SHIFT},
   };
-  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(MessagesWithWParam(w, WM_KEYFIRST, WM_KEYLAST), expected);
 }
 
 TEST_F(MessageTest, CharactersFollowTheUsLayout) {
@@ -205,23 +192,40 @@ TEST_F(MessageTest, FocusChangesReachTheWindowAndKeysStopWhileAway) {
   EXPECT_EQ(GetForegroundWindow(), nullptr);
   qvhost::TapKey(kEsc);  // another program's key
   PumpAll();
-  std::vector<Received> seen = Log();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_ACTIVATE));
-  EXPECT_EQ(LOWORD(seen[0].wParam), WA_INACTIVE);
-  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_ACTIVATEAPP));
-  EXPECT_EQ(seen[1].wParam, static_cast<WPARAM>(FALSE));
+  using Seen = std::vector<std::pair<UINT, WPARAM>>;
+  EXPECT_EQ(Log().size(), 2u);  // no key
+  EXPECT_EQ(MessagesWithWParam(w), (Seen{{WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATEAPP, FALSE}}));
 
   Log().clear();
   qvhost::FocusRegained();
   EXPECT_EQ(GetForegroundWindow(), w);
   PumpAll();
-  std::vector<UINT> back = Messages(w);
-  EXPECT_TRUE(Contains(back, WM_ACTIVATEAPP));
-  EXPECT_TRUE(Contains(back, WM_ACTIVATE));
+  EXPECT_EQ(MessagesWithWParam(w), (Seen{{WM_ACTIVATEAPP, TRUE}, {WM_ACTIVATE, WA_ACTIVE}}));
   qvhost::TapKey(kEsc);
   EXPECT_TRUE(PumpAll());
   EXPECT_TRUE(Contains(Messages(w), WM_KEYDOWN));
+}
+
+TEST_F(MessageTest, AsyncKeyStateFollowsTheDevicesAndKeyStateTheMessagesTaken) {
+  Window();
+  qvhost::Key(kLeftShift, true);
+  qvhost::Key(kA, true);
+  qvhost::MouseButton(0, true);
+  for (int vk : {VK_SHIFT, VK_LSHIFT, int('A'), VK_LBUTTON}) {
+    EXPECT_NE(GetAsyncKeyState(vk) & 0x8000, 0) << vk;
+  }
+  for (int vk : {VK_RSHIFT, VK_RBUTTON, -1, 1000}) EXPECT_EQ(GetAsyncKeyState(vk), 0) << vk;
+
+  EXPECT_EQ(GetKeyState('A'), 0);  // nothing taken from the queue yet
+  PumpAll();
+  EXPECT_NE(GetKeyState('A') & 0x8000, 0);
+  EXPECT_NE(GetKeyState(VK_SHIFT) & 0x8000, 0);
+  qvhost::Key(kA, false);
+  EXPECT_EQ(GetAsyncKeyState('A'), 0);
+  EXPECT_NE(GetKeyState('A') & 0x8000, 0);
+  PumpAll();
+  EXPECT_EQ(GetKeyState('A'), 0);
+  EXPECT_EQ(GetKeyState(300), 0);
 }
 
 TEST_F(MessageTest, BadHandlesAndBadArgumentsFailCleanly) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform_test.h"
@@ -73,6 +74,21 @@ inline std::vector<UINT> Messages(HWND hwnd) {
   }
   return out;
 }
+
+// The window's messages in [first, last] with their wParam.
+inline std::vector<std::pair<UINT, WPARAM>> MessagesWithWParam(HWND hwnd, UINT first = 0,
+                                                               UINT last = ~0u) {
+  std::vector<std::pair<UINT, WPARAM>> out;
+  for (const Received& r : Log()) {
+    if (r.hwnd == hwnd && r.message >= first && r.message <= last) {
+      out.emplace_back(r.message, r.wParam);
+    }
+  }
+  return out;
+}
+
+// A rectangle as {left, top, right, bottom}, to compare in one go.
+inline std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // A fresh platform, and the recording procedure with an empty log and no reaction.
 class UserTest : public PlatformTest {

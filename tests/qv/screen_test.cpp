@@ -268,18 +268,24 @@ TEST_F(ScreenTest, SelectModeChoosesWindowOrFullScreen) {
 }
 
 TEST_F(ScreenTest, ColorToPixelFollowsTheFormat) {
+  struct Case {
+    int bits;
+    COLORREF color;
+    DWORD pixel;
+  };
+  // At 8 bits the value is taken as it is.
+  const Case cases[] = {{16, 0x00FFFFFF, 0xFFFF},
+                        {16, RGB(255, 0, 0), 0xF800},
+                        {16, RGB(0x10, 0x20, 0x30), 0x1106},
+                        {32, RGB(0x33, 0x22, 0x11), 0x332211},
+                        {8, 0x00123456, 0x00123456}};
   Screen screen;
-  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 16, 0), 1);
-  EXPECT_EQ(screen.ColorToPixel(0x00FFFFFF, nullptr), 0xFFFFu);
-  EXPECT_EQ(screen.ColorToPixel(RGB(255, 0, 0), nullptr), 0xF800u);
-  EXPECT_EQ(screen.ColorToPixel(RGB(0x10, 0x20, 0x30), nullptr), 0x1106u);
-  EXPECT_EQ(screen.ColorToPixel(RGB(0x10, 0x20, 0x30), screen.front), 0x1106u);
-
-  ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, 32, 0), 1);
-  EXPECT_EQ(screen.ColorToPixel(RGB(0x33, 0x22, 0x11), nullptr), 0x332211u);
-
-  ASSERT_EQ(screen.CreateFullScreen(window, 640, 480, 8, 0), 1);
-  EXPECT_EQ(screen.ColorToPixel(0x00123456, nullptr), 0x00123456u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bits);
+    ASSERT_EQ(screen.CreateFullScreen(window, 800, 600, c.bits, 0), 1);
+    EXPECT_EQ(screen.ColorToPixel(c.color, nullptr), c.pixel);
+    EXPECT_EQ(screen.ColorToPixel(c.color, screen.front), c.pixel);
+  }
 }
 
 TEST_F(ScreenTest, LostBuffersAreRestoredByFlip) {
@@ -288,15 +294,13 @@ TEST_F(ScreenTest, LostBuffersAreRestoredByFlip) {
   qvhost::LoseSurfaces();
   EXPECT_EQ(screen.GetBack()->Fill(0), DDERR_SURFACELOST);
   EXPECT_EQ(screen.Flip(1, 1, 0), DDERR_SURFACELOST);
-  EXPECT_EQ(screen.front->surface->IsLost(), DD_OK);
-  EXPECT_EQ(screen.back->surface->IsLost(), DD_OK);
+  for (Surface* buffer : {screen.front, screen.back}) EXPECT_EQ(buffer->surface->IsLost(), DD_OK);
   EXPECT_EQ(screen.Flip(1, 1, 0), DD_OK);
 
   ASSERT_EQ(screen.CreateInWindow(window, 320, 240), 1);
   qvhost::LoseSurfaces();
   screen.RestoreSurfaces();
-  EXPECT_EQ(screen.front->surface->IsLost(), DD_OK);
-  EXPECT_EQ(screen.back->surface->IsLost(), DD_OK);
+  for (Surface* buffer : {screen.front, screen.back}) EXPECT_EQ(buffer->surface->IsLost(), DD_OK);
 }
 
 TEST_F(ScreenTest, DestructionGivesTheDisplayModeBackBeforeLettingGo) {
@@ -352,7 +356,7 @@ TEST_F(ScreenTest, ModeListQueries) {
   EXPECT_EQ(screen.HasMode(0, 0, 0), 0);  // the terminating entry is no mode
   DWORD w = 7, h = 7, bpp = 7;
   EXPECT_EQ(screen.GetMode(count, &w, &h, &bpp), 0);
-  EXPECT_EQ(w + h + bpp, 21u);
+  EXPECT_EQ((std::vector<DWORD>{w, h, bpp}), (std::vector<DWORD>{7, 7, 7}));
   EXPECT_EQ(screen.GetMode(0xFFFFFFFFu, &w, &h, &bpp), 0);
   ASSERT_EQ(screen.GetMode(count - 1, &w, &h, &bpp), 1);
   EXPECT_EQ(screen.HasMode(w, h, bpp), 1);
@@ -375,9 +379,7 @@ TEST_F(ScreenTest, ModeListQueries) {
   screen.modes = head;
   screen.modeCount = 2;
   ASSERT_EQ(screen.GetMode(1, &w, &h, &bpp), 1);
-  EXPECT_EQ(w, 800u);
-  EXPECT_EQ(h, 600u);
-  EXPECT_EQ(bpp, 16u);
+  EXPECT_EQ((std::vector<DWORD>{w, h, bpp}), (std::vector<DWORD>{800, 600, 16}));
   EXPECT_EQ(screen.GetMode(2, &w, &h, &bpp), 0);
   EXPECT_EQ(screen.HasMode(640, 480, 8), 1);
   EXPECT_EQ(screen.HasMode(800, 600, 32), 0);
@@ -408,12 +410,10 @@ TEST_F(ScreenTest, DeviceListRecordsThePrimaryDriver) {
 
   // Long texts are cut to their fields; a device that can't be opened is left out.
   DisplayDevice* head = new DisplayDevice();
-  const std::string longText(2000, 'd');
-  std::vector<char> description(longText.begin(), longText.end());
-  description.push_back(0);
+  std::string description(2000, 'd');
   char name[] = "second";
   EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);
-  EXPECT_EQ(std::string(head->driverDescription), longText.substr(0, 511));
+  EXPECT_EQ(std::string(head->driverDescription), description.substr(0, 511));
   EXPECT_STREQ(head->driverName, "second");
   qvhost::FailCall("DirectDrawCreate", DDERR_NODIRECTDRAWHW);
   EXPECT_EQ(DeviceListCallback(nullptr, description.data(), name, head, nullptr), DDENUMRET_OK);

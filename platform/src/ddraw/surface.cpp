@@ -11,6 +11,7 @@
 #include "core/overlap_copy.h"
 #include "ddraw/ddraw_internal.h"
 #include "ddraw/entry_args.h"
+#include "ddraw/keyed_select.h"
 
 namespace plat::ddraw {
 
@@ -215,12 +216,16 @@ namespace {
 // The runs when walking them pays: for long runs, and for a key range, which the select of a
 // single key value doesn't cover.
 const KeyedRuns* Walk(const KeyedRuns& runs, const Key& key) {
-  return runs.WorthWalking() || key.low != key.high ? &runs : nullptr;
+  if (key.low != key.high) return &runs;
+  return runs.WorthWalking() ? &runs : nullptr;
 }
 }  // namespace
 
 const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   if (!key.enabled) return nullptr;
+  // A select that stores under a mask leaves the destination unread, as the walk does, and
+  // spends no branch on a run: it is the faster one whatever the runs.
+  if (key.low == key.high && BestKeyedSelect().storesUnderMask) return nullptr;
   const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
   if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return Walk(runs_, key);
   if (lastKeyedUse_ != uniqueness_) {
@@ -724,7 +729,9 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
 
   const PixelBuffer dst = Pixels();
   std::vector<uint8_t> storage;
-  const PixelBuffer from = OverlapSafeSource(dst, src->Pixels(), &s, &storage);
+  // Every surface owns its memory: only a copy within one surface can overlap itself.
+  const PixelBuffer from =
+      src == this ? OverlapSafeSource(dst, src->Pixels(), &s, &storage) : src->Pixels();
   const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
   if (runs) {
     CopyRuns(dst, static_cast<int>(x), static_cast<int>(y), from, s, *runs);

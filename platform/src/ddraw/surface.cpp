@@ -239,6 +239,19 @@ const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   return Walk(runs_, key);
 }
 
+PixelBuffer SurfaceObject::PixelsToCopyFrom() {
+  if (shared_ && sharedUniqueness_ == uniqueness_) return shared_->view;
+  shared_.reset();
+  if (static_cast<size_t>(pitch_) * static_cast<size_t>(height_) > kMostSharedBytes ||
+      lastSourceUse_ != uniqueness_) {
+    lastSourceUse_ = uniqueness_;
+    return Pixels();
+  }
+  shared_ = SharePixels(Pixels());
+  sharedUniqueness_ = uniqueness_;
+  return shared_->view;
+}
+
 void SurfaceObject::DeferFill(const RECT& area, uint32_t raw) {
   Settle();
   fillPending_ = true;
@@ -678,8 +691,10 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
   const PixelBuffer dst = Pixels();
   RECT source = request.src;
   std::vector<uint8_t> storage;
-  const PixelBuffer from =
-      fill ? PixelBuffer() : OverlapSafeSource(dst, src->Pixels(), &source, &storage);
+  // Every surface owns its memory: only a copy within one surface can overlap itself.
+  const PixelBuffer from = fill          ? PixelBuffer()
+                           : src == this ? OverlapSafeSource(dst, src->Pixels(), &source, &storage)
+                                         : src->PixelsToCopyFrom();
   // Runs describe the source surface itself, not a copy of it.
   CarryOutBlt(request, dst, from, source, [&]() -> const KeyedRuns* {
     return (src != this && !request.dstKey.enabled) ? src->RunsFor(request.srcKey) : nullptr;
@@ -731,7 +746,7 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
   std::vector<uint8_t> storage;
   // Every surface owns its memory: only a copy within one surface can overlap itself.
   const PixelBuffer from =
-      src == this ? OverlapSafeSource(dst, src->Pixels(), &s, &storage) : src->Pixels();
+      src == this ? OverlapSafeSource(dst, src->Pixels(), &s, &storage) : src->PixelsToCopyFrom();
   const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
   if (runs) {
     CopyRuns(dst, static_cast<int>(x), static_cast<int>(y), from, s, *runs);

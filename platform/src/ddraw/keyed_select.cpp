@@ -94,7 +94,7 @@ __attribute__((target("avx2"))) void SelectRowsAvx2(const KeyedRows& rows) {
   }
 }
 
-// ---- AVX-512 (BW): a blend by the mask of the pixels that differ from the key ----------------
+// ---- AVX-512 (BW): a blend by the mask of the pixels that differ from the key -----------------
 // Rows narrower than a vector are stored under the mask (masked-off lanes touch no memory);
 // wider ones are blended and stored whole, the last vector overlapping: a masked store costs
 // more than a plain one.

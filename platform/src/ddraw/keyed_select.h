@@ -1,8 +1,8 @@
 // Keyed copies with a single key value done as a select: every source pixel is compared with
 // the key and the ones that differ are written, with no branch on the picture's contents, so the
 // time doesn't depend on where the key pixels lie. Built for 2- and 4-byte pixels on 16-byte
-// vectors everywhere, and on x86-64 also with AVX2 (a blend by the compare mask) and AVX-512
-// (a store under the compare mask, which leaves the destination unread).
+// vectors everywhere, and on x86-64 also with AVX2 and AVX-512 (a blend by the compare mask;
+// AVX-512 stores rows narrower than a vector under the mask).
 #ifndef QV_PLATFORM_DDRAW_KEYED_SELECT_H
 #define QV_PLATFORM_DDRAW_KEYED_SELECT_H
 
@@ -29,7 +29,7 @@ struct KeyedSelectBuild {
   const char* name;  // "vector16", "avx2", "avx512"
   KeyedSelect rows16;
   KeyedSelect rows32;
-  bool storesUnderMask;  // writes only the pixels it changes, reading no destination
+  bool beatsRuns;  // faster than walking the opaque runs, whatever their lengths
 };
 
 // The builds this processor runs, narrowest first.

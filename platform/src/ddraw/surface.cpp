@@ -216,16 +216,15 @@ namespace {
 // The runs when walking them pays: for long runs, and for a key range, which the select of a
 // single key value doesn't cover.
 const KeyedRuns* Walk(const KeyedRuns& runs, const Key& key) {
-  if (key.low != key.high) return &runs;
-  return runs.WorthWalking() ? &runs : nullptr;
+  return runs.WorthWalking() || key.low != key.high ? &runs : nullptr;
 }
 }  // namespace
 
 const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   if (!key.enabled) return nullptr;
-  // A select that stores under a mask leaves the destination unread, as the walk does, and
-  // spends no branch on a run: it is the faster one whatever the runs.
-  if (key.low == key.high && BestKeyedSelect().storesUnderMask) return nullptr;
+  // A select that beats the walk whatever the runs (it spends no branch on a run) leaves the
+  // runs unfound.
+  if (key.low == key.high && BestKeyedSelect().beatsRuns) return nullptr;
   const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
   if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return Walk(runs_, key);
   if (lastKeyedUse_ != uniqueness_) {

@@ -90,7 +90,8 @@ void UseHost() {
 }
 
 HWND GameWindow() {
-  if (window == nullptr) {
+  // The host's reset forgets the windows of an earlier run: a window left from one is made anew.
+  if (window == nullptr || !IsWindow(window)) {
     instance = GetModuleHandleA(nullptr);
     InitWindow(SW_SHOW);
   }

@@ -47,6 +47,15 @@ int Surface::ClipToClipRect(RECT& rect) const {
 
 int Surface::ClipBlit(const Surface* dest, int& x, int& y, RECT& source) const {
   if (!dest) return 0;
+  // Most blits lie wholly inside both clip rectangles, and then nothing moves.
+  const RECT& own = clipRect;
+  const RECT& k = dest->clipRect;
+  if (source.left >= own.left && source.top >= own.top && source.right <= own.right &&
+      source.bottom <= own.bottom && source.left < source.right && source.top < source.bottom &&
+      x >= k.left && y >= k.top &&
+      static_cast<int64_t>(x) + source.right - source.left <= k.right &&
+      static_cast<int64_t>(y) + source.bottom - source.top <= k.bottom)
+    return 1;
   // Cutting the source against its own clip rectangle does not move the position.
   if (!ClipToClipRect(source)) return 0;
   RECT target;

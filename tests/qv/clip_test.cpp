@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <random>
 
 #include "qvsurface.h"
 
@@ -108,6 +110,42 @@ TEST(ClipRect, ClipBlitCutsSourceAndMovesThePosition) {
   RECT r = all;
   int x = 0, y = 0;
   EXPECT_EQ(source.ClipBlit(nullptr, x, y, r), 0);
+}
+
+// Random blits, most of them wholly inside both clip rectangles (which take a shortcut), against
+// a model: the source cut by its own clip rectangle stays in place; the destination's cut moves
+// each source edge by as much as the destination edge moved.
+TEST(ClipRect, ClipBlitMatchesTheModelOnRandomBlits) {
+  std::mt19937 random(3);
+  auto pick = [&](int n) { return static_cast<LONG>(random() % n); };
+  for (int n = 0; n < 3000; ++n) {
+    SizedSurface source(60, 40), dest(80, 50);
+    source.SetClipRect(RECT{pick(10), pick(10), 50 + pick(11), 30 + pick(11)});
+    dest.SetClipRect(RECT{pick(10), pick(10), 70 + pick(11), 40 + pick(11)});
+    RECT s = {pick(30), pick(20), 0, 0};
+    s.right = s.left + 1 + pick(30);
+    s.bottom = s.top + 1 + pick(20);
+    int x = pick(90) - 5, y = pick(60) - 5;
+    const RECT& own = source.clipRect;
+    const RECT& k = dest.clipRect;
+    // The model.
+    RECT cut = {std::max(s.left, own.left), std::max(s.top, own.top), std::min(s.right, own.right),
+                std::min(s.bottom, own.bottom)};
+    const RECT target = {x, y, x + cut.right - cut.left, y + cut.bottom - cut.top};
+    const RECT t = {std::max(target.left, k.left), std::max(target.top, k.top),
+                    std::min(target.right, k.right), std::min(target.bottom, k.bottom)};
+    const bool visible =
+        cut.right > cut.left && cut.bottom > cut.top && t.right > t.left && t.bottom > t.top;
+    const RECT expected = {cut.left + t.left - x, cut.top + t.top - y,
+                           cut.right + t.right - target.right,
+                           cut.bottom + t.bottom - target.bottom};
+    const int answer = source.ClipBlit(&dest, x, y, s);
+    ASSERT_EQ(answer, visible ? 1 : 0) << n;
+    if (!visible) continue;
+    ExpectRect(s, expected.left, expected.top, expected.right, expected.bottom);
+    ASSERT_EQ(x, t.left) << n;
+    ASSERT_EQ(y, t.top) << n;
+  }
 }
 
 TEST(ClipRect, ClipSourceToRectCutsInItsOrder) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/stretch.h"
+#include "ddraw/keyed_select.h"
 
 namespace plat::ddraw {
 
@@ -10,7 +11,6 @@ namespace {
 
 // 16 bytes of pixels as one value; the compiler turns operations on it into SIMD instructions.
 typedef uint16_t Vec16x8 __attribute__((vector_size(16)));
-typedef uint32_t Vec32x4 __attribute__((vector_size(16)));
 
 // Fills one row of `count` pixels of 1, 2 or 4 bytes with a repeating 16-byte pattern.
 void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
@@ -25,40 +25,6 @@ void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
   }
   for (; i + 16 <= bytes; i += 16) std::memcpy(row + i, &v, 16);
   std::memcpy(row + i, pattern16, bytes - i);
-}
-
-// Keyed copy of one row of 16-bit pixels with a single key value: eight pixels at a time,
-// blending source and destination by a compare mask.
-void KeyedRow16(uint16_t* d, const uint16_t* s, int n, uint16_t key) {
-  int i = 0;
-  const Vec16x8 k = {key, key, key, key, key, key, key, key};
-  for (; i + 8 <= n; i += 8) {
-    Vec16x8 sv, dv;
-    std::memcpy(&sv, s + i, 16);
-    std::memcpy(&dv, d + i, 16);
-    Vec16x8 keep = (Vec16x8)(sv == k);  // all ones where the source is transparent
-    Vec16x8 out = (dv & keep) | (sv & ~keep);
-    std::memcpy(d + i, &out, 16);
-  }
-  for (; i < n; ++i) {
-    if (s[i] != key) d[i] = s[i];
-  }
-}
-
-void KeyedRow32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
-  int i = 0;
-  const Vec32x4 k = {key, key, key, key};
-  for (; i + 4 <= n; i += 4) {
-    Vec32x4 sv, dv;
-    std::memcpy(&sv, s + i, 16);
-    std::memcpy(&dv, d + i, 16);
-    Vec32x4 keep = (Vec32x4)(sv == k);
-    Vec32x4 out = (dv & keep) | (sv & ~keep);
-    std::memcpy(d + i, &out, 16);
-  }
-  for (; i < n; ++i) {
-    if (s[i] != key) d[i] = s[i];
-  }
 }
 
 // Copies a short span inline: sprite runs are tens of bytes, where a call to memcpy costs as
@@ -179,27 +145,29 @@ void Copy(const PixelBuffer& dst, int x, int y, const PixelBuffer& src, const RE
   }
 
   if (srcKey.enabled && !dstKey.enabled && srcKey.low == srcKey.high) {
+    if (bpp == 2 || bpp == 4) {
+      KeyedRows rows;
+      rows.dst = dFirst;
+      rows.dstPitch = dPitch;
+      rows.src = sFirst;
+      rows.srcPitch = sPitch;
+      rows.width = width;
+      rows.height = height;
+      rows.key = srcKey.low;
+      const KeyedSelectBuild& select = BestKeyedSelect();
+      (bpp == 2 ? select.rows16 : select.rows32)(rows);
+      return;
+    }
     for (int row = 0; row < height; ++row) {
       uint8_t* d = dFirst + row * dPitch;
       const uint8_t* s = sFirst + row * sPitch;
-      switch (bpp) {
-        case 1:
-          KeyedRow8(d, s, width, static_cast<uint8_t>(srcKey.low));
-          break;
-        case 2:
-          KeyedRow16(reinterpret_cast<uint16_t*>(d), reinterpret_cast<const uint16_t*>(s), width,
-                     static_cast<uint16_t>(srcKey.low));
-          break;
-        case 4:
-          KeyedRow32(reinterpret_cast<uint32_t*>(d), reinterpret_cast<const uint32_t*>(s), width,
-                     srcKey.low);
-          break;
-        default:
-          for (int i = 0; i < width; ++i) {
-            uint32_t v = LoadPixel(s + i * 3, 3);
-            if (v != srcKey.low) StorePixel(d + i * 3, 3, v);
-          }
-          break;
+      if (bpp == 1) {
+        KeyedRow8(d, s, width, static_cast<uint8_t>(srcKey.low));
+        continue;
+      }
+      for (int i = 0; i < width; ++i) {
+        uint32_t v = LoadPixel(s + i * 3, 3);
+        if (v != srcKey.low) StorePixel(d + i * 3, 3, v);
       }
     }
     return;

@@ -13,6 +13,7 @@
 #include "core/services.h"
 #include "ddraw/blit.h"
 #include "ddraw/directdraw_v1.h"
+#include "ddraw/shared_pixels.h"
 
 namespace plat::ddraw {
 
@@ -244,6 +245,13 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   DWORD runsUniqueness_ = 0;
   Key runsKey_;
   DWORD lastKeyedUse_ = 0;
+  // The memory a copy from this surface to another reads: for a small surface used as a source
+  // twice with the same pixels, the one copy of those pixels it shares with any other surface
+  // holding the same (a sprite loaded many times), kept while the pixels stay as they were.
+  PixelBuffer PixelsToCopyFrom();
+  std::shared_ptr<const SharedPixels> shared_;
+  DWORD sharedUniqueness_ = 0;
+  DWORD lastSourceUse_ = 0;
   // A colour fill of one rectangle not carried out yet: dropped when an opaque copy covers the
   // rectangle before anything reads the pixels (a frame's clear under its full-screen
   // background), carried out by Settle before anything else reaches them.

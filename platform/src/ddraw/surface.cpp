@@ -11,6 +11,7 @@
 #include "core/overlap_copy.h"
 #include "ddraw/ddraw_internal.h"
 #include "ddraw/entry_args.h"
+#include "ddraw/keyed_select.h"
 
 namespace plat::ddraw {
 
@@ -221,6 +222,9 @@ const KeyedRuns* Walk(const KeyedRuns& runs, const Key& key) {
 
 const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   if (!key.enabled) return nullptr;
+  // A select that beats the walk whatever the runs (it spends no branch on a run) leaves the
+  // runs unfound.
+  if (key.low == key.high && BestKeyedSelect().beatsRuns) return nullptr;
   const bool sameKey = runsKey_.low == key.low && runsKey_.high == key.high;
   if (runsValid_ && runsUniqueness_ == uniqueness_ && sameKey) return Walk(runs_, key);
   if (lastKeyedUse_ != uniqueness_) {
@@ -232,6 +236,19 @@ const KeyedRuns* SurfaceObject::RunsFor(const Key& key) {
   runsUniqueness_ = uniqueness_;
   runsKey_ = key;
   return Walk(runs_, key);
+}
+
+PixelBuffer SurfaceObject::PixelsToCopyFrom() {
+  if (shared_ && sharedUniqueness_ == uniqueness_) return shared_->view;
+  shared_.reset();
+  if (static_cast<size_t>(pitch_) * static_cast<size_t>(height_) > kMostSharedBytes ||
+      lastSourceUse_ != uniqueness_) {
+    lastSourceUse_ = uniqueness_;
+    return Pixels();
+  }
+  shared_ = SharePixels(Pixels());
+  sharedUniqueness_ = uniqueness_;
+  return shared_->view;
 }
 
 void SurfaceObject::DeferFill(const RECT& area, uint32_t raw) {
@@ -673,8 +690,10 @@ HRESULT SurfaceObject::Blt(LPRECT dstRect, LPDIRECTDRAWSURFACE4 srcInterface, LP
   const PixelBuffer dst = Pixels();
   RECT source = request.src;
   std::vector<uint8_t> storage;
-  const PixelBuffer from =
-      fill ? PixelBuffer() : OverlapSafeSource(dst, src->Pixels(), &source, &storage);
+  // Every surface owns its memory: only a copy within one surface can overlap itself.
+  const PixelBuffer from = fill          ? PixelBuffer()
+                           : src == this ? OverlapSafeSource(dst, src->Pixels(), &source, &storage)
+                                         : src->PixelsToCopyFrom();
   // Runs describe the source surface itself, not a copy of it.
   CarryOutBlt(request, dst, from, source, [&]() -> const KeyedRuns* {
     return (src != this && !request.dstKey.enabled) ? src->RunsFor(request.srcKey) : nullptr;
@@ -724,7 +743,9 @@ HRESULT SurfaceObject::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE4 srcInterfa
 
   const PixelBuffer dst = Pixels();
   std::vector<uint8_t> storage;
-  const PixelBuffer from = OverlapSafeSource(dst, src->Pixels(), &s, &storage);
+  // Every surface owns its memory: only a copy within one surface can overlap itself.
+  const PixelBuffer from =
+      src == this ? OverlapSafeSource(dst, src->Pixels(), &s, &storage) : src->PixelsToCopyFrom();
   const KeyedRuns* runs = (src != this && !dstKey.enabled) ? src->RunsFor(srcKey) : nullptr;
   if (runs) {
     CopyRuns(dst, static_cast<int>(x), static_cast<int>(y), from, s, *runs);

@@ -32,6 +32,17 @@ void TestCreation(IDirectInputA* di) {
      "%d keyboards\n", keyboards);
 }
 
+// DIPROP_BUFFERSIZE of the whole device.
+DIPROPDWORD BufferSize(DWORD records) {
+  DIPROPDWORD buffer;
+  std::memset(&buffer, 0, sizeof buffer);
+  buffer.diph.dwSize = sizeof buffer;
+  buffer.diph.dwHeaderSize = sizeof buffer.diph;
+  buffer.diph.dwHow = DIPH_DEVICE;
+  buffer.dwData = records;
+  return buffer;
+}
+
 void TestMouse(IDirectInputA* di) {
   IDirectInputDeviceA* mouse = nullptr;
   ok(di->CreateDevice(GUID_SysMouse, &mouse, nullptr) == DI_OK && mouse, "mouse\n");
@@ -75,12 +86,7 @@ void TestMouse(IDirectInputA* di) {
   ok(mouse->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE) == DI_OK,
      "background non-exclusive\n");
 
-  DIPROPDWORD buffer;
-  std::memset(&buffer, 0, sizeof buffer);
-  buffer.diph.dwSize = sizeof buffer;
-  buffer.diph.dwHeaderSize = sizeof buffer.diph;
-  buffer.diph.dwHow = DIPH_DEVICE;
-  buffer.dwData = 16;
+  DIPROPDWORD buffer = BufferSize(16);
   ok(mouse->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph) == DI_OK, "DIPROP_BUFFERSIZE\n");
   buffer.diph.dwHeaderSize = 0;
   ok(mouse->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph) == DIERR_INVALIDPARAM,
@@ -214,12 +220,7 @@ bool Tap(IDirectInputDeviceA* keyboard, BYTE key) {
 void TestBufferedKeys(IDirectInputA* di) {
   IDirectInputDeviceA* keyboard = nullptr;
   if (di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr) != DI_OK) return;
-  DIPROPDWORD buffer;
-  std::memset(&buffer, 0, sizeof buffer);
-  buffer.diph.dwSize = sizeof buffer;
-  buffer.diph.dwHeaderSize = sizeof buffer.diph;
-  buffer.diph.dwHow = DIPH_DEVICE;
-  buffer.dwData = 4;
+  DIPROPDWORD buffer = BufferSize(4);
   ok(keyboard->SetDataFormat(&c_dfDIKeyboard) == DI_OK &&
          keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) == DI_OK &&
          keyboard->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph) == DI_OK &&

@@ -12,11 +12,13 @@
 
 using FileBytes = std::vector<uint8_t>;
 
+// Byte i of v, little-endian; 0 past the fourth (a wider field holding a 32-bit value).
+inline uint8_t ByteOf(uint32_t v, int i) { return i < 4 ? static_cast<uint8_t>(v >> (8 * i)) : 0; }
 inline void PutLe(FileBytes& b, uint32_t v, int bytes = 4) {
-  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  for (int i = 0; i < bytes; ++i) b.push_back(ByteOf(v, i));
 }
 inline void PutBe(FileBytes& b, uint32_t v, int bytes = 4) {
-  for (int i = bytes - 1; i >= 0; --i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  for (int i = bytes - 1; i >= 0; --i) b.push_back(ByteOf(v, i));
 }
 inline void Append(FileBytes& b, const FileBytes& more) {
   b.insert(b.end(), more.begin(), more.end());

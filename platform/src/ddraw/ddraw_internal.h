@@ -223,7 +223,12 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   int height_;
   PixelFormat format_;
   int pitch_;
-  std::unique_ptr<uint8_t[]> bits_;
+  // Pixel memory starts on a cache line, so that the vector loops' stores on a surface whose
+  // rows are a whole number of lines never straddle two lines.
+  struct LineAlignedDelete {
+    void operator()(uint8_t* bits) const;
+  };
+  std::unique_ptr<uint8_t[], LineAlignedDelete> bits_;
   DWORD caps_;
   bool losesMemory_;
   bool fullScreen_ = false;

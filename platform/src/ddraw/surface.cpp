@@ -40,6 +40,8 @@ RECT Intersect(const RECT& a, const RECT& b) {
           std::min(a.bottom, b.bottom)};
 }
 
+constexpr size_t kLineBytes = 64;
+
 int Pitch(int width, const PixelFormat& f) {
   return static_cast<int>((static_cast<int64_t>(width) * f.BytesPerPixel() + 3) & ~int64_t{3});
 }
@@ -122,8 +124,12 @@ SurfaceObject::SurfaceObject(DirectDrawObject* owner, int width, int height,
       caps_(caps),
       losesMemory_(losesMemory) {
   const size_t bytes = static_cast<size_t>(pitch_) * height_;
-  bits_.reset(new (std::nothrow) uint8_t[bytes]());
+  bits_.reset(new (std::align_val_t{kLineBytes}, std::nothrow) uint8_t[bytes]());
   TheDisplay().surfaces.push_back(this);
+}
+
+void SurfaceObject::LineAlignedDelete::operator()(uint8_t* bits) const {
+  operator delete[](bits, std::align_val_t{kLineBytes});
 }
 
 SurfaceObject::~SurfaceObject() {
@@ -797,7 +803,7 @@ HRESULT SurfaceObject::Flip(LPDIRECTDRAWSURFACE4 targetInterface, DWORD flags) {
   } else {
     // The front buffer shows the first back buffer; each back buffer takes the next one's
     // memory, and the last takes what was shown.
-    std::unique_ptr<uint8_t[]> shown = std::move(bits_);
+    auto shown = std::move(bits_);
     bits_ = std::move(backs_[0]->bits_);
     for (size_t i = 0; i + 1 < backs_.size(); ++i)
       backs_[i]->bits_ = std::move(backs_[i + 1]->bits_);

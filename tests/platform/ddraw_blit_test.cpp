@@ -119,6 +119,20 @@ TEST_F(Blits, FillsCutTheColourToThePixelDepth) {
   owned.push_back(s8);
   ASSERT_EQ(FillAll(s8, 0x12345678), DD_OK);
   for (uint32_t v : Read(s8)) ASSERT_EQ(v, 0x78u);
+
+  // Runs long enough for the processor's string store: a whole surface of contiguous rows, and
+  // long rows cut at odd places, every pixel checked.
+  IDirectDrawSurface4* big16 = Make(80, 60);
+  ASSERT_EQ(FillAll(big16, 0xABCD), DD_OK);
+  for (uint32_t v : Read(big16)) ASSERT_EQ(v, 0xABCDu);
+  IDirectDrawSurface4* long16 = Make(2051, 2);
+  RECT cut = {1, 0, 2050, 2};
+  ASSERT_EQ(FillAll(long16, 0x1234, &cut), DD_OK);
+  px = Read(long16);
+  for (size_t i = 0; i < px.size(); ++i) {
+    const size_t x = i % 2051;
+    ASSERT_EQ(px[i], x >= 1 && x < 2050 ? 0x1234u : 0u) << i;
+  }
 }
 
 TEST_F(Blits, KeyedCopiesSkipExactlyTheKeyedPixels) {

@@ -170,7 +170,15 @@ inline void Surface::PutPixel(int x, int y, DWORD color) {
     PutPixelAnyFormat(x, y, color);
     return;
   }
-  if (x < clipRect.left || x >= clipRect.right || y < clipRect.top || y >= clipRect.bottom) return;
+  // The clip test in one compare of four lanes: left > x and top > y must be false, right > x
+  // and bottom > y true.
+  typedef LONG ClipLanes __attribute__((vector_size(4 * sizeof(LONG))));
+  ClipLanes clip;
+  __builtin_memcpy(&clip, &clipRect, sizeof clip);
+  const ClipLanes greater = clip > ClipLanes{x, y, x, y};
+  unsigned long long halves[2];
+  __builtin_memcpy(halves, &greater, sizeof halves);
+  if (halves[0] != 0 || halves[1] != ~0ULL) return;
   // Unsigned, a negative coordinate lies beyond any width.
   const unsigned long long column = static_cast<unsigned long long>(static_cast<long long>(x));
   if (column >= desc.dwWidth ||

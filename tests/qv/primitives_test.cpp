@@ -174,7 +174,12 @@ TEST_F(PrimitivesTest, InlinePixelsMatchTheGeneralPath) {
     for (int n = 0; n < 300; ++n) {
       const RECT clip = {LONG(random() % 50) - 6, LONG(random() % 30) - 4, LONG(random() % 50),
                          LONG(random() % 30)};
-      const int x = int(random() % 50) - 6, y = int(random() % 30) - 4;
+      // Half the points lie on or next to an edge of the clip rectangle.
+      auto near = [&](LONG low, LONG high, int spread, int shift) {
+        const LONG edges[4] = {low - 1, low, high - 1, high};
+        return n % 2 ? int(edges[random() % 4]) : int(random() % spread) - shift;
+      };
+      const int x = near(clip.left, clip.right, 50, 6), y = near(clip.top, clip.bottom, 30, 4);
       const DWORD color = random(), width = 20 + random() % 20, height = 10 + random() % 15;
       for (Surface* s : {fast.get(), general.get()}) {
         s->clipRect = clip;

@@ -12,9 +12,6 @@ namespace {
 // 16 bytes of pixels as one value; the compiler turns operations on it into SIMD instructions.
 typedef uint16_t Vec16x8 __attribute__((vector_size(16)));
 
-// Runs this long are filled by the processor's string store.
-constexpr size_t kStringStoreBytes = 4096;
-
 // Fills one row of `count` pixels of 1, 2 or 4 bytes with a repeating 16-byte pattern.
 void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
   Vec16x8 v;
@@ -34,6 +31,7 @@ void FillRowPattern(uint8_t* row, size_t bytes, const uint8_t* pattern16) {
 // without reading them first, where vector stores read each line before writing it.
 void FillRunPattern(uint8_t* run, size_t bytes, const uint8_t* pattern16) {
 #if defined(__x86_64__) && defined(__GNUC__)
+  constexpr size_t kStringStoreBytes = 4096;  // shorter runs are not worth starting it for
   if (bytes >= kStringStoreBytes) {
     uint64_t word;
     std::memcpy(&word, pattern16, 8);

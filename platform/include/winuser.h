@@ -158,6 +158,8 @@ typedef struct tagCREATESTRUCTA {
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSELAST 0x020D
 #define WM_USER 0x0400
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define WM_APP 0x8000
 
 #define WA_INACTIVE 0

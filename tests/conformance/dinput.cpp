@@ -32,13 +32,21 @@ void TestCreation(IDirectInputA* di) {
      "%d keyboards\n", keyboards);
 }
 
+// A property record (DIPROPDWORD, DIPROPRANGE) with its header filled in.
+template <class Property>
+Property PropertyRecord(DWORD how, DWORD object) {
+  Property record;
+  std::memset(&record, 0, sizeof record);
+  record.diph.dwSize = sizeof record;
+  record.diph.dwHeaderSize = sizeof record.diph;
+  record.diph.dwHow = how;
+  record.diph.dwObj = object;
+  return record;
+}
+
 // DIPROP_BUFFERSIZE of the whole device.
 DIPROPDWORD BufferSize(DWORD records) {
-  DIPROPDWORD buffer;
-  std::memset(&buffer, 0, sizeof buffer);
-  buffer.diph.dwSize = sizeof buffer;
-  buffer.diph.dwHeaderSize = sizeof buffer.diph;
-  buffer.diph.dwHow = DIPH_DEVICE;
+  DIPROPDWORD buffer = PropertyRecord<DIPROPDWORD>(DIPH_DEVICE, 0);
   buffer.dwData = records;
   return buffer;
 }
@@ -125,21 +133,11 @@ void TestProperties(IDirectInputA* di) {
   for (int d = 0; d < 2; ++d) {
     IDirectInputDeviceA* device = nullptr;
     if (di->CreateDevice(*guids[d], &device, nullptr) != DI_OK) continue;
-    DIPROPDWORD word;
-    std::memset(&word, 0, sizeof word);
-    word.diph.dwSize = sizeof word;
-    word.diph.dwHeaderSize = sizeof word.diph;
-    word.diph.dwHow = DIPH_BYOFFSET;
-    word.diph.dwObj = offsets[d];
+    DIPROPDWORD word = PropertyRecord<DIPROPDWORD>(DIPH_BYOFFSET, offsets[d]);
     ok(device->GetProperty(DIPROP_GRANULARITY, &word.diph) == DIERR_NOTFOUND &&
            device->GetProperty(DIPROP_DEADZONE, &word.diph) == DIERR_NOTFOUND,
        "device %d: an object by offset before a data format\n", d);
-    DIPROPRANGE range;
-    std::memset(&range, 0, sizeof range);
-    range.diph.dwSize = sizeof range;
-    range.diph.dwHeaderSize = sizeof range.diph;
-    range.diph.dwHow = DIPH_BYOFFSET;
-    range.diph.dwObj = offsets[d];
+    DIPROPRANGE range = PropertyRecord<DIPROPRANGE>(DIPH_BYOFFSET, offsets[d]);
     ok(device->GetProperty(DIPROP_RANGE, &range.diph) == DIERR_NOTFOUND,
        "device %d: a range by offset before a data format\n", d);
     word.diph.dwHow = DIPH_DEVICE;

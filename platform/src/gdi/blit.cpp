@@ -146,19 +146,12 @@ class ColorTranslation {
 // row to the general translation.
 using RowConverter = bool (*)(const uint8_t* s, uint8_t* d, size_t count);
 
-bool Rgb888ToRgb565Row(const uint8_t* s, uint8_t* drow, size_t count) {
+// 24- or 32-bit pixels (blue first) to 5-6-5.
+template <int SourceBytes>
+bool ToRgb565Row(const uint8_t* s, uint8_t* drow, size_t count) {
   uint16_t* d = reinterpret_cast<uint16_t*>(drow);
   if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) != 0) return false;
-  for (size_t i = 0; i < count; ++i, s += 3) {
-    d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
-  }
-  return true;
-}
-
-bool Xrgb8888ToRgb565Row(const uint8_t* s, uint8_t* drow, size_t count) {
-  uint16_t* d = reinterpret_cast<uint16_t*>(drow);
-  if (reinterpret_cast<uintptr_t>(d) % alignof(uint16_t) != 0) return false;
-  for (size_t i = 0; i < count; ++i, s += 4) {
+  for (size_t i = 0; i < count; ++i, s += SourceBytes) {
     d[i] = static_cast<uint16_t>(((s[2] & 0xF8) << 8) | ((s[1] & 0xFC) << 3) | (s[0] >> 3));
   }
   return true;
@@ -174,8 +167,8 @@ struct FastPath {
 
 RowConverter FindFastPath(const PixelFormat& src, const PixelFormat& dst) {
   static const FastPath kFastPaths[] = {
-      {PixelFormat::Rgb888(), PixelFormat::Rgb565(), Rgb888ToRgb565Row},
-      {PixelFormat::Xrgb8888(), PixelFormat::Rgb565(), Xrgb8888ToRgb565Row},
+      {PixelFormat::Rgb888(), PixelFormat::Rgb565(), ToRgb565Row<3>},
+      {PixelFormat::Xrgb8888(), PixelFormat::Rgb565(), ToRgb565Row<4>},
   };
   for (const FastPath& path : kFastPaths) {
     if (path.src == src && path.dst == dst) return path.convert;
@@ -387,26 +380,21 @@ BOOL Stretch(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc
                                                                                             : FALSE;
 }
 
-// StretchDIBits' answer on success, worked out as Windows does (Wine's gdi32 bitmap.c,
-// test_StretchDIBits, which runs on Windows; Wine's own nulldrv_StretchDIBits for the rest):
-// 0 when the source rectangle misses the image; otherwise, for SRCCOPY, the image's height, or
-// the source's lines when it is copied unscaled from the image's corner; for other operations
-// the header's signed height. The source is flipped, and for one-pixel destinations shrunk, as
-// Windows does before that test.
-bool UnscaledFromCorner(int wDest, int hDest, int xSrc, int ySrc, int wSrc, int hSrc) {
-  return xSrc == 0 && ySrc == 0 && wSrc == wDest && hSrc == hDest;
-}
-
 // StretchDIBits measures the source rectangle from the image's bottom-left corner, except in a
 // top-down image copied unscaled from its corner or with an operation other than SRCCOPY.
 bool SourceFromBottom(const plat::gdi::DibHeader& h, bool fromCorner, DWORD rop) {
   return !h.topDown || (rop == SRCCOPY && !fromCorner);
 }
 
-int StretchDIBitsAnswer(const plat::gdi::DibHeader& h, int wDest, int hDest, int xSrc, int ySrc,
-                        int wSrc, int hSrc, DWORD rop) {
+// StretchDIBits' answer on success, worked out as Windows does (Wine's gdi32 bitmap.c,
+// test_StretchDIBits, which runs on Windows; Wine's own nulldrv_StretchDIBits for the rest):
+// 0 when the source rectangle misses the image; otherwise, for SRCCOPY, the image's height, or
+// the source's lines when it is copied unscaled from the image's corner; for other operations
+// the header's signed height. The source is flipped, and for one-pixel destinations shrunk, as
+// Windows does before that test.
+int StretchDIBitsAnswer(const plat::gdi::DibHeader& h, bool fromCorner, int wDest, int hDest,
+                        int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop) {
   const int64_t height = h.height;
-  const bool fromCorner = UnscaledFromCorner(wDest, hDest, xSrc, ySrc, wSrc, hSrc);
   int64_t x = xSrc, y = ySrc, w = wSrc, ht = hSrc;
   if (rop != SRCCOPY || fromCorner) {
     if (wDest == 1 && w > 1) --w;
@@ -543,8 +531,11 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
   std::memcpy(&size, p, 4);
   plat::gdi::DibHeader h;
   if (!plat::gdi::ParseDibHeader(p, static_cast<size_t>(size) + 12, &h)) return kError;
-  const int answer =
-      StretchDIBitsAnswer(h, DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight, rop);
+  // A source the destination's size at the image's corner is copied unscaled.
+  const bool fromCorner =
+      xSrc == 0 && ySrc == 0 && SrcWidth == DestWidth && SrcHeight == DestHeight;
+  const int answer = StretchDIBitsAnswer(h, fromCorner, DestWidth, DestHeight, xSrc, ySrc, SrcWidth,
+                                         SrcHeight, rop);
   if (!plat::gdi::NeedsSource(rop)) {
     if (answer != 0) {
       StretchInMode(*dc, xDest, yDest, DestWidth, DestHeight, plat::PixelBuffer(), 0, 0, 0, 0, rop);
@@ -567,8 +558,6 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestH
       plat::gdi::DecodeDib(h, palette, static_cast<const uint8_t*>(lpBits), available);
   if (!image) return kError;
 
-  const bool fromCorner =
-      UnscaledFromCorner(DestWidth, DestHeight, xSrc, ySrc, SrcWidth, SrcHeight);
   const int64_t top = SourceFromBottom(h, fromCorner, rop)
                           ? static_cast<int64_t>(h.height) - ySrc - SrcHeight
                           : static_cast<int64_t>(ySrc);

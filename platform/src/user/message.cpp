@@ -221,8 +221,7 @@ void OnDisplayChanged(int width, int height, int bitsPerPixel) {
       topLevel.push_back(entry.second->handle);
     }
   }
-  const LPARAM size = static_cast<LPARAM>(static_cast<LONG>(
-      static_cast<DWORD>((width & 0xFFFF) | (static_cast<DWORD>(height & 0xFFFF) << 16))));
+  const LPARAM size = MAKELPARAM(width, height);
   for (HWND hwnd : topLevel) {
     if (WindowFromQuiet(hwnd))
       Send(hwnd, WM_DISPLAYCHANGE, static_cast<WPARAM>(bitsPerPixel), size);

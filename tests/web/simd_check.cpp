@@ -11,10 +11,10 @@
 
 #include "backend/web/web_frame.h"
 #include "blit/blend_job.h"
+#include "random_blend_case.h"
 
 namespace {
 
-using qvblit::BlendJob;
 using qvblit::BlendRule;
 
 int BlendsMismatched() {
@@ -22,47 +22,18 @@ int BlendsMismatched() {
   int mismatched = 0;
   for (int round = 0; round < 40; ++round) {
     for (DWORD format : {15u, 16u, 32u}) {
-      const int bytes = format == 32 ? 4 : 2;
       for (int r = 0; r <= static_cast<int>(BlendRule::Fade); ++r) {
         for (bool keyed : {false, true}) {
           for (uint32_t weight : {0u, 77u, 128u, 255u, 256u, 300u}) {
             const auto rule = static_cast<BlendRule>(r);
             if (weight > 256 && rule != BlendRule::Fade) continue;
-            const int width = 1 + static_cast<int>(random() % 80), height = 3;
-            const int offset = static_cast<int>(random() % 4);
-            const int64_t pitch = (width + 3) * bytes;
-            std::vector<BYTE> source(pitch * height + 8), dest(pitch * height + 8),
-                alpha(static_cast<size_t>(width + 5) * height);
-            for (BYTE& b : source) b = static_cast<BYTE>(random());
-            for (BYTE& b : dest) b = static_cast<BYTE>(random());
-            for (BYTE& b : alpha) b = static_cast<BYTE>(random());
-            const uint32_t key = random() & (bytes == 2 ? 0xFFFF : 0xFFFFFF);
-            for (int y = 0; y < height; ++y) {
-              for (int x = static_cast<int>(random() % 3); x < width; x += 2 + random() % 4)
-                std::memcpy(&source[offset + y * pitch + (x + 1) * bytes], &key, bytes);
-            }
-            BlendJob job;
-            job.rule = rule;
-            job.keyed = keyed;
-            job.weight = weight;
-            job.key = key;
-            job.format = format;
-            job.width = width;
-            job.height = height;
-            job.source = source.data() + offset + bytes;
-            job.sourcePitch = pitch;
-            job.alpha = rule == BlendRule::AlphaMap ? alpha.data() + 2 : nullptr;
-            job.alphaPitch = width + 5;
-            job.destPitch = pitch;
-            std::vector<BYTE> expected = dest;
-            job.dest = expected.data() + offset + bytes;
-            qvblit::reference::Blend(job);
-            job.dest = dest.data() + offset + bytes;
-            qvblit::Blend(job, qvblit::BestIsa());
-            if (dest != expected && mismatched++ < 5) {
+            qvtest::RandomBlendCase c =
+                qvtest::MakeRandomBlendCase(random, format, rule, keyed, weight);
+            qvblit::Blend(c.job, qvblit::BestIsa());
+            if (c.dest != c.expected && mismatched++ < 5) {
               std::printf("blend: format %u, rule %d%s, weight %u, width %d differ\n",
                           static_cast<unsigned>(format), r, keyed ? ", keyed" : "",
-                          static_cast<unsigned>(weight), width);
+                          static_cast<unsigned>(weight), c.width);
             }
           }
         }

@@ -69,6 +69,11 @@ bool Blend(const BlendJob& job);
 namespace avx512 {
 bool Blend(const BlendJob& job);
 }
+// 16-bit constant-weight and alpha-map blends on AVX-512 VBMI, where the processor has it.
+namespace vbmi {
+bool Available();
+bool Blend(const BlendJob& job);
+}  // namespace vbmi
 
 }  // namespace qvblit
 

@@ -133,7 +133,7 @@ void Blend(const BlendJob& job, Isa isa) {
   // The widest vector that a row fills at least once: a shorter row would be worked in a
   // scratch copy.
   const int64_t rowBytes = job.width * (job.format == 32 ? 4 : 2);
-  if (isa >= Isa::Avx512 && rowBytes >= 64 && avx512::Blend(job)) return;
+  if (isa >= Isa::Avx512 && rowBytes >= 64 && (vbmi::Blend(job) || avx512::Blend(job))) return;
   if (isa >= Isa::Avx2 && rowBytes >= 32 && avx2::Blend(job)) return;
   if (isa >= Isa::Sse2 && sse2::Blend(job)) return;
   BlendPortable(job);

@@ -51,7 +51,7 @@ inline LockedMemory MemoryOf(const Surface& surface, int bytes) {
   const int64_t rowBytes = pitch < 0 ? -pitch : pitch;
   int64_t width = (desc.dwFlags & DDSD_WIDTH) ? desc.dwWidth : surface.width;
   const int64_t height = (desc.dwFlags & DDSD_HEIGHT) ? desc.dwHeight : surface.height;
-  if (width > rowBytes / bytes) width = rowBytes / bytes;
+  if (width * bytes > rowBytes) width = rowBytes / bytes;  // width is below 2^32: no overflow
   if (width <= 0 || height <= 0) return memory;
   memory.pixels = static_cast<BYTE*>(desc.lpSurface);
   memory.pitch = pitch;

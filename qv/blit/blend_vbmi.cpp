@@ -144,8 +144,7 @@ void ConstantWeight(const BlendJob& job) {
     const __m512i dBytes =
         _mm512_ternarylogic_epi32(Multishift(control, dv), fields, redBias, 0xEA);
     const __m512i sBytes = _mm512_and_si512(Multishift(control, sv), fields);
-    const __m512i change =
-        _mm512_permutex2var_epi8(low, _mm512_sub_epi8(dBytes, sBytes), high);
+    const __m512i change = _mm512_permutex2var_epi8(low, _mm512_sub_epi8(dBytes, sBytes), high);
     const __m512i redBlue = _mm512_add_epi8(F::Colour(sv), change);
     // Green's difference times 32, times w * 8, high half: floor(difference * w / 256).
     const __m512i greenStep = _mm512_mulhi_epi16(

@@ -101,19 +101,28 @@ const WeightTable& TableFor(uint32_t weight, int redShift) {
 }
 
 // Runs `step` over every row, 32 pixels at a time: step answers the new destination vector
-// for the pixels at d and s (and the alpha bytes at a) without writing. A row's last vector may
-// overlap the one before it; it is worked out before anything of the row is written.
+// for the destination and source pixels dv and sv (and the alpha bytes at a) without writing.
+// A row's last vector may overlap the one before it; it is worked out before anything of the
+// row is written. (The job's fields are copied first: the stores could alias them, and they
+// would be read again for every row.)
 template <class Step>
 void EachRow(const BlendJob& job, Step step) {
-  const int64_t last = job.width - 32;
-  for (int64_t y = 0; y < job.height; ++y) {
-    BYTE* d = job.dest + y * job.destPitch;
-    const BYTE* s = job.source + y * job.sourcePitch;
-    const BYTE* a = job.alpha ? job.alpha + y * job.alphaPitch : nullptr;
-    const __m512i tail = step(d + 2 * last, s + 2 * last, a ? a + last : nullptr);
-    for (int64_t x = 0; x < last; x += 32)
-      _mm512_storeu_si512(d + 2 * x, step(d + 2 * x, s + 2 * x, a ? a + x : nullptr));
+  BYTE* d = job.dest;
+  const BYTE* s = job.source;
+  const BYTE* a = job.alpha;
+  const int64_t destPitch = job.destPitch, sourcePitch = job.sourcePitch;
+  const int64_t alphaPitch = job.alphaPitch, last = job.width - 32;
+  for (int64_t y = job.height; y > 0; --y) {
+    auto at = [&](int64_t x) {
+      return step(_mm512_loadu_si512(d + 2 * x), _mm512_loadu_si512(s + 2 * x),
+                  a ? a + x : nullptr);
+    };
+    const __m512i tail = at(last);
+    for (int64_t x = 0; x < last; x += 32) _mm512_storeu_si512(d + 2 * x, at(x));
     _mm512_storeu_si512(d + 2 * last, tail);
+    d += destPitch;
+    s += sourcePitch;
+    if (a) a += alphaPitch;
   }
 }
 
@@ -137,9 +146,7 @@ void ConstantWeight(const BlendJob& job) {
   const __m512i green = _mm512_set1_epi16(static_cast<int16_t>(F::kGreen));
   const __m512i weight8 = _mm512_set1_epi16(static_cast<int16_t>(job.weight << 3));
   const __m512i key = _mm512_set1_epi16(static_cast<int16_t>(job.key));
-  EachRow(job, [&](const BYTE* d, const BYTE* s, const BYTE*) {
-    const __m512i dv = _mm512_loadu_si512(d);
-    const __m512i sv = _mm512_loadu_si512(s);
+  EachRow(job, [&](__m512i dv, __m512i sv, const BYTE*) {
     // (d bytes & 0x1F) | 0x40 on red's, minus the source's: blue's and red's indices.
     const __m512i dBytes =
         _mm512_ternarylogic_epi32(Multishift(control, dv), fields, redBias, 0xEA);
@@ -163,9 +170,7 @@ void AlphaMap(const BlendJob& job) {
   const __m512i redBits = _mm512_set1_epi16(static_cast<int16_t>(0xFFFF << F::kRedShift));
   const __m512i green = _mm512_set1_epi16(static_cast<int16_t>(F::kGreen));
   const __m512i key = _mm512_set1_epi16(static_cast<int16_t>(job.key));
-  EachRow(job, [&](const BYTE* d, const BYTE* s, const BYTE* a) {
-    const __m512i dv = _mm512_loadu_si512(d);
-    const __m512i sv = _mm512_loadu_si512(s);
+  EachRow(job, [&](__m512i dv, __m512i sv, const BYTE* a) {
     const __m512i alpha =
         _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(a)));
     // Bytes [blue, red] of the source minus the destination's, signed.

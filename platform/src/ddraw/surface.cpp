@@ -288,13 +288,7 @@ void SurfaceObject::PresentIfVisible() {
 }
 
 void SurfaceObject::FillDesc(DDSURFACEDESC2* desc) const {
-  // In pieces of at most 64 bytes: one memset of all of it (136 bytes on 64-bit builds)
-  // becomes a string store, whose start costs more than the rest of a Lock.
-  constexpr size_t kSize = sizeof *desc;
-  BYTE* bytes = reinterpret_cast<BYTE*>(desc);
-  std::memset(bytes, 0, 64);
-  std::memset(bytes + 64, 0, kSize > 128 ? 64 : kSize - 64);
-  if constexpr (kSize > 128) std::memset(bytes + 128, 0, kSize - 128);
+  std::memset(desc, 0, sizeof *desc);
   desc->dwSize = sizeof(DDSURFACEDESC2);
   desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
   desc->dwWidth = width_;

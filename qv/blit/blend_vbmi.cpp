@@ -126,6 +126,82 @@ void EachRow(const BlendJob& job, Step step) {
   }
 }
 
+// The lanes of a vector that lie in the rest of a row and in the next row, by the pixels left
+// in the row (at most 32). Read into mask registers straight from memory, they leave the
+// vector ports to the blend.
+struct SpanMasks {
+  __mmask32 here[33], next[33];
+  SpanMasks() {
+    for (int left = 0; left <= 32; ++left) {
+      here[left] = left >= 32 ? ~__mmask32{0} : (__mmask32{1} << left) - 1;
+      next[left] = ~here[left];
+    }
+  }
+};
+const SpanMasks kSpanMasks;
+
+// Runs `step` as EachRow does, over the source read as one run of width x height pixels, for
+// rows a little longer than one vector, whose last vector would otherwise redo most of the one
+// before: each vector's destination pixels are the end of one row from x and the start of the
+// next in the lanes after it. The source's rows, and the alpha bytes' when there are any, must
+// follow each other without gaps, and a row must hold at least 32 pixels (a vector meets two
+// rows at most).
+template <class Step>
+void EachSpan(const BlendJob& job, Step step) {
+  const int64_t width = job.width, last = width * job.height - 32;
+  const int64_t destPitch = job.destPitch;
+  const BYTE* s = job.source;
+  const BYTE* a = job.alpha;
+  struct Span {
+    BYTE* here;
+    BYTE* next;  // lane i is pixel i - left of the next row
+    __mmask32 inHere, inNext;
+  };
+  auto spanAt = [&](BYTE* row, int64_t x) {
+    const int64_t left = width - x;
+    const int64_t m = left < 32 ? left : 32;
+    return Span{row + 2 * x, row + destPitch - 2 * left,
+                _load_mask32(const_cast<__mmask32*>(&kSpanMasks.here[m])),
+                _load_mask32(const_cast<__mmask32*>(&kSpanMasks.next[m]))};
+  };
+  auto at = [&](int64_t i, const Span& d) {
+    const __m512i dv = _mm512_or_si512(_mm512_maskz_loadu_epi16(d.inHere, d.here),
+                                       _mm512_maskz_loadu_epi16(d.inNext, d.next));
+    return step(dv, _mm512_loadu_si512(s + 2 * i), a ? a + i : nullptr);
+  };
+  auto store = [](const Span& d, __m512i v) {
+    _mm512_mask_storeu_epi16(d.here, d.inHere, v);
+    _mm512_mask_storeu_epi16(d.next, d.inNext, v);
+  };
+  const Span lastSpan = spanAt(job.dest + last / width * destPitch, last % width);
+  const __m512i tail = at(last, lastSpan);
+  BYTE* row = job.dest;
+  int64_t x = 0;
+  for (int64_t i = 0; i < last; i += 32) {
+    const Span d = spanAt(row, x);
+    store(d, at(i, d));
+    x += 32;
+    if (x >= width) {
+      x -= width;
+      row += destPitch;
+    }
+  }
+  store(lastSpan, tail);
+}
+
+// EachSpan for blocks of rows of 32 to 63 pixels whose source can be read as one run,
+// EachRow otherwise.
+template <class Step>
+void EachVector(const BlendJob& job, Step step) {
+  const int64_t width = job.width;
+  const bool spans = job.height > 1 && width < 64 && job.sourcePitch == 2 * width &&
+                     (!job.alpha || job.alphaPitch == width);
+  if (spans)
+    EachSpan(job, step);
+  else
+    EachRow(job, step);
+}
+
 // sum + green, but where the source pixel is the key, the destination unchanged.
 template <bool Keyed>
 inline __m512i Finish(__m512i dv, __m512i sv, __m512i key, __m512i sum, __m512i green) {
@@ -146,7 +222,7 @@ void ConstantWeight(const BlendJob& job) {
   const __m512i green = _mm512_set1_epi16(static_cast<int16_t>(F::kGreen));
   const __m512i weight8 = _mm512_set1_epi16(static_cast<int16_t>(job.weight << 3));
   const __m512i key = _mm512_set1_epi16(static_cast<int16_t>(job.key));
-  EachRow(job, [&](__m512i dv, __m512i sv, const BYTE*) {
+  EachVector(job, [&](__m512i dv, __m512i sv, const BYTE*) {
     // (d bytes & 0x1F) | 0x40 on red's, minus the source's: blue's and red's indices.
     const __m512i dBytes =
         _mm512_ternarylogic_epi32(Multishift(control, dv), fields, redBias, 0xEA);
@@ -170,7 +246,7 @@ void AlphaMap(const BlendJob& job) {
   const __m512i redBits = _mm512_set1_epi16(static_cast<int16_t>(0xFFFF << F::kRedShift));
   const __m512i green = _mm512_set1_epi16(static_cast<int16_t>(F::kGreen));
   const __m512i key = _mm512_set1_epi16(static_cast<int16_t>(job.key));
-  EachRow(job, [&](__m512i dv, __m512i sv, const BYTE* a) {
+  EachVector(job, [&](__m512i dv, __m512i sv, const BYTE* a) {
     const __m512i alpha =
         _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(a)));
     // Bytes [blue, red] of the source minus the destination's, signed.

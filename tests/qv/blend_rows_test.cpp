@@ -42,19 +42,24 @@ TEST_P(BlendRows, MatchTheReference) {
   }
 }
 
-// The weighted rules on every constant weight, and the alpha map over as many rows of random
-// alpha, with long rows of random 16-bit pixels: every pair of channel values meets every
-// weight, so a loop that looks the changes up in per-weight tables or multiplies bytes is not
-// wrong for any of them.
+// The weighted rules on every constant weight, and the alpha map over as many sets of random
+// alpha, with random 16-bit pixels: every pair of channel values meets every weight, so a loop
+// that looks the changes up in per-weight tables or multiplies bytes is not wrong for any of
+// them. The rectangles take turns: one long row, and blocks of short rows whose source and
+// alpha rows follow each other without gaps (which a loop may read as one run) under
+// destination rows with gaps that must stay untouched.
 TEST_P(BlendRows, WeighEveryChannelPairLikeTheReference) {
   if (!qvblit::IsaAvailable(GetParam())) GTEST_SKIP() << "not on this processor";
   std::mt19937 random(5);
-  constexpr int kWidth = 4099;
-  std::vector<uint16_t> source(kWidth), dest(kWidth), expected(kWidth);
-  std::vector<BYTE> alpha(kWidth);
+  constexpr int kPixels = 4099;
+  std::vector<uint16_t> source(kPixels), dest(2 * kPixels), expected;
+  std::vector<BYTE> alpha(kPixels);
+  int turn = 0;
   for (DWORD format : {15u, 16u}) {
     for (uint32_t weight = 0; weight <= 256; ++weight) {
       for (BlendRule rule : {BlendRule::Alpha, BlendRule::AlphaMap}) {
+        const int widths[] = {kPixels, 50, 33, 63};
+        const int width = widths[turn++ % 4];
         for (uint16_t& p : source) p = random() % 9 == 0 ? 0x1234 : static_cast<uint16_t>(random());
         for (uint16_t& p : dest) p = static_cast<uint16_t>(random());
         for (BYTE& a : alpha) a = static_cast<BYTE>(random());
@@ -65,15 +70,19 @@ TEST_P(BlendRows, WeighEveryChannelPairLikeTheReference) {
         job.key = 0x1234;
         job.format = format;
         job.source = reinterpret_cast<const BYTE*>(source.data());
+        job.sourcePitch = 2 * width;
         job.alpha = alpha.data();
-        job.width = kWidth;
-        job.height = 1;
+        job.alphaPitch = width;
+        job.destPitch = 2 * (width + 3);
+        job.width = width;
+        job.height = kPixels / width;
         expected = dest;
         job.dest = reinterpret_cast<BYTE*>(expected.data());
         qvblit::reference::Blend(job);
         job.dest = reinterpret_cast<BYTE*>(dest.data());
         qvblit::Blend(job, GetParam());
-        ASSERT_EQ(dest, expected) << "format " << format << ", weight " << weight;
+        ASSERT_EQ(dest, expected) << "format " << format << ", weight " << weight << ", width "
+                                  << width;
       }
     }
   }

@@ -157,16 +157,12 @@ HRESULT WINAPI ModeListCallback(LPDDSURFACEDESC2 mode, LPVOID context);
 BOOL WINAPI DeviceListCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID context,
                                HMONITOR monitor);
 
-// The common pixel inline, here where the Screen is complete (qvsurface.h includes this file
-// after Surface): on a 15- or 16-bit screen with the lock described (rows going down), the clip
-// test, the bounds of the locked memory and one store, as PutPixelAnyFormat does them.
+// The common pixel inline: on a 15- or 16-bit screen with the lock described (rows going
+// down), the clip test, the bounds of the locked memory and one store, as PutPixelAnyFormat
+// does them; what it needs of the lock was worked out by Lock.
 inline void Surface::PutPixel(int x, int y, DWORD color) {
-  const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
-  BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
-  const long long pitch = desc.lPitch;
-  if (__builtin_expect(!screen || (screen->bitsPerPixel != 16 && screen->bitsPerPixel != 15) ||
-                           !pixels || (desc.dwFlags & described) != described || pitch <= 0,
-                       0)) {
+  BYTE* const pixels = lockedPixels16;
+  if (__builtin_expect(!pixels || pixels != desc.lpSurface, 0)) {
     PutPixelAnyFormat(x, y, color);
     return;
   }
@@ -180,15 +176,13 @@ inline void Surface::PutPixel(int x, int y, DWORD color) {
   __builtin_memcpy(halves, &greater, sizeof halves);
   if (halves[0] != 0 || halves[1] != ~0ULL) return;
   // Unsigned, a negative coordinate lies beyond any width.
-  const unsigned long long column = static_cast<unsigned long long>(static_cast<long long>(x));
-  if (column >= desc.dwWidth ||
-      static_cast<unsigned long long>(static_cast<long long>(y)) >= desc.dwHeight)
+  if (static_cast<unsigned long long>(static_cast<long long>(x)) >= lockedColumns ||
+      static_cast<unsigned long long>(static_cast<long long>(y)) >= lockedRows)
     return;
-  if ((column + 1) * 2 > static_cast<unsigned long long>(pitch)) return;
   // Stored as a 16-bit value of any alignment, which (unlike a byte copy) the compiler knows
   // can't change the fields read above.
   typedef WORD AnyAlignedWord __attribute__((aligned(1)));
-  *reinterpret_cast<AnyAlignedWord*>(pixels + y * pitch + x * 2LL) = static_cast<WORD>(color);
+  *reinterpret_cast<AnyAlignedWord*>(pixels + y * lockedPitch + x * 2LL) = static_cast<WORD>(color);
 }
 
 #endif

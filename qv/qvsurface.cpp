@@ -96,7 +96,11 @@ Surface::Surface()
       screen(nullptr),
       clipRect{0, 0, 0, 0},
       alphaMap(nullptr),
-      directDrawRef(nullptr) {
+      directDrawRef(nullptr),
+      lockedPixels16(nullptr),
+      lockedPitch(0),
+      lockedColumns(0),
+      lockedRows(0) {
   std::memset(&desc, 0, sizeof(desc));
   std::memset(&pixelFormat, 0, sizeof(pixelFormat));
 }
@@ -300,22 +304,35 @@ HRESULT Surface::Lock() {
   if (!surface) return DDERR_NOTINITIALIZED;
   HRESULT result;
   for (int restores = 0;; ++restores) {
-    // A successful Lock writes the whole description; until then it describes nothing. (Not a
-    // memset: for these 136 bytes the compiler's string store costs more than the blit of a
-    // small sprite that locks twice.)
+    std::memset(&desc, 0, sizeof(desc));
     desc.dwSize = sizeof(desc);
-    desc.dwFlags = 0;
-    desc.lpSurface = nullptr;
     result = surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
     if (result != DDERR_SURFACELOST || restores >= kMaxRestores) break;
     if (restores > 0) Sleep(kRestorePauseMs);
     Restore();
   }
+  NoteLockForPixels();
   return result;
+}
+
+void Surface::NoteLockForPixels() {
+  lockedPixels16 = nullptr;
+  const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
+  const int64_t pitch = desc.lPitch;
+  if (!desc.lpSurface || (desc.dwFlags & described) != described || pitch <= 0 || !screen ||
+      (screen->bitsPerPixel != 16 && screen->bitsPerPixel != 15))
+    return;
+  lockedPixels16 = static_cast<BYTE*>(desc.lpSurface);
+  lockedPitch = pitch;
+  // Whole pixels of a row within the pitch, as PutPixelAnyFormat bounds them.
+  const uint64_t inPitch = static_cast<uint64_t>(pitch) / 2;
+  lockedColumns = desc.dwWidth < inPitch ? desc.dwWidth : inPitch;
+  lockedRows = desc.dwHeight;
 }
 
 HRESULT Surface::Unlock() {
   if (!surface) return DDERR_NOTINITIALIZED;
+  lockedPixels16 = nullptr;
   HRESULT result;
   for (int restores = 0;; ++restores) {
     result = surface->Unlock(nullptr);

@@ -259,6 +259,17 @@ class Surface {
   /// The DirectDraw object this surface holds a reference on, or null (the Screen's buffers
   /// take none).
   LPDIRECTDRAW4 directDrawRef;
+
+  /// What the inline PutPixel needs of the last successful Lock, worked out once by Lock: the
+  /// pixels when the screen has 15 or 16 bits and the lock described its pitch (above 0), width
+  /// and height, else null (and null again after Unlock); the pitch; and the columns and rows
+  /// that the pixel memory holds. PutPixel uses them only while desc still points at the
+  /// same pixels.
+  void NoteLockForPixels();
+  BYTE* lockedPixels16;
+  long long lockedPitch;
+  unsigned long long lockedColumns;
+  unsigned long long lockedRows;
 };
 
 /// Clips a blit of `source` to (x, y) against `clip`: the right, left, top and bottom edges in

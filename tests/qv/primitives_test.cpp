@@ -166,11 +166,14 @@ TEST_F(PrimitivesTest, LinesAndPixelsMatchTheWalkModel) {
 }
 
 // The inline PutPixel against PutPixelAnyFormat, its reference: random points around random
-// clip rectangles (some reaching outside the surface) and locks that describe less memory.
+// clip rectangles, some reaching outside the surface, where the memory the lock described
+// bounds both. A description whose pixel pointer was changed after the lock sends the inline
+// one the general way, through the pointer it now holds.
 TEST_F(PrimitivesTest, InlinePixelsMatchTheGeneralPath) {
   std::mt19937 random(8);
   for (int depth : {8, 15, 16, 32}) {
     auto fast = Canvas(37, 21, depth), general = Canvas(37, 21, depth);
+    auto model = Canvas(37, 21, depth);
     for (int n = 0; n < 300; ++n) {
       const RECT clip = {LONG(random() % 50) - 6, LONG(random() % 30) - 4, LONG(random() % 50),
                          LONG(random() % 30)};
@@ -180,18 +183,24 @@ TEST_F(PrimitivesTest, InlinePixelsMatchTheGeneralPath) {
         return n % 2 ? int(edges[random() % 4]) : int(random() % spread) - shift;
       };
       const int x = near(clip.left, clip.right, 50, 6), y = near(clip.top, clip.bottom, 30, 4);
-      const DWORD color = random(), width = 20 + random() % 20, height = 10 + random() % 15;
-      for (Surface* s : {fast.get(), general.get()}) {
+      const DWORD color = random();
+      const bool moved = n % 5 == 0;
+      const std::vector<DWORD> before = moved ? Read(*fast) : std::vector<DWORD>();
+      for (Surface* s : {fast.get(), general.get(), model.get()}) {
         s->clipRect = clip;
         ASSERT_EQ(s->Lock(), DD_OK);
-        if (n % 3 == 0) s->desc.dwWidth = width, s->desc.dwHeight = height;
-        if (n % 7 == 0) s->desc.dwFlags &= ~DDSD_WIDTH;
       }
+      if (moved) fast->desc.lpSurface = general->desc.lpSurface;
       fast->PutPixel(x, y, color);
-      general->PutPixelAnyFormat(x, y, color);
-      fast->Unlock();
-      general->Unlock();
-      ASSERT_EQ(Read(*fast), Read(*general)) << depth << ": " << x << "," << y;
+      if (!moved) general->PutPixelAnyFormat(x, y, color);
+      model->PutPixelAnyFormat(x, y, color);
+      for (Surface* s : {fast.get(), general.get(), model.get()}) s->Unlock();
+      ASSERT_EQ(Read(*general), Read(*model)) << depth << ": " << x << "," << y;
+      if (moved) {
+        ASSERT_EQ(Read(*fast), before) << depth << ": " << x << "," << y;
+        Write(*fast, Read(*model));
+      }
+      ASSERT_EQ(Read(*fast), Read(*model)) << depth << ": " << x << "," << y;
     }
   }
 }

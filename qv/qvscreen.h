@@ -159,10 +159,11 @@ BOOL WINAPI DeviceListCallback(GUID* guid, LPSTR description, LPSTR name, LPVOID
 
 // The common pixel inline: on a 15- or 16-bit screen with the lock described (rows going
 // down), the clip test, the bounds of the locked memory and one store, as PutPixelAnyFormat
-// does them; what it needs of the lock was worked out by Lock.
+// does them. Lock worked out whether the screen's format and the description allow it.
 inline void Surface::PutPixel(int x, int y, DWORD color) {
-  BYTE* const pixels = lockedPixels16;
-  if (__builtin_expect(!pixels || pixels != desc.lpSurface, 0)) {
+  BYTE* const pixels = static_cast<BYTE*>(desc.lpSurface);
+  const long long pitch = desc.lPitch;
+  if (__builtin_expect(!lockedDirect16 || !pixels || pitch <= 0, 0)) {
     PutPixelAnyFormat(x, y, color);
     return;
   }
@@ -176,13 +177,15 @@ inline void Surface::PutPixel(int x, int y, DWORD color) {
   __builtin_memcpy(halves, &greater, sizeof halves);
   if (halves[0] != 0 || halves[1] != ~0ULL) return;
   // Unsigned, a negative coordinate lies beyond any width.
-  if (static_cast<unsigned long long>(static_cast<long long>(x)) >= lockedColumns ||
-      static_cast<unsigned long long>(static_cast<long long>(y)) >= lockedRows)
+  const unsigned long long column = static_cast<unsigned long long>(static_cast<long long>(x));
+  if (column >= desc.dwWidth ||
+      static_cast<unsigned long long>(static_cast<long long>(y)) >= desc.dwHeight)
     return;
+  if ((column + 1) * 2 > static_cast<unsigned long long>(pitch)) return;
   // Stored as a 16-bit value of any alignment, which (unlike a byte copy) the compiler knows
   // can't change the fields read above.
   typedef WORD AnyAlignedWord __attribute__((aligned(1)));
-  *reinterpret_cast<AnyAlignedWord*>(pixels + y * lockedPitch + x * 2LL) = static_cast<WORD>(color);
+  *reinterpret_cast<AnyAlignedWord*>(pixels + y * pitch + x * 2LL) = static_cast<WORD>(color);
 }
 
 #endif

@@ -95,12 +95,9 @@ Surface::Surface()
       surface(nullptr),
       screen(nullptr),
       clipRect{0, 0, 0, 0},
+      lockedDirect16(0),
       alphaMap(nullptr),
-      directDrawRef(nullptr),
-      lockedPixels16(nullptr),
-      lockedPitch(0),
-      lockedColumns(0),
-      lockedRows(0) {
+      directDrawRef(nullptr) {
   std::memset(&desc, 0, sizeof(desc));
   std::memset(&pixelFormat, 0, sizeof(pixelFormat));
 }
@@ -316,23 +313,15 @@ HRESULT Surface::Lock() {
 }
 
 void Surface::NoteLockForPixels() {
-  lockedPixels16 = nullptr;
   const DWORD described = DDSD_PITCH | DDSD_WIDTH | DDSD_HEIGHT;
-  const int64_t pitch = desc.lPitch;
-  if (!desc.lpSurface || (desc.dwFlags & described) != described || pitch <= 0 || !screen ||
-      (screen->bitsPerPixel != 16 && screen->bitsPerPixel != 15))
-    return;
-  lockedPixels16 = static_cast<BYTE*>(desc.lpSurface);
-  lockedPitch = pitch;
-  // Whole pixels of a row within the pitch, as PutPixelAnyFormat bounds them.
-  const uint64_t inPitch = static_cast<uint64_t>(pitch) / 2;
-  lockedColumns = desc.dwWidth < inPitch ? desc.dwWidth : inPitch;
-  lockedRows = desc.dwHeight;
+  const bool direct = desc.lpSurface && (desc.dwFlags & described) == described && screen &&
+                      (screen->bitsPerPixel == 16 || screen->bitsPerPixel == 15);
+  lockedDirect16 = direct;
 }
 
 HRESULT Surface::Unlock() {
   if (!surface) return DDERR_NOTINITIALIZED;
-  lockedPixels16 = nullptr;
+  lockedDirect16 = 0;
   HRESULT result;
   for (int restores = 0;; ++restores) {
     result = surface->Unlock(nullptr);

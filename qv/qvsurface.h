@@ -243,7 +243,11 @@ class Surface {
   Screen* screen;                ///< not owned
   RECT clipRect;                 ///< Drawing onto this surface stays inside it.
   PixelFormatInfo pixelFormat;   ///< The surface's channel layout.
-  BYTE* alphaMap;                ///< owned, width * height bytes row by row, or null
+  /// Set by a successful Lock when the screen has 15 or 16 bits and the lock described its
+  /// pitch, width and height, so that the inline PutPixel may store directly; cleared by
+  /// Unlock. (In the padding before alphaMap: the surface does not grow.)
+  DWORD lockedDirect16;
+  BYTE* alphaMap;  ///< owned, width * height bytes row by row, or null
 
  private:
   /// The draw operations' answer to a lost surface: restore, and hand the error back.
@@ -260,16 +264,8 @@ class Surface {
   /// take none).
   LPDIRECTDRAW4 directDrawRef;
 
-  /// What the inline PutPixel needs of the last successful Lock, worked out once by Lock: the
-  /// pixels when the screen has 15 or 16 bits and the lock described its pitch (above 0), width
-  /// and height, else null (and null again after Unlock); the pitch; and the columns and rows
-  /// that the pixel memory holds. PutPixel uses them only while desc still points at the
-  /// same pixels.
+  /// Sets lockedDirect16 from the description a Lock left.
   void NoteLockForPixels();
-  BYTE* lockedPixels16;
-  long long lockedPitch;
-  unsigned long long lockedColumns;
-  unsigned long long lockedRows;
 };
 
 /// Clips a blit of `source` to (x, y) against `clip`: the right, left, top and bottom edges in

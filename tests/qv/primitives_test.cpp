@@ -167,8 +167,8 @@ TEST_F(PrimitivesTest, LinesAndPixelsMatchTheWalkModel) {
 
 // The inline PutPixel against PutPixelAnyFormat, its reference: random points around random
 // clip rectangles, some reaching outside the surface, where the memory the lock described
-// bounds both. A description whose pixel pointer was changed after the lock sends the inline
-// one the general way, through the pointer it now holds.
+// bounds both. A description whose pixel pointer was changed after the lock is followed by
+// both, to the pixels it now points at.
 TEST_F(PrimitivesTest, InlinePixelsMatchTheGeneralPath) {
   std::mt19937 random(8);
   for (int depth : {8, 15, 16, 32}) {

@@ -100,6 +100,10 @@ const WeightTable& TableFor(uint32_t weight, int redShift) {
   return table;
 }
 
+// Long rows stream through memory: the lines kPrefetchAhead bytes ahead are asked for early,
+// as in blend_vector.inc.
+constexpr int64_t kStreamingRowPixels = 512, kPrefetchAhead = 2048;
+
 // Runs `step` over every row, 32 pixels at a time: step answers the new destination vector
 // for the destination and source pixels dv and sv (and the alpha bytes at a) without writing.
 // A row's last vector may overlap the one before it; it is worked out before anything of the
@@ -118,7 +122,15 @@ void EachRow(const BlendJob& job, Step step) {
                   a ? a + x : nullptr);
     };
     const __m512i tail = at(last);
-    for (int64_t x = 0; x < last; x += 32) _mm512_storeu_si512(d + 2 * x, at(x));
+    if (last >= kStreamingRowPixels) {
+      for (int64_t x = 0; x < last; x += 32) {
+        _mm_prefetch(reinterpret_cast<const char*>(s + 2 * x + kPrefetchAhead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(d + 2 * x + kPrefetchAhead), _MM_HINT_T0);
+        _mm512_storeu_si512(d + 2 * x, at(x));
+      }
+    } else {
+      for (int64_t x = 0; x < last; x += 32) _mm512_storeu_si512(d + 2 * x, at(x));
+    }
     _mm512_storeu_si512(d + 2 * last, tail);
     d += destPitch;
     s += sourcePitch;

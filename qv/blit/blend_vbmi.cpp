@@ -185,7 +185,8 @@ void EachSpan(const BlendJob& job, Step step) {
     _mm512_mask_storeu_epi16(d.here, d.inHere, v);
     _mm512_mask_storeu_epi16(d.next, d.inNext, v);
   };
-  const Span lastSpan = spanAt(job.dest + last / width * destPitch, last % width);
+  // Rows hold 32 pixels or more: the last vector lies in the last row.
+  const Span lastSpan = spanAt(job.dest + (job.height - 1) * destPitch, width - 32);
   const __m512i tail = at(last, lastSpan);
   BYTE* row = job.dest;
   int64_t x = 0;

@@ -20,14 +20,13 @@
 
 #include "blit/blend_job.h"
 
-#if defined(__x86_64__) && !defined(_WIN32) && !defined(__clang__)
-#define QV_BLEND_VBMI 1
+#if QV_BLEND_WIDE
 #include <immintrin.h>
 #endif
 
 namespace qvblit::vbmi {
 
-#if QV_BLEND_VBMI
+#if QV_BLEND_WIDE
 
 #pragma GCC push_options
 #pragma GCC target("avx512bw,avx512vbmi")
@@ -100,10 +99,6 @@ const WeightTable& TableFor(uint32_t weight, int redShift) {
   return table;
 }
 
-// Long rows stream through memory: the lines kPrefetchAhead bytes ahead are asked for early,
-// as in blend_vector.inc.
-constexpr int64_t kStreamingRowPixels = 512, kPrefetchAhead = 2048;
-
 // Runs `step` over every row, 32 pixels at a time: step answers the new destination vector
 // for the destination and source pixels dv and sv (and the alpha bytes at a) without writing.
 // A row's last vector may overlap the one before it; it is worked out before anything of the
@@ -122,7 +117,7 @@ void EachRow(const BlendJob& job, Step step) {
                   a ? a + x : nullptr);
     };
     const __m512i tail = at(last);
-    if (last >= kStreamingRowPixels) {
+    if (2 * (last + 32) >= kStreamingRowBytes) {
       for (int64_t x = 0; x < last; x += 32) {
         _mm_prefetch(reinterpret_cast<const char*>(s + 2 * x + kPrefetchAhead), _MM_HINT_T0);
         _mm_prefetch(reinterpret_cast<const char*>(d + 2 * x + kPrefetchAhead), _MM_HINT_T0);

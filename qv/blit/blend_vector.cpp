@@ -13,11 +13,6 @@
 #if defined(__SSE2__)
 #include <immintrin.h>
 #define QV_BLEND_VECTORS 1
-// The wider sets are kept to 64-bit Unix builds, whose stacks keep vector spills aligned, and
-// to GCC, whose target pragmas build them (clang builds, such as the fuzzers', use SSE2).
-#if defined(__x86_64__) && !defined(_WIN32) && !defined(__clang__)
-#define QV_BLEND_WIDE 1
-#endif
 #elif defined(__wasm_simd128__)
 // The browser page's WebAssembly SIMD: the 16-byte build, in the place of its x86 twin.
 #define QV_BLEND_VECTORS 1

@@ -8,15 +8,8 @@
 
 namespace {
 
-using ddtest::DDrawTest;
-
-class DeferredFill : public DDrawTest {
+class DeferredFill : public ddtest::DDrawTest16 {
  protected:
-  void SetUp() override {
-    DDrawTest::SetUp();
-    FullScreen(16, 320, 200);
-  }
-
   // Runs `steps` operations of script number `script` on fresh surfaces; with `immediate` every
   // fill is made visible at once by a lock. Answers every read along the way and at the end.
   std::vector<uint32_t> Run(uint32_t script, int steps, bool immediate) {

@@ -9,15 +9,7 @@
 
 namespace {
 
-using ddtest::DDrawTest;
-
-class KeyedCopy : public DDrawTest {
- protected:
-  void SetUp() override {
-    DDrawTest::SetUp();
-    FullScreen(16, 320, 200);
-  }
-};
+using KeyedCopy = ddtest::DDrawTest16;
 
 TEST_F(KeyedCopy, EveryPatternOfKeyPixelsGivesTheModelsPixels) {
   std::mt19937 random(4);

@@ -8,15 +8,7 @@
 
 namespace {
 
-using ddtest::DDrawTest;
-
-class SharedPixels : public DDrawTest {
- protected:
-  void SetUp() override {
-    DDrawTest::SetUp();
-    FullScreen(16, 320, 200);
-  }
-};
+using SharedPixels = ddtest::DDrawTest16;
 
 TEST_F(SharedPixels, EverySpriteKeepsItsOwnPixelsThroughChanges) {
   std::mt19937 random(11);

@@ -146,6 +146,16 @@ class DDrawTest : public PlatformTest {
   std::vector<IDirectDrawSurface4*> owned;  // released in reverse order
 };
 
+// DDrawTest on a 16-bit full screen of 320 x 200: the pixel tests of copies, fills and shared
+// sprite memory.
+class DDrawTest16 : public DDrawTest {
+ protected:
+  void SetUp() override {
+    DDrawTest::SetUp();
+    FullScreen(16, 320, 200);
+  }
+};
+
 }  // namespace ddtest
 
 #endif

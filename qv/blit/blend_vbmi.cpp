@@ -134,13 +134,13 @@ void EachRow(const BlendJob& job, Step step) {
 }
 
 // The lanes of a vector that lie in the rest of a row and in the next row, by the pixels left
-// in the row (at most 32). Read into mask registers straight from memory, they leave the
+// in the row (fewer than 32). Read into mask registers straight from memory, they leave the
 // vector ports to the blend.
 struct SpanMasks {
-  __mmask32 here[33], next[33];
+  __mmask32 here[32], next[32];
   SpanMasks() {
-    for (int left = 0; left <= 32; ++left) {
-      here[left] = left >= 32 ? ~__mmask32{0} : (__mmask32{1} << left) - 1;
+    for (int left = 0; left < 32; ++left) {
+      here[left] = (__mmask32{1} << left) - 1;
       next[left] = ~here[left];
     }
   }
@@ -149,52 +149,45 @@ const SpanMasks kSpanMasks;
 
 // Runs `step` as EachRow does, over the source read as one run of width x height pixels, for
 // rows a little longer than one vector, whose last vector would otherwise redo most of the one
-// before: each vector's destination pixels are the end of one row from x and the start of the
-// next in the lanes after it. The source's rows, and the alpha bytes' when there are any, must
-// follow each other without gaps, and a row must hold at least 32 pixels (a vector meets two
-// rows at most).
+// before. A vector that meets the end of a row holds its end from x in its first lanes and the
+// start of the next row in the others. The source's rows, and the alpha bytes' when there are
+// any, must follow each other without gaps; a row must hold at least 32 pixels (a vector meets
+// two rows at most); and the destination's rows must lie at least a row apart, top row first:
+// a vector read at the end of a row then reads bytes of the next row, and one read at the
+// start of a row bytes of the row before.
 template <class Step>
 void EachSpan(const BlendJob& job, Step step) {
   const int64_t width = job.width, last = width * job.height - 32;
   const int64_t destPitch = job.destPitch;
   const BYTE* s = job.source;
   const BYTE* a = job.alpha;
-  struct Span {
-    BYTE* here;
-    BYTE* next;  // lane i is pixel i - left of the next row
-    __mmask32 inHere, inNext;
-  };
-  auto spanAt = [&](BYTE* row, int64_t x) {
-    const int64_t left = width - x;
-    const int64_t m = left < 32 ? left : 32;
-    return Span{row + 2 * x, row + destPitch - 2 * left,
-                _load_mask32(const_cast<__mmask32*>(&kSpanMasks.here[m])),
-                _load_mask32(const_cast<__mmask32*>(&kSpanMasks.next[m]))};
-  };
-  auto at = [&](int64_t i, const Span& d) {
-    const __m512i dv = _mm512_or_si512(_mm512_maskz_loadu_epi16(d.inHere, d.here),
-                                       _mm512_maskz_loadu_epi16(d.inNext, d.next));
+  auto at = [&](int64_t i, __m512i dv) {
     return step(dv, _mm512_loadu_si512(s + 2 * i), a ? a + i : nullptr);
   };
-  auto store = [](const Span& d, __m512i v) {
-    _mm512_mask_storeu_epi16(d.here, d.inHere, v);
-    _mm512_mask_storeu_epi16(d.next, d.inNext, v);
-  };
   // Rows hold 32 pixels or more: the last vector lies in the last row.
-  const Span lastSpan = spanAt(job.dest + (job.height - 1) * destPitch, width - 32);
-  const __m512i tail = at(last, lastSpan);
+  BYTE* const lastHere = job.dest + (job.height - 1) * destPitch + 2 * (width - 32);
+  const __m512i tail = at(last, _mm512_loadu_si512(lastHere));
   BYTE* row = job.dest;
   int64_t x = 0;
   for (int64_t i = 0; i < last; i += 32) {
-    const Span d = spanAt(row, x);
-    store(d, at(i, d));
-    x += 32;
-    if (x >= width) {
-      x -= width;
-      row += destPitch;
+    BYTE* here = row + 2 * x;
+    const int64_t left = width - x;
+    if (left >= 32) {
+      _mm512_storeu_si512(here, at(i, _mm512_loadu_si512(here)));
+      x += 32;
+      continue;
     }
+    BYTE* next = row + destPitch - 2 * left;  // lane k is pixel k - left of the next row
+    const __mmask32 inHere = _load_mask32(const_cast<__mmask32*>(&kSpanMasks.here[left]));
+    const __mmask32 inNext = _load_mask32(const_cast<__mmask32*>(&kSpanMasks.next[left]));
+    const __m512i v =
+        at(i, _mm512_mask_blend_epi16(inNext, _mm512_loadu_si512(here), _mm512_loadu_si512(next)));
+    _mm512_mask_storeu_epi16(here, inHere, v);
+    _mm512_mask_storeu_epi16(next, inNext, v);
+    x = 32 - left;
+    row += destPitch;
   }
-  store(lastSpan, tail);
+  _mm512_storeu_si512(lastHere, tail);
 }
 
 // EachSpan for blocks of rows of 32 to 63 pixels whose source can be read as one run,
@@ -203,7 +196,7 @@ template <class Step>
 void EachVector(const BlendJob& job, Step step) {
   const int64_t width = job.width;
   const bool spans = job.height > 1 && width < 64 && job.sourcePitch == 2 * width &&
-                     (!job.alpha || job.alphaPitch == width);
+                     (!job.alpha || job.alphaPitch == width) && job.destPitch >= 2 * width;
   if (spans)
     EachSpan(job, step);
   else

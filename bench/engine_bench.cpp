@@ -4,7 +4,11 @@
 //   BM_ShellFrame      one frame of the bare program: Surface::Fill of the 800 x 600 x 16 back
 //                      buffer and Screen::Flip (waited, no pacing), as the game's shell does it;
 //   BM_SurfaceFill     Surface::Fill of 800 x 600 x 16, reported as a ratio to BM_Memset;
-//   BM_Memset          memset of the same 960000 bytes.
+//   BM_Memset          memset of the same 960000 bytes;
+//   BM_SurfaceLock     Surface::Lock and Unlock of a 50 x 30 sprite, the frame every software
+//                      blitter puts around its pixels twice;
+//   BM_BlendOneRow   Surface::BlitAlphaMap of one pixel: what a blend costs beside its pixels
+//                      (clipping, both locks, setting up the rows, choosing the loop).
 //
 // Run with --benchmark_repetitions=5 --benchmark_report_aggregates_only=true and read the
 // medians. Target: the fill at most 1.3 x memset.
@@ -13,6 +17,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "bench_window.h"
@@ -92,5 +97,39 @@ void BM_ShellFrame(benchmark::State& state) {
   delete screen;
 }
 BENCHMARK(BM_ShellFrame);
+
+// A 50 x 30 sprite in system memory and a blend destination, on a display of their own.
+struct SpriteAndBack {
+  SpriteAndBack() : screen(BenchScreen()) {
+    if (!screen) return;
+    sprite = std::make_unique<Surface>(screen, 50, 30, SystemMemory);
+    sprite->alphaMap = new BYTE[50 * 30]();
+  }
+  ~SpriteAndBack() {
+    sprite.reset();
+    delete screen;
+  }
+  Screen* screen;
+  std::unique_ptr<Surface> sprite;
+};
+
+void BM_SurfaceLock(benchmark::State& state) {
+  SpriteAndBack s;
+  if (!s.screen) return state.SkipWithError("no display");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(s.sprite->Lock());
+    benchmark::DoNotOptimize(s.sprite->Unlock());
+  }
+}
+BENCHMARK(BM_SurfaceLock);
+
+void BM_BlendOneRow(benchmark::State& state) {
+  SpriteAndBack s;
+  if (!s.screen) return state.SkipWithError("no display");
+  Surface* back = s.screen->GetBack();
+  const RECT one = {0, 0, 32, 1};
+  for (auto _ : state) benchmark::DoNotOptimize(s.sprite->BlitAlphaMap(back, 10, 10, one));
+}
+BENCHMARK(BM_BlendOneRow);
 
 }  // namespace

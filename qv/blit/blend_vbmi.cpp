@@ -60,16 +60,20 @@ inline __m512i Multishift(__m512i control, __m512i v) {
 #pragma GCC diagnostic pop
 
 // Multishift controls that make each 16-bit lane's low byte its pixel's bits 0-7 (blue and
-// garbage above it) and its high byte the bits from redShift on (red and garbage above it).
-__m512i RedBlueControl(int redShift) {
-  alignas(64) uint8_t control[64];
-  for (int i = 0; i < 64; i += 2) {
-    const int lane = (i / 2) % 4;
-    control[i] = static_cast<uint8_t>(16 * lane);
-    control[i + 1] = static_cast<uint8_t>((16 * lane + redShift) % 64);
-  }
-  return _mm512_load_si512(control);
-}
+// garbage above it) and its high byte the bits from RedShift on (red and garbage above it).
+// A table in memory: built on the stack for each call, the vector was read back before its two
+// halves' stores had landed, a stall longer than a short row's blend.
+template <int RedShift>
+struct RedBlueControl {
+  alignas(64) static constexpr uint8_t kBytes[64] = {
+#define QV_LANE(lane) 16 * lane, (16 * lane + RedShift) % 64
+#define QV_QWORD QV_LANE(0), QV_LANE(1), QV_LANE(2), QV_LANE(3)
+      QV_QWORD, QV_QWORD, QV_QWORD, QV_QWORD, QV_QWORD, QV_QWORD, QV_QWORD, QV_QWORD,
+#undef QV_QWORD
+#undef QV_LANE
+  };
+  static __m512i Load() { return _mm512_load_si512(kBytes); }
+};
 
 // The change of each channel for every byte difference the blend can meet, one table of 128
 // bytes per weight and red position (the index is the difference's low seven bits):
@@ -217,7 +221,7 @@ void ConstantWeight(const BlendJob& job) {
   // for every vector.
   const WeightTable& table = TableFor(job.weight, F::kRedShift);
   const __m512i low = table.low, high = table.high;
-  const __m512i control = RedBlueControl(F::kRedShift);
+  const __m512i control = RedBlueControl<F::kRedShift>::Load();
   const __m512i fields = _mm512_set1_epi16(0x1F1F);
   const __m512i redBias = _mm512_set1_epi16(0x4000);  // +64 on red's index: the upper table
   const __m512i green = _mm512_set1_epi16(static_cast<int16_t>(F::kGreen));
@@ -240,7 +244,7 @@ void ConstantWeight(const BlendJob& job) {
 // d + floor((s - d) * a / 256) per channel, with a from the alpha bytes.
 template <class F, bool Keyed>
 void AlphaMap(const BlendJob& job) {
-  const __m512i control = RedBlueControl(F::kRedShift);
+  const __m512i control = RedBlueControl<F::kRedShift>::Load();
   const __m512i fields = _mm512_set1_epi16(0x1F1F);
   // Red's change from bit RedShift up to bit 15: for 5-5-5 the sixth bit carries its sign, so
   // the byte sum cannot reach the top bit.

@@ -7,8 +7,9 @@
 //   BM_Memset          memset of the same 960000 bytes;
 //   BM_SurfaceLock     Surface::Lock and Unlock of a 50 x 30 sprite, the frame every software
 //                      blitter puts around its pixels twice;
-//   BM_BlendOneRow   Surface::BlitAlphaMap of one pixel: what a blend costs beside its pixels
-//                      (clipping, both locks, setting up the rows, choosing the loop).
+//   BM_BlendOneRow     Surface::BlitAlphaMap of one row of 32 pixels: mostly what a blend costs
+//                      beside its pixels (clipping, both locks, setting up the rows, choosing
+//                      the loop).
 //
 // Run with --benchmark_repetitions=5 --benchmark_report_aggregates_only=true and read the
 // medians. Target: the fill at most 1.3 x memset.

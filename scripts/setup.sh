@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev fonts-liberation)
 for what in "$@"; do
   case "$what" in
-    test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libsdl2-gfx-dev xvfb xdotool x11-apps x11-utils imagemagick) ;;
+    test) packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libsdl2-gfx-dev xvfb xdotool x11-apps x11-utils imagemagick valgrind) ;;
     windows) packages+=(g++-mingw-w64-i686 mingw-w64-i686-dev) ;;
     web) packages+=(emscripten dpkg-dev xz-utils python3) ;;
     web-test) packages+=(emscripten dpkg-dev xz-utils python3 chromium) ;;

@@ -139,17 +139,20 @@ void EachRow(const BlendJob& job, Step step) {
 
 // The lanes of a vector that lie in the rest of a row and in the next row, by the pixels left
 // in the row (fewer than 32). Read into mask registers straight from memory, they leave the
-// vector ports to the blend.
+// vector ports to the blend. (Built by the compiler: code run at start-up must not use the
+// instructions of this file, which the processor may lack.)
 struct SpanMasks {
   __mmask32 here[32], next[32];
-  SpanMasks() {
-    for (int left = 0; left < 32; ++left) {
-      here[left] = (__mmask32{1} << left) - 1;
-      next[left] = ~here[left];
-    }
-  }
 };
-const SpanMasks kSpanMasks;
+constexpr SpanMasks MakeSpanMasks() {
+  SpanMasks masks{};
+  for (int left = 0; left < 32; ++left) {
+    masks.here[left] = (__mmask32{1} << left) - 1;
+    masks.next[left] = ~masks.here[left];
+  }
+  return masks;
+}
+constexpr SpanMasks kSpanMasks = MakeSpanMasks();
 
 // Runs `step` as EachRow does, over the source read as one run of width x height pixels, for
 // rows a little longer than one vector, whose last vector would otherwise redo most of the one

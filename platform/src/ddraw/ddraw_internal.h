@@ -206,6 +206,7 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   void LastReferenceGone() override;
   bool Busy() const { return locked_ || dc_ != nullptr; }
   void FillDesc(DDSURFACEDESC2* desc) const;
+  void FillPixelFormat(DDPIXELFORMAT* pf) const;
   uint32_t CutToDepth(uint32_t value) const;
   void FillRestorePattern();
   void Changed() { ++uniqueness_; }
@@ -221,7 +222,6 @@ class SurfaceObject : public ComObject<IDirectDrawSurface4> {
   int width_;
   int height_;
   PixelFormat format_;
-  DDPIXELFORMAT formatDescription_;  // as Lock and GetPixelFormat give it: made once
   int pitch_;
   // Pixel memory starts on a cache line, so that the vector loops' stores on a surface whose
   // rows are a whole number of lines never straddle two lines.

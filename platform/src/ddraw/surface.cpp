@@ -123,7 +123,6 @@ SurfaceObject::SurfaceObject(DirectDrawObject* owner, int width, int height,
       pitch_(Pitch(width, format)),
       caps_(caps),
       losesMemory_(losesMemory) {
-  DescribeFormat(format_, &formatDescription_);
   const size_t bytes = static_cast<size_t>(pitch_) * height_;
   bits_.reset(new (std::align_val_t{kLineBytes}, std::nothrow) uint8_t[bytes]());
   TheDisplay().surfaces.push_back(this);
@@ -309,7 +308,7 @@ void SurfaceObject::FillDesc(DDSURFACEDESC2* desc) const {
     desc->ddckCKDestBlt.dwColorSpaceLowValue = dstKey_.low;
     desc->ddckCKDestBlt.dwColorSpaceHighValue = dstKey_.high;
   }
-  desc->ddpfPixelFormat = formatDescription_;
+  DescribeFormat(format_, &desc->ddpfPixelFormat);
   desc->ddsCaps.dwCaps = caps_;
 }
 
@@ -1050,7 +1049,7 @@ HRESULT SurfaceObject::GetCaps(LPDDSCAPS2 caps) {
 HRESULT SurfaceObject::GetPixelFormat(LPDDPIXELFORMAT pf) {
   QV_ENTRY_OR_RETURN("IDirectDrawSurface4::GetPixelFormat", trace::Ptr(pf));
   if (!pf || pf->dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
-  *pf = formatDescription_;
+  DescribeFormat(format_, pf);
   return DD_OK;
 }
 

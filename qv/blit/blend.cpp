@@ -22,13 +22,14 @@ uint32_t LimitedWeight(DWORD parameter) {
   return weight > 256 ? 256 : weight;
 }
 
-BlendJob Job(BlendRule rule, bool keyed, uint32_t weight) {
-  BlendJob job;
-  job.rule = rule;
-  job.keyed = keyed;
-  job.weight = weight;
-  return job;
-}
+// What a blitter asks for: the rule, whether the source's key is skipped, the rule's parameter.
+// The job itself is filled in once, where it runs: built by each blitter and copied whole, it
+// was read back before its fields' stores had landed.
+struct Ask {
+  BlendRule rule;
+  bool keyed;
+  uint32_t weight;
+};
 
 // Shrinks a copy of `source` at (x, y) to what both memories hold. False when nothing is left.
 bool FitToMemory(int64_t& x, int64_t& y, int64_t& left, int64_t& top, int64_t& right,
@@ -51,7 +52,7 @@ bool FitToMemory(int64_t& x, int64_t& y, int64_t& left, int64_t& top, int64_t& r
   return right > left && bottom > top;
 }
 
-HRESULT Draw(Surface& source, Surface& dest, int x, int y, const RECT& rect, BlendJob job) {
+HRESULT Draw(Surface& source, Surface& dest, int x, int y, const RECT& rect, Ask ask) {
   const DWORD format = dest.pixelFormat.bitsPerPixel;
   // Palette indices can't be blended: nothing changes.
   if (format != 15 && format != 16 && format != 24 && format != 32) return 0;
@@ -65,7 +66,7 @@ HRESULT Draw(Surface& source, Surface& dest, int x, int y, const RECT& rect, Ble
 
   int64_t sourceWidth = from.width;
   int64_t sourceHeight = from.height;
-  const BYTE* alphaMap = job.rule == BlendRule::AlphaMap ? source.alphaMap : nullptr;
+  const BYTE* alphaMap = ask.rule == BlendRule::AlphaMap ? source.alphaMap : nullptr;
   if (alphaMap) {
     // The alpha map holds width x height weights.
     if (source.width < sourceWidth) sourceWidth = source.width;
@@ -75,6 +76,10 @@ HRESULT Draw(Surface& source, Surface& dest, int x, int y, const RECT& rect, Ble
   int64_t left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
   if (!FitToMemory(dx, dy, left, top, right, bottom, sourceWidth, sourceHeight, to)) return E_FAIL;
 
+  BlendJob job;
+  job.rule = ask.rule;
+  job.keyed = ask.keyed;
+  job.weight = ask.weight;
   job.format = format;
   job.key = source.colorKey;
   job.dest = to.At(dx, dy);
@@ -97,7 +102,7 @@ HRESULT Draw(Surface& source, Surface& dest, int x, int y, const RECT& rect, Ble
 
 // The frame shared by every blitter: clip, lock the source and then the destination, draw,
 // unlock in the same order.
-HRESULT Run(Surface& source, Surface* dest, int x, int y, RECT rect, const BlendJob& job) {
+HRESULT Run(Surface& source, Surface* dest, int x, int y, RECT rect, Ask ask) {
   if (!source.ClipBlit(dest, x, y, rect)) return E_FAIL;
   HRESULT result = source.Lock();
   if (FAILED(result)) return result;
@@ -110,7 +115,7 @@ HRESULT Run(Surface& source, Surface* dest, int x, int y, RECT rect, const Blend
       return result;
     }
   }
-  result = Draw(source, *dest, x, y, rect, job);
+  result = Draw(source, *dest, x, y, rect, ask);
   source.Unlock();
   if (!same) dest->Unlock();
   return result;
@@ -123,41 +128,41 @@ HRESULT Surface::BlitAlphaMap(Surface* dest, int x, int y, RECT source) {
     BlitKeyedClipped(dest, x, y, source);
     return E_FAIL;
   }
-  return Run(*this, dest, x, y, source, Job(BlendRule::AlphaMap, true, 0));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::AlphaMap, true, 0});
 }
 
 HRESULT Surface::BlitHalfBlend(Surface* dest, int x, int y, RECT source) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::HalfBlend, false, 0));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::HalfBlend, false, 0});
 }
 
 HRESULT Surface::BlitHalfBlendKeyed(Surface* dest, int x, int y, RECT source) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::HalfBlend, true, 0));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::HalfBlend, true, 0});
 }
 
 HRESULT Surface::BlitAlpha(Surface* dest, int x, int y, RECT source, DWORD weight) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::Alpha, false, LimitedWeight(weight)));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::Alpha, false, LimitedWeight(weight)});
 }
 
 HRESULT Surface::BlitAlphaKeyed(Surface* dest, int x, int y, RECT source, DWORD weight) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::Alpha, true, LimitedWeight(weight)));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::Alpha, true, LimitedWeight(weight)});
 }
 
 HRESULT Surface::BlitShade(Surface* dest, int x, int y, RECT source, DWORD factor) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::Shade, false, LimitedWeight(factor)));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::Shade, false, LimitedWeight(factor)});
 }
 
 HRESULT Surface::BlitShadeKeyed(Surface* dest, int x, int y, RECT source, DWORD factor) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::Shade, true, LimitedWeight(factor)));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::Shade, true, LimitedWeight(factor)});
 }
 
 HRESULT Surface::BlitHalfShade(Surface* dest, int x, int y, RECT source) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::HalfShade, false, 0));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::HalfShade, false, 0});
 }
 
 HRESULT Surface::BlitHalfShadeKeyed(Surface* dest, int x, int y, RECT source) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::HalfShade, true, 0));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::HalfShade, true, 0});
 }
 
 HRESULT Surface::BlitFade(Surface* dest, int x, int y, RECT source, DWORD factor) {
-  return Run(*this, dest, x, y, source, Job(BlendRule::Fade, false, factor & 0xFFFF));
+  return Run(*this, dest, x, y, source, Ask{BlendRule::Fade, false, factor & 0xFFFF});
 }

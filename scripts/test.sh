@@ -19,9 +19,10 @@ ctest --output-on-failure -j"$(nproc)" --timeout 300
 tests/platform_tests --gtest_shuffle --gtest_brief=1
 tests/qv_tests --gtest_shuffle --gtest_brief=1
 QV_ASSETS="$root/assets" tests/game_tests --gtest_shuffle --gtest_brief=1
-# The engine's tests again on a processor without AVX-512, as most players' are: Valgrind's
-# processor lacks it, so nothing built for it may run unless the processor has it (start-up
-# code included), and the AVX2 loops are the ones chosen.
+# The engine's and the platform's tests again on a processor without AVX-512, as most players'
+# are: Valgrind's processor lacks it, so nothing built for it may run unless the processor has
+# it (start-up code included), and the AVX2 loops are the ones chosen.
 if [ "${1:-}" != "--sanitize" ]; then
   valgrind --tool=none --error-exitcode=1 -q tests/qv_tests --gtest_brief=1
+  valgrind --tool=none --error-exitcode=1 -q tests/platform_tests --gtest_brief=1
 fi

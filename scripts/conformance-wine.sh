@@ -10,9 +10,9 @@ build="$root/build-windows"
 # ---- What it needs ------------------------------------------------------------------------------
 lock=(-o DPkg::Lock::Timeout=600)
 missing=()
-dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+dpkg --print-foreign-architectures | grep -x i386 >/dev/null || dpkg --add-architecture i386
 for p in wine wine32:i386 xvfb fonts-liberation; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" >/dev/null || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

@@ -163,7 +163,7 @@ CONTROL
     usr/lib/cmake/Quorvane/QuorvaneConfig.cmake; do
     [ -e "$r/$f" ] || { echo "package: $f is missing" >&2; exit 1; }
   done
-  "$r/usr/lib/quorvane/quorvane" --version | grep -qx "quorvane $version"
+  "$r/usr/lib/quorvane/quorvane" --version | grep -x "quorvane $version" >/dev/null
   # The launcher, pointed at the unpacked tree, starts the game: it is still playing when stopped.
   sed "s|/usr/|$r/usr/|g" "$r/usr/games/quorvane" >"$check/launcher"
   chmod +x "$check/launcher"
@@ -192,7 +192,7 @@ if wants windows; then
   rm -f "$dist/$name.zip"
   find "$win" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   (cd "$stage" && zip -qrX "$dist/$name.zip" "$name")
-  unzip -l "$dist/$name.zip" | grep -q "$name/quorvane.exe"
+  unzip -l "$dist/$name.zip" | grep "$name/quorvane.exe" >/dev/null
 fi
 
 if wants web; then

@@ -16,7 +16,6 @@
 // - green: its difference in place times the weight, as the high half of a 16-bit product,
 //   shifted back to green's bits and added to the whole pixel.
 #include <cstdint>
-#include <cstring>
 
 #include "blit/blend_job.h"
 
